@@ -1,0 +1,75 @@
+#pragma once
+// A small handle-based block allocator standing in for movable global memory.
+// The program and the resampler module exchange pictures as blocks named by
+// handles; the side that receives a block frees it. Header-only, built on the
+// C allocator, so a block allocated in the module can be freed by the program
+// and the other way round (both use the process's one malloc).
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <new>
+
+extern "C" {
+typedef struct SlidoraGlobalBlock* SlidoraHGlobal;
+}
+
+namespace slidora {
+
+namespace gmem_detail {
+inline constexpr std::uint32_t kMagic = 0x474D454DU; // "GMEM"
+struct Header {
+    std::uint32_t magic;
+    std::uint32_t lockCount;
+    std::size_t size;
+    // Pixel data follows, aligned for any scalar type.
+    alignas(std::max_align_t) unsigned char data[1];
+};
+inline Header* header(SlidoraHGlobal h) {
+    auto* p = reinterpret_cast<Header*>(h);
+    return (p != nullptr && p->magic == kMagic) ? p : nullptr;
+}
+} // namespace gmem_detail
+
+// Returns a handle to a zeroed block of `size` bytes, or null when out of
+// memory or the size is absurd.
+inline SlidoraHGlobal GlobalAlloc(std::size_t size) {
+    using gmem_detail::Header;
+    if (size > (static_cast<std::size_t>(1) << 40)) return nullptr;
+    void* raw = std::calloc(1, offsetof(Header, data) + (size == 0 ? 1 : size));
+    if (raw == nullptr) return nullptr;
+    auto* h = static_cast<Header*>(raw);
+    h->magic = gmem_detail::kMagic;
+    h->lockCount = 0;
+    h->size = size;
+    return reinterpret_cast<SlidoraHGlobal>(h);
+}
+
+// Returns the block's address, or null for an invalid handle.
+inline void* GlobalLock(SlidoraHGlobal handle) {
+    gmem_detail::Header* h = gmem_detail::header(handle);
+    if (h == nullptr) return nullptr;
+    ++h->lockCount;
+    return h->data;
+}
+
+inline bool GlobalUnlock(SlidoraHGlobal handle) {
+    gmem_detail::Header* h = gmem_detail::header(handle);
+    if (h == nullptr || h->lockCount == 0) return false;
+    --h->lockCount;
+    return h->lockCount != 0;
+}
+
+inline std::size_t GlobalSize(SlidoraHGlobal handle) {
+    gmem_detail::Header* h = gmem_detail::header(handle);
+    return h == nullptr ? 0 : h->size;
+}
+
+// Frees the block; null and invalid handles are ignored.
+inline void GlobalFree(SlidoraHGlobal handle) {
+    gmem_detail::Header* h = gmem_detail::header(handle);
+    if (h == nullptr) return;
+    h->magic = 0;
+    std::free(h);
+}
+
+} // namespace slidora
