@@ -1,0 +1,57 @@
+#include "platform/Paths.h"
+
+#include <unistd.h>
+
+#include <cctype>
+#include <vector>
+
+namespace slidora {
+
+std::string programPath() {
+    std::vector<char> buf(4096);
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
+        if (n < 0) return {};
+        if (static_cast<std::size_t>(n) < buf.size()) return std::string(buf.data(), static_cast<std::size_t>(n));
+        if (buf.size() > (1u << 20)) return {};
+        buf.resize(buf.size() * 2);
+    }
+}
+
+std::string programDir() { return folderOf(programPath()); }
+
+std::string folderOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos) return {};
+    if (slash == 0) return "/";
+    return path.substr(0, slash);
+}
+
+std::string fileNameOf(const std::string& path) {
+    const auto slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string extensionOf(const std::string& path) {
+    const std::string name = fileNameOf(path);
+    const auto dot = name.rfind('.');
+    return dot == std::string::npos ? std::string() : name.substr(dot);
+}
+
+std::string withTrailingSlash(const std::string& folder) {
+    if (!folder.empty() && folder.back() == '/') return folder;
+    return folder + '/';
+}
+
+std::string settingsPathFor(const std::string& executablePath) {
+    const auto slash = executablePath.rfind('/');
+    const std::string folder = slash == std::string::npos ? std::string() : executablePath.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
+    const auto dot = name.rfind('.');
+    if (dot != std::string::npos) name.erase(dot);
+    name += ".ini";
+    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return folder + name;
+}
+
+} // namespace slidora

@@ -1,0 +1,27 @@
+#pragma once
+// Path helpers with the program's conventions: '/' is the only separator, a
+// root folder "/" keeps its slash, an extension is taken with its dot.
+#include <string>
+
+namespace slidora {
+
+// The running executable's full path (from /proc/self/exe); empty when it
+// cannot be read.
+std::string programPath();
+// The folder of the running executable, without a trailing slash ("/" stays).
+std::string programDir();
+// Folder part of a path, without a trailing slash; a root keeps its "/".
+std::string folderOf(const std::string& path);
+// The file-name part of a path: everything after the last '/'.
+std::string fileNameOf(const std::string& path);
+// Extension of a file name or path: from the last dot of the file name to its
+// end, dot included; empty when the name has no dot.
+std::string extensionOf(const std::string& path);
+// `folder` with a '/' appended unless it already ends with one.
+std::string withTrailingSlash(const std::string& folder);
+// The settings file beside an executable: its extension replaced by ".ini"
+// (appended when it has none), the file name lower-cased (ASCII), the folder
+// left as it is.
+std::string settingsPathFor(const std::string& executablePath);
+
+} // namespace slidora

@@ -1,0 +1,17 @@
+#pragma once
+// The display's power-saving parameters, as the X server reports them.
+namespace slidora {
+
+struct PowerParams {
+    int lowPowerActive = 0;   // DPMS enabled and its standby timeout > 0
+    int powerOffActive = 0;   // DPMS enabled and its off timeout > 0
+    int screenSaveTimeoutSec = 0;
+    int lowPowerTimeoutSec = 0; // DPMS standby
+    int powerOffTimeoutSec = 0; // DPMS off
+};
+
+// Reads DPMS and the screen-saver timeout from the X display named by
+// $DISPLAY. Everything is 0 when there is no display or no DPMS extension.
+PowerParams readX11PowerParams();
+
+} // namespace slidora
