@@ -1,0 +1,66 @@
+#pragma once
+// The settings file as a profile (INI) file: section lines "[name]" followed
+// by "key=value" lines. Section and key names match without regard to ASCII
+// letter case; values are read without their surrounding blanks and at most
+// kMaxValueBytes long. Writing replaces a value in place, adds a missing key
+// at the end of its section and a missing section at the end of the file, and
+// keeps every other line byte for byte. Quotes have no special meaning, so a
+// value reads back exactly as it was written.
+//
+// Each write is committed to disk on its own by writing a new file beside the
+// old one and renaming it over it: a crash or a full disk in the middle of a
+// write leaves the previous file whole.
+#include <string>
+#include <vector>
+
+namespace slidora {
+
+class IniFile {
+public:
+    static constexpr std::size_t kMaxValueBytes = 2047;
+
+    // Reads the file at `path`; a missing or unreadable file reads as empty.
+    explicit IniFile(std::string path);
+
+    const std::string& path() const { return m_path; }
+
+    // The value of `key` in `section`, or `defaultValue` when the key, its
+    // section or the whole file is missing. A key present with an empty value
+    // gives the empty text.
+    std::string readString(const std::string& section, const std::string& key,
+                           const std::string& defaultValue) const;
+
+    // Sets `key` in `section` to `value` and commits the file. Line breaks in
+    // the value are replaced by blanks (they would split the line). Throws
+    // SlidoraError "<path> に書き込めません" when the file cannot be written;
+    // the file on disk is then unchanged.
+    void writeString(const std::string& section, const std::string& key, const std::string& value);
+
+    // The whole text as it would be written.
+    std::string text() const;
+
+private:
+    struct Line {
+        std::string body;   // the line without its terminator
+        std::string ending; // "\n", "\r\n" or "" for a last line without one
+    };
+    // Index of the section line, or -1.
+    int findSection(const std::string& section) const;
+    // Index of the key line in the section starting at `sectionLine`, or -1.
+    int findKey(int sectionLine, const std::string& key) const;
+    void commit(const std::string& newText) const;
+
+    std::string m_path;
+    std::vector<Line> m_lines;
+    std::string m_newline = "\n";
+};
+
+// ASCII-case-insensitive equality, the name rule of the settings file.
+bool equalsIgnoreAsciiCase(const std::string& a, const std::string& b);
+
+// Strict conversion of a whole text to a 32-bit integer: an optional sign and
+// decimal digits, nothing else, in range. Throws SlidoraError
+// "'<text>' は整数ではありません" otherwise (the empty text included).
+int strictToInt(const std::string& text);
+
+} // namespace slidora
