@@ -1,0 +1,82 @@
+#include "saver/picture/PicLoad.h"
+
+#include "saver/picture/BmpDecoder.h"
+#include "saver/picture/JpegDecoder.h"
+#include "saver/picture/PngDecoder.h"
+
+#include <array>
+#include <exception>
+#include <string_view>
+
+namespace slidora {
+namespace {
+
+DecodeResult decodePngIgnoringTarget(const std::string& path, WorkingPicture& picture,
+                                     const TargetSizeFn&) {
+    return PngLoad(path, picture);
+}
+
+struct DecoderEntry {
+    std::string_view extension; // lower case, with its dot
+    DecodeFn decode;
+};
+
+// Every decoder the program has, in one place.
+constexpr std::array kDecoders = {
+    DecoderEntry{".bmp", decodeBmp},
+    DecoderEntry{".jpg", decodeJpeg},
+    DecoderEntry{".jpeg", decodeJpeg},
+    DecoderEntry{".jp", decodeJpeg},
+    DecoderEntry{".png", decodePngIgnoringTarget},
+};
+
+bool equalsAsciiNoCase(std::string_view text, std::string_view lower) {
+    if (text.size() != lower.size()) return false;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (c != lower[i]) return false;
+    }
+    return true;
+}
+
+} // namespace
+
+std::string pictureExtension(const std::string& path) {
+    const std::size_t slash = path.find_last_of('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.find_last_of('.');
+    if (dot == std::string::npos || dot < nameStart) return {};
+    return path.substr(dot);
+}
+
+DecodeFn pictureDecoderFor(const std::string& extension) {
+    for (const DecoderEntry& entry : kDecoders)
+        if (equalsAsciiNoCase(extension, entry.extension)) return entry.decode;
+    return nullptr;
+}
+
+DecodeResult PngLoad(const std::string& path, WorkingPicture& picture) {
+    return decodePng(path, picture, {});
+}
+
+bool PicLoad(const std::string& path, WorkingPicture& picture, const TargetSizeFn& target) {
+    picture = WorkingPicture{};
+    const DecodeFn decode = pictureDecoderFor(pictureExtension(path));
+    if (decode == nullptr) return false;
+    DecodeOutcome outcome = DecodeOutcome::Failed;
+    try {
+        outcome = decode(path, picture, target).outcome;
+    } catch (const std::exception&) {
+        // Out of memory for a picture within the size limit, or a throwing
+        // target function: this picture cannot be shown, the show goes on.
+        outcome = DecodeOutcome::Failed;
+    }
+    if (outcome != DecodeOutcome::Decoded) {
+        picture = WorkingPicture{};
+        return false;
+    }
+    return true;
+}
+
+} // namespace slidora
