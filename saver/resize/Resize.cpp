@@ -1,0 +1,103 @@
+#include "saver/resize/Resize.h"
+
+#include "libs/resize32/ResizeImg.h"
+#include "saver/resize/DibConvert.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+namespace slidora {
+
+namespace {
+
+// The module stays loaded only while one picture is being resampled, so a
+// replaced module file takes effect with the next picture.
+class LoadedModule {
+public:
+    explicit LoadedModule(const std::string& path) : m_handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
+    ~LoadedModule() {
+        if (m_handle != nullptr) dlclose(m_handle);
+    }
+    LoadedModule(const LoadedModule&) = delete;
+    LoadedModule& operator=(const LoadedModule&) = delete;
+
+    bool loaded() const { return m_handle != nullptr; }
+    ResizeImgFunction entry() const {
+        return reinterpret_cast<ResizeImgFunction>(dlsym(m_handle, "ResizeImg"));
+    }
+
+private:
+    void* m_handle;
+};
+
+// The module promised a packed DIB of exactly the wanted size; anything else
+// is treated like a failed call rather than shown.
+bool usableResult(PackedDib& result, int width, int height, Bitmap& converted) {
+    if (!DIBToBitmap(result, converted)) return false;
+    return converted.width() == width && converted.height() == height;
+}
+
+// Runs the module on `source`. On success `converted` holds the result.
+bool runModule(int width, int height, PackedDib& source, int mode, ResizeHost& host, Bitmap& converted) {
+    const LoadedModule module(host.modulePath());
+    if (!module.loaded()) {
+        if (!host.NoResizeMsg) host.showMessage(kResizeNotFoundMessage);
+        host.NoResizeMsg = true;
+        return false;
+    }
+    const ResizeImgFunction resizeImg = module.entry();
+    if (resizeImg == nullptr) return false;
+
+    if (source.header.lock() == nullptr || source.bits.lock() == nullptr) return false;
+    SlidoraHGlobal header = nullptr;
+    SlidoraHGlobal bits = nullptr;
+    const int result =
+        resizeImg(source.header.handle(), source.bits.handle(), &header, &bits, width, height, 0, mode);
+    bool success = false;
+    // Result handles are only ours after a successful call, and never when
+    // they name the source blocks or each other (freeing them twice).
+    if (result != 0 && header != nullptr && bits != nullptr && header != bits &&
+        header != source.header.handle() && header != source.bits.handle() &&
+        bits != source.header.handle() && bits != source.bits.handle()) {
+        PackedDib delivered{GlobalBlock(header), GlobalBlock(bits)};
+        success = usableResult(delivered, width, height, converted);
+    }
+    host.NoResizeMsg = !success;
+    return success;
+}
+
+} // namespace
+
+bool ResizePic(int width, int height, Bitmap& picture, int& mode, ResizeHost& host) {
+    PackedDib source;
+    if (!packedDibFromBitmap(picture, source)) {
+        mode = -1;
+        return false;
+    }
+
+    Bitmap converted;
+    bool success = false;
+    try {
+        success = runModule(width, height, source, mode, host, converted);
+    } catch (...) {
+        // Whatever goes wrong while resampling, the picture is still shown,
+        // at its own size.
+        success = false;
+    }
+
+    if (success) {
+        picture = std::move(converted);
+        return true;
+    }
+    // The picture goes through the same DIB conversion as a resampled one, so
+    // the step always ends with the bitmap the DIB describes.
+    Bitmap unscaled;
+    if (DIBToBitmap(source, unscaled)) picture = std::move(unscaled);
+    mode = -1;
+    return false;
+}
+
+} // namespace slidora
