@@ -1,0 +1,64 @@
+#pragma once
+// Everything the saver window takes from outside, chosen once at the top: the
+// real services in the program, fakes in tests.
+#include "saver/picture/PictureDecoder.h"
+#include "settings/FileRules.h"
+#include "settings/Settings.h"
+
+#include <QPoint>
+#include <QSize>
+
+#include <functional>
+#include <string>
+
+namespace slidora {
+
+class Clock;
+class Timer;
+class RandomSource;
+class ResizeHost;
+
+// The saver's audio, as the window drives it: built at set-up, polled by the
+// clock, told about the end of the active time and about closing.
+class SaverAudio {
+public:
+    virtual ~SaverAudio() = default;
+    // Builds the audio list from `folder` (and shuffles it when asked).
+    virtual void AudRead(const std::string& folder, const std::string& mediaExtText, bool shuffle,
+                         RandomSource& random) = 0;
+    // Starts the audio when the list is not empty.
+    virtual void start(bool useMp3Library, int volume) = 0;
+    virtual bool audioOn() const = 0;
+    virtual bool listEmpty() const = 0;
+    virtual void AudLoad() = 0;
+    virtual void onActiveTimeEnd() = 0;
+    virtual void onClose() = 0;
+};
+
+struct SaverServices {
+    Clock* clock = nullptr;
+    Timer* timer = nullptr;
+    RandomSource* random = nullptr;
+    std::function<PowerSaveState()> powerSaveInfo;
+    // The pointer's position in screen pixels.
+    std::function<QPoint()> cursorPos;
+    // The screen the full-screen window covers; also the overlay's margins.
+    QSize screenSize;
+    // The preview host window's size (preview mode only).
+    std::function<QSize(unsigned long)> hostWindowSize;
+    std::string settingsPath;
+    ReaderContext readerContext;
+    std::function<bool(const std::string&, WorkingPicture&, const TargetSizeFn&)> picLoad;
+    // The resampler bridge; null shows every picture at its own size.
+    ResizeHost* resizeHost = nullptr;
+    // Null runs the show without audio.
+    SaverAudio* audio = nullptr;
+    // The application's general error report.
+    std::function<void(const std::string&)> errorReport;
+    // Ends the application once the window has closed.
+    std::function<void()> quit;
+    // Hides and restores the mouse cursor over the whole screen.
+    std::function<void(bool hidden)> setCursorHidden;
+};
+
+} // namespace slidora
