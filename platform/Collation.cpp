@@ -21,9 +21,16 @@ QCollator userCollator() {
 void sortPathsForUser(std::vector<std::string>& paths) {
     if (paths.size() < 2) return;
     const QCollator collator = userCollator();
+    // In the C locale (LC_ALL=C, C.UTF-8) Qt's sort keys are the plain text
+    // bytes whatever the case setting, unlike its compare(); folding the case
+    // first keeps the order and the duplicate test case-insensitive there.
+    const bool plainKeys = collator.locale().language() == QLocale::C;
     std::vector<QCollatorSortKey> keys;
     keys.reserve(paths.size());
-    for (const std::string& p : paths) keys.push_back(collator.sortKey(QString::fromStdString(p)));
+    for (const std::string& p : paths) {
+        const QString text = QString::fromStdString(p);
+        keys.push_back(collator.sortKey(plainKeys ? text.toCaseFolded() : text));
+    }
 
     std::vector<std::size_t> order(paths.size());
     std::iota(order.begin(), order.end(), 0);
