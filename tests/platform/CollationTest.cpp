@@ -1,0 +1,123 @@
+#include "platform/Collation.h"
+
+#include <gtest/gtest.h>
+
+#include <QLocale>
+
+#include <cctype>
+#include <cstdint>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace slidora {
+namespace {
+
+std::string lowered(std::string s) {
+    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return s;
+}
+
+std::string listed(const std::vector<std::string>& v) {
+    std::string out;
+    for (const std::string& s : v) out += "[" + s + "]";
+    return out;
+}
+
+struct SortCase {
+    std::vector<std::string> input;
+    std::vector<std::string> expected;
+};
+
+// Each case runs in the test environment's locale and in two named ones:
+// the expectations hold in any locale that orders plain ASCII letters
+// alphabetically and ignores their case.
+class SortPathsForUser : public ::testing::TestWithParam<const char*> {
+protected:
+    void SetUp() override {
+        m_saved = QLocale();
+        if (*GetParam() != '\0') QLocale::setDefault(QLocale(QString::fromLatin1(GetParam())));
+    }
+    void TearDown() override { QLocale::setDefault(m_saved); }
+
+private:
+    QLocale m_saved;
+};
+
+TEST_P(SortPathsForUser, OrdersIgnoringCaseAndKeepsTheFirstOfEqualEntries) {
+    const SortCase cases[] = {
+        {{}, {}},
+        {{"/p/only.jpg"}, {"/p/only.jpg"}},
+        {{"/p/Zeta.jpg", "/p/alpha.jpg", "/p/Beta.jpg"}, {"/p/alpha.jpg", "/p/Beta.jpg", "/p/Zeta.jpg"}},
+        {{"/p/b.jpg", "/p/A.jpg", "/p/a.jpg", "/p/C.jpg"}, {"/p/A.jpg", "/p/b.jpg", "/p/C.jpg"}},
+        {{"/p/a.jpg", "/p/A.jpg"}, {"/p/a.jpg"}},
+        {{"/p/A.jpg", "/p/a.jpg"}, {"/p/A.jpg"}},
+        {{"/p/x.jpg", "/p/X.JPG", "/p/x.jpg", "/P/X.jpg"}, {"/p/x.jpg"}},
+        // Files of the same name in different folders are different entries.
+        {{"/q/a.jpg", "/p/A.JPG"}, {"/p/A.JPG", "/q/a.jpg"}},
+        {{"/p/Sub/b.png", "/p/a.jpg"}, {"/p/a.jpg", "/p/Sub/b.png"}},
+    };
+    for (const SortCase& c : cases) {
+        std::vector<std::string> paths = c.input;
+        sortPathsForUser(paths);
+        EXPECT_EQ(paths, c.expected) << "input " << listed(c.input) << " gave " << listed(paths);
+    }
+}
+
+TEST_P(SortPathsForUser, CompareForUserIgnoresCase) {
+    EXPECT_EQ(compareForUser("/p/ABC.jpg", "/p/abc.JPG"), 0);
+    EXPECT_LT(compareForUser("/p/apple.jpg", "/p/Banana.jpg"), 0);
+    EXPECT_GT(compareForUser("/p/Cherry.jpg", "/p/banana.jpg"), 0);
+}
+
+TEST_P(SortPathsForUser, JapaneseNamesSurviveAndDuplicatesGo) {
+    std::vector<std::string> paths = {"/写真/猫.jpg", "/写真/犬.jpg", "/写真/猫.jpg", "/写真/A.jpg"};
+    sortPathsForUser(paths);
+    ASSERT_EQ(paths.size(), 3u) << listed(paths);
+    const std::set<std::string> got(paths.begin(), paths.end());
+    EXPECT_EQ(got, (std::set<std::string>{"/写真/猫.jpg", "/写真/犬.jpg", "/写真/A.jpg"}));
+    for (std::size_t i = 1; i < paths.size(); ++i) EXPECT_LT(compareForUser(paths[i - 1], paths[i]), 0);
+}
+
+// 100,000 generated paths with case-only duplicates: the result is strictly
+// ascending by the same comparison and holds each path once, in the case it
+// was first met.
+TEST_P(SortPathsForUser, HundredThousandGeneratedPaths) {
+    std::vector<std::string> paths;
+    paths.reserve(100000);
+    // Entry i and entry i + 30000 spell the same name in different letter
+    // cases, so 70,000 entries are duplicates of one met earlier.
+    std::vector<std::string> firstSeen;
+    std::set<std::string> seenLower;
+    for (int i = 0; i < 100000; ++i) {
+        const std::uint32_t j = static_cast<std::uint32_t>(i % 30000);
+        std::uint32_t h = j * 2654435761u + 12345u;
+        std::string name = "/pics/";
+        for (int k = 0; k < 6; ++k) {
+            h = h * 1664525u + 1013904223u;
+            const bool upper = (i / 30000 + k) % 2 == 0;
+            name += static_cast<char>((upper ? 'A' : 'a') + (h >> 24) % 26);
+            if (k == 2) name += '/';
+        }
+        name += std::to_string(j) + ".jpg";
+        if (seenLower.insert(lowered(name)).second) firstSeen.push_back(name);
+        paths.push_back(std::move(name));
+    }
+    ASSERT_LT(firstSeen.size(), paths.size()) << "the generator made no duplicates to drop";
+
+    sortPathsForUser(paths);
+    ASSERT_EQ(paths.size(), firstSeen.size());
+    for (std::size_t i = 1; i < paths.size(); ++i)
+        ASSERT_LT(compareForUser(paths[i - 1], paths[i]), 0) << paths[i - 1] << " before " << paths[i];
+    const std::set<std::string> kept(paths.begin(), paths.end());
+    const std::set<std::string> expected(firstSeen.begin(), firstSeen.end());
+    EXPECT_TRUE(kept == expected) << "the kept spellings are not the first ones met";
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, SortPathsForUser, ::testing::Values("", "en_US", "ja_JP"),
+                         [](const ::testing::TestParamInfo<const char*>& info) {
+                             return *info.param == '\0' ? std::string("Environment") : std::string(info.param);
+                         });
+
+} // namespace
+} // namespace slidora
