@@ -1,0 +1,10 @@
+#!/usr/bin/env bash
+# Sets everything up, builds and runs the whole test suite (window tests run
+# headless). Extra CMake arguments can be given in $CMAKE_ARGS, another build
+# folder in $BUILD_DIR.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+tools/setup.sh
+BUILD_DIR=${BUILD_DIR:-build}
+cd "$BUILD_DIR"
+ctest --output-on-failure -j"$(nproc)" --timeout 300
