@@ -1,0 +1,8 @@
+# Window-free slideshow logic: layout, background colour, overlay text.
+slidora_add_test(saver_logic_test
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/layout_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/background_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/overlay_test.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/ScriptedRandom.h
+  LIBS slidora_saver_logic)
