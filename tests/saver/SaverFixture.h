@@ -1,0 +1,160 @@
+#pragma once
+// A saver window driven entirely by fakes: a clock that moves only when told,
+// a timer that fires only when the test ticks it, a scripted pointer, a
+// picture loader that decodes nothing, and a recording audio.
+#include "platform/Clock.h"
+#include "saver/SaverWindow.h"
+#include "saver/picture/PictureDecoder.h"
+#include "tests/saver/ScriptedRandom.h"
+
+#include <QApplication>
+#include <QLabel>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace slidora::test {
+
+class FakeClock final : public Clock {
+public:
+    double nowDays() const override { return days; }
+    void advanceSeconds(double s) { days += s / 86400.0; }
+    double days = 45000.5; // some noon
+};
+
+class FakeTimer final : public Timer {
+public:
+    void setIntervalMs(int ms) override { interval = ms; }
+    int intervalMs() const override { return interval; }
+    void setEnabled(bool on) override {
+        enabled_ = on;
+        ++toggles;
+    }
+    bool enabled() const override { return enabled_; }
+    void setHandler(std::function<void()> h) override { handler = std::move(h); }
+    // One tick, as the real timer would deliver it: only while on and with a
+    // non-zero interval.
+    bool tick() {
+        if (!enabled_ || interval <= 0 || !handler) return false;
+        handler();
+        return true;
+    }
+    int interval = 0;
+    bool enabled_ = false;
+    int toggles = 0;
+    std::function<void()> handler;
+};
+
+class FakeAudio final : public SaverAudio {
+public:
+    void AudRead(const std::string& folder, const std::string&, bool, RandomSource&) override {
+        readFolder = folder;
+        if (!folder.empty()) hasList = true;
+    }
+    void start(bool, int) override {
+        on = hasList;
+        ++starts;
+    }
+    bool audioOn() const override { return on; }
+    bool listEmpty() const override { return !hasList; }
+    void AudLoad() override { ++loads; }
+    void onActiveTimeEnd() override { ++activeEnds; }
+    void onClose() override { ++closes; }
+    std::string readFolder;
+    bool hasList = false;
+    bool on = false;
+    int starts = 0, loads = 0, activeEnds = 0, closes = 0;
+};
+
+inline QApplication& app() {
+    static int argc = 1;
+    static char name[] = "saver-test";
+    static char* argv[] = {name, nullptr};
+    static QApplication* instance = new QApplication(argc, argv);
+    return *instance;
+}
+
+// A temporary folder of files of chosen sizes, removed with the fixture.
+class TempTree {
+public:
+    TempTree() {
+        char pattern[] = "/tmp/slidora-saver-XXXXXX";
+        m_root = ::mkdtemp(pattern);
+    }
+    ~TempTree() {
+        std::error_code ec;
+        std::filesystem::remove_all(m_root, ec);
+    }
+    std::string file(const std::string& relative, std::size_t bytes) {
+        const std::filesystem::path p = std::filesystem::path(m_root) / relative;
+        std::filesystem::create_directories(p.parent_path());
+        std::ofstream(p, std::ios::binary) << std::string(bytes, 'x');
+        return p.string();
+    }
+    const std::string& root() const { return m_root; }
+
+private:
+    std::string m_root;
+};
+
+struct SaverRig {
+    FakeClock clock;
+    FakeTimer timer;
+    ScriptedRandom random{{0.25, 0.75, 0.5}};
+    FakeAudio audio;
+    QPoint pointer{500, 400};
+    bool cursorHidden = false;
+    int quits = 0;
+    std::vector<std::string> errors;
+    std::vector<std::string> loads;     // every path handed to the loader
+    std::set<std::string> unreadable;   // paths whose load fails
+    int timerOnDuringLoad = 0;          // loads that ran with the timer on
+    TempTree tree;
+    std::string settingsPath;
+    SaverServices services;
+
+    SaverRig() {
+        app();
+        settingsPath = tree.root() + "/slidora.ini";
+        services.clock = &clock;
+        services.timer = &timer;
+        services.random = &random;
+        services.powerSaveInfo = [] { return PowerSaveState{}; };
+        services.cursorPos = [this] { return pointer; };
+        services.screenSize = QSize(1024, 768);
+        services.hostWindowSize = [](unsigned long) { return QSize(152, 112); };
+        services.settingsPath = settingsPath;
+        services.readerContext.programDir = tree.root() + "/program";
+        services.readerContext.iconFontName = "DejaVu Sans";
+        services.picLoad = [this](const std::string& path, WorkingPicture& pic, const TargetSizeFn&) {
+            loads.push_back(path);
+            if (timer.enabled()) ++timerOnDuringLoad;
+            if (unreadable.count(path) != 0) return false;
+            pic.width = 640;
+            pic.height = 480;
+            pic.bitmap.allocate(640, 480, 24);
+            return true;
+        };
+        services.audio = &audio;
+        services.errorReport = [this](const std::string& m) { errors.push_back(m); };
+        services.quit = [this] { ++quits; };
+        services.setCursorHidden = [this](bool hidden) { cursorHidden = hidden; };
+    }
+
+    void settings(const std::string& text) { std::ofstream(settingsPath) << text; }
+    // Settings that show the rig's picture folder.
+    void pictureSettings(const std::string& extra = "") {
+        settings("[Image]\nDispFolder=" + tree.root() + "/pics\nSleepTime=500\n" + extra);
+    }
+    std::unique_ptr<TSlidoraSaver> make(unsigned long parentWnd = 0) {
+        return std::make_unique<TSlidoraSaver>(parentWnd, services);
+    }
+};
+
+} // namespace slidora::test

@@ -1,0 +1,1 @@
+slidora_add_test(saver_window_test SOURCES ${CMAKE_CURRENT_LIST_DIR}/saver_window_test.cpp LIBS slidora_saver)
