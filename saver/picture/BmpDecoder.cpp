@@ -149,19 +149,29 @@ void convertMasked(const std::uint8_t* source, int bits, int width,
     }
 }
 
+// Bytes of pixel data an uncompressed row holds before its padding.
+std::size_t lastRowBytes(const BmpHeader& header) {
+    return static_cast<std::size_t>((header.width * header.bitsPerPixel + 7) / 8);
+}
+
+// Whether an uncompressed picture's rows fit in the file. Some writers leave
+// out the padding of the last row; that is accepted.
+bool uncompressedDataFits(const BmpHeader& header, std::uint64_t dataOffset, std::uint64_t fileBytes) {
+    const std::size_t stride = Bitmap::strideFor(static_cast<int>(header.width), header.bitsPerPixel);
+    if (stride == 0 || dataOffset > fileBytes) return false;
+    const std::uint64_t needed =
+        static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(header.height - 1) +
+        lastRowBytes(header);
+    return fileBytes - dataOffset >= needed;
+}
+
 DecodeResult readUncompressed(std::FILE* file, const std::string& path, const BmpHeader& header,
-                              std::uint64_t dataOffset, std::uint64_t fileBytes,
-                              const std::array<Channel, 3>& channels, Bitmap& bitmap) {
+                              std::uint64_t dataOffset, const std::array<Channel, 3>& channels,
+                              Bitmap& bitmap) {
     const int width = static_cast<int>(header.width);
     const int height = static_cast<int>(header.height);
     const std::size_t stride = Bitmap::strideFor(width, header.bitsPerPixel);
-    const std::size_t usedBytes =
-        (static_cast<std::size_t>(width) * static_cast<std::size_t>(header.bitsPerPixel) + 7) / 8;
-    if (stride == 0) return DecodeResult::invalid(path + ": bitmap row too long");
-    // Some writers leave out the padding of the last row; accept that.
-    const std::uint64_t needed = static_cast<std::uint64_t>(stride) * (height - 1) + usedBytes;
-    if (dataOffset > fileBytes || fileBytes - dataOffset < needed)
-        return DecodeResult::invalid(path + ": bitmap pixel data cut short");
+    const std::size_t usedBytes = lastRowBytes(header);
     if (!seekTo(file, dataOffset)) return DecodeResult::failed(path + ": cannot seek");
 
     std::vector<std::uint8_t> rowBuffer(stride, 0);
@@ -308,6 +318,11 @@ DecodeResult decodeBmp(const std::string& path, WorkingPicture& picture, const T
         header.dataOffset >= kFileHeaderBytes + header.headerBytes ? header.dataOffset : position;
     if (dataOffset >= fileBytes) return DecodeResult::invalid(path + ": bitmap has no pixel data");
 
+    const bool runLength = header.compression == kBiRle4 || header.compression == kBiRle8;
+    // Checked before allocating, so a small file cannot claim a huge bitmap.
+    if (!runLength && !uncompressedDataFits(header, dataOffset, fileBytes))
+        return DecodeResult::invalid(path + ": bitmap pixel data cut short");
+
     const int width = static_cast<int>(header.width);
     const int height = static_cast<int>(header.height);
     if (!picture.bitmap.allocate(width, height, bits <= 8 ? 8 : 24))
@@ -316,9 +331,8 @@ DecodeResult decodeBmp(const std::string& path, WorkingPicture& picture, const T
     picture.width = width;
     picture.height = height;
 
-    if (header.compression == kBiRle4 || header.compression == kBiRle8)
-        return readRunLength(file, path, header, dataOffset, picture.bitmap);
-    return readUncompressed(file, path, header, dataOffset, fileBytes, channels, picture.bitmap);
+    if (runLength) return readRunLength(file, path, header, dataOffset, picture.bitmap);
+    return readUncompressed(file, path, header, dataOffset, channels, picture.bitmap);
 }
 
 } // namespace slidora

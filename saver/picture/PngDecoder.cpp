@@ -16,6 +16,10 @@ constexpr png_uint_32 kMaxPngSide = 1'000'000;
 // bound what a hostile file can make libpng store.
 constexpr png_uint_32 kMaxPngCachedChunks = 128;
 constexpr png_alloc_size_t kMaxPngChunkBytes = 8 * 1024 * 1024;
+// Deflate cannot shrink data by more than about 1032:1. A file too small to
+// hold the pixels its header claims even at that ratio is refused before the
+// bitmap is allocated, so a few bytes cannot make us take 300 MB.
+constexpr std::uint64_t kMaxDeflateRatio = 1040;
 
 // Shared by libpng's error and read callbacks (the error and I/O pointers).
 struct PngContext {
@@ -128,6 +132,9 @@ DecodeResult decodePng(const std::string& path, WorkingPicture& picture, const T
     const png_uint_32 height = png_get_image_height(png, info);
     if (std::uint64_t{width} * height > kMaxPicturePixels)
         return DecodeResult::invalid(path + ": PNG is larger than the picture size limit");
+    const std::uint64_t rawBytes = (std::uint64_t{png_get_rowbytes(png, info)} + 1) * height;
+    if (opened.sizeBytes * kMaxDeflateRatio < rawBytes)
+        return DecodeResult::invalid(path + ": PNG file too small for the size it claims");
 
     int passes = 1;
     if (!fencedSetTransforms(png, info, &passes)) return broken(path, context);
