@@ -37,7 +37,9 @@ struct FilterTable {
     std::vector<float> weights; // `stride` slots per target sample
     std::size_t stride = 0;
 
-    const float* weightsOf(int i) const { return weights.data() + static_cast<std::size_t>(i) * stride; }
+    const float* weightsOf(int i) const {
+        return weights.data() + static_cast<std::size_t>(i) * stride;
+    }
 };
 
 FilterTable makeTable(int inSize, int outSize) {
@@ -49,8 +51,8 @@ FilterTable makeTable(int inSize, int outSize) {
 
     FilterTable table;
     // A window [floor(c - s), ceil(c + s)) never holds more than 2s + 2 samples.
-    table.stride = static_cast<std::size_t>(
-        std::min<double>(inSize, std::ceil(2.0 * support) + 2.0));
+    table.stride =
+        static_cast<std::size_t>(std::min<double>(inSize, std::ceil(2.0 * support) + 2.0));
     table.first.resize(static_cast<std::size_t>(outSize));
     table.count.resize(static_cast<std::size_t>(outSize));
     table.weights.assign(static_cast<std::size_t>(outSize) * table.stride, 0.0f);
@@ -61,12 +63,16 @@ FilterTable makeTable(int inSize, int outSize) {
         int lo = std::max(0, static_cast<int>(std::floor(center - support)));
         int hi = std::min(inSize, static_cast<int>(std::ceil(center + support)));
         int n = hi - lo;
-        for (int k = 0; k < n; ++k) w[static_cast<std::size_t>(k)] = kernel((lo + k + 0.5 - center) / filterScale);
+        for (int k = 0; k < n; ++k)
+            w[static_cast<std::size_t>(k)] = kernel((lo + k + 0.5 - center) / filterScale);
         int skip = 0;
-        while (skip < n - 1 && w[static_cast<std::size_t>(skip)] == 0.0) ++skip;
-        while (n - 1 > skip && w[static_cast<std::size_t>(n - 1)] == 0.0) --n;
+        while (skip < n - 1 && w[static_cast<std::size_t>(skip)] == 0.0)
+            ++skip;
+        while (n - 1 > skip && w[static_cast<std::size_t>(n - 1)] == 0.0)
+            --n;
         double sum = 0.0;
-        for (int k = skip; k < n; ++k) sum += w[static_cast<std::size_t>(k)];
+        for (int k = skip; k < n; ++k)
+            sum += w[static_cast<std::size_t>(k)];
         float* out = table.weights.data() + static_cast<std::size_t>(i) * table.stride;
         if (sum <= 1e-12) {
             // Cannot happen with these kernels (the nearest sample always has
@@ -94,8 +100,8 @@ constexpr std::size_t kChunk = 384;
 // Filters rows [y0, y1) of the target: first down the columns into one line
 // of source width (read straight from the source rows, in order), then along
 // that line into the target row.
-void resampleRows(const SourceImage& source, const TargetImage& target, const FilterTable& horizontal,
-                  const FilterTable& vertical, int y0, int y1) {
+void resampleRows(const SourceImage& source, const TargetImage& target,
+                  const FilterTable& horizontal, const FilterTable& vertical, int y0, int y1) {
     const std::size_t bpp = static_cast<std::size_t>(source.bytesPerPixel);
     const std::size_t lineBytes = static_cast<std::size_t>(source.width) * bpp;
     std::vector<Float4> line(static_cast<std::size_t>(source.width));
@@ -104,17 +110,20 @@ void resampleRows(const SourceImage& source, const TargetImage& target, const Fi
     for (int y = y0; y < y1; ++y) {
         const int taps = vertical.count[static_cast<std::size_t>(y)];
         const float* w = vertical.weightsOf(y);
-        const std::uint8_t* firstRow = source.top + vertical.first[static_cast<std::size_t>(y)] * source.rowStep;
+        const std::uint8_t* firstRow =
+            source.top + vertical.first[static_cast<std::size_t>(y)] * source.rowStep;
         for (std::size_t x0 = 0; x0 < lineBytes; x0 += kChunk) {
             const std::size_t len = std::min(kChunk, lineBytes - x0);
             std::fill(acc, acc + len, 0.0f);
             const std::uint8_t* src = firstRow + x0;
             for (int k = 0; k < taps; ++k, src += source.rowStep) {
                 const float wk = w[k];
-                for (std::size_t i = 0; i < len; ++i) acc[i] += wk * static_cast<float>(src[i]);
+                for (std::size_t i = 0; i < len; ++i)
+                    acc[i] += wk * static_cast<float>(src[i]);
             }
             Float4* px = line.data() + x0 / bpp;
-            for (std::size_t i = 0; i < len; i += bpp, ++px) *px = Float4{acc[i], acc[i + 1], acc[i + 2], 0.0f};
+            for (std::size_t i = 0; i < len; i += bpp, ++px)
+                *px = Float4{acc[i], acc[i + 1], acc[i + 2], 0.0f};
         }
 
         std::uint8_t* out = target.top + static_cast<std::ptrdiff_t>(y) * target.rowStep;
@@ -123,7 +132,8 @@ void resampleRows(const SourceImage& source, const TargetImage& target, const Fi
             const float* hw = horizontal.weightsOf(x);
             const Float4* px = line.data() + horizontal.first[static_cast<std::size_t>(x)];
             Float4 sum = {0.0f, 0.0f, 0.0f, 0.0f};
-            for (int k = 0; k < n; ++k) sum += hw[k] * px[k];
+            for (int k = 0; k < n; ++k)
+                sum += hw[k] * px[k];
             for (int c = 0; c < 3; ++c) {
                 const float v = std::clamp(sum[c], 0.0f, 255.0f);
                 out[c] = static_cast<std::uint8_t>(v + 0.5f);
@@ -142,8 +152,9 @@ void resample(const SourceImage& source, const TargetImage& target) {
     const FilterTable horizontal = makeTable(source.width, target.width);
     const FilterTable vertical = makeTable(source.height, target.height);
 
-    const std::uint64_t work = static_cast<std::uint64_t>(target.height) *
-                               (static_cast<std::uint64_t>(source.width) + static_cast<std::uint64_t>(target.width));
+    const std::uint64_t work =
+        static_cast<std::uint64_t>(target.height) *
+        (static_cast<std::uint64_t>(source.width) + static_cast<std::uint64_t>(target.width));
     if (work < kParallelWork || target.height < 2 || std::thread::hardware_concurrency() < 2) {
         resampleRows(source, target, horizontal, vertical, 0, target.height);
         return;

@@ -16,7 +16,7 @@ namespace r32 = slidora::resize32;
 
 // Holds a block locked for the length of the call.
 class LockedBlock {
-public:
+  public:
     explicit LockedBlock(SlidoraHGlobal handle)
         : m_handle(handle), m_data(static_cast<const std::uint8_t*>(slidora::GlobalLock(handle))) {}
     ~LockedBlock() {
@@ -28,14 +28,14 @@ public:
     const std::uint8_t* data() const { return m_data; }
     std::size_t size() const { return m_data == nullptr ? 0 : slidora::GlobalSize(m_handle); }
 
-private:
+  private:
     SlidoraHGlobal m_handle;
     const std::uint8_t* m_data;
 };
 
 // A block this call allocated; freed unless handed to the caller.
 class OwnedBlock {
-public:
+  public:
     explicit OwnedBlock(std::size_t size) : m_handle(slidora::GlobalAlloc(size)) {}
     ~OwnedBlock() { slidora::GlobalFree(m_handle); }
     OwnedBlock(const OwnedBlock&) = delete;
@@ -48,7 +48,7 @@ public:
         return h;
     }
 
-private:
+  private:
     SlidoraHGlobal m_handle;
 };
 
@@ -59,17 +59,18 @@ bool sizeAcceptable(std::int64_t width, std::int64_t height) {
 
 // Row length in bytes, padded to 4.
 std::uint64_t dibStride(std::int64_t width, int bitCount) {
-    return ((static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(bitCount) + 31) / 32) * 4;
+    return ((static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(bitCount) + 31) / 32) *
+           4;
 }
 
 // Pictures with a colour table or packed pixels are expanded to 24-bit
 // rows first; 24-bit and 32-bit pictures are read in place.
 class Source {
-public:
+  public:
     bool load(const LockedBlock& header, const LockedBlock& bits);
     const r32::SourceImage& image() const { return m_image; }
 
-private:
+  private:
     bool expand(const BitmapInfoHeader& h, const std::uint8_t* table, std::size_t tableEntries);
 
     r32::SourceImage m_image;
@@ -88,7 +89,8 @@ bool Source::load(const LockedBlock& header, const LockedBlock& bits) {
         bitCount != 32)
         return false;
     const std::int64_t width = h.biWidth;
-    const std::int64_t height = h.biHeight < 0 ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
+    const std::int64_t height =
+        h.biHeight < 0 ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
     if (!sizeAcceptable(width, height)) return false;
 
     const std::uint64_t stride = dibStride(width, bitCount);
@@ -113,7 +115,8 @@ bool Source::load(const LockedBlock& header, const LockedBlock& bits) {
     return expand(h, header.data() + h.biSize, tableEntries);
 }
 
-bool Source::expand(const BitmapInfoHeader& h, const std::uint8_t* table, std::size_t tableEntries) {
+bool Source::expand(const BitmapInfoHeader& h, const std::uint8_t* table,
+                    std::size_t tableEntries) {
     // Indices past the colour table show black.
     std::array<RgbQuad, 256> palette{};
     std::memcpy(palette.data(), table, tableEntries * sizeof(RgbQuad));
@@ -129,13 +132,17 @@ bool Source::expand(const BitmapInfoHeader& h, const std::uint8_t* table, std::s
                 // BI_RGB 16-bit pixels are 5-5-5: blue in the low bits.
                 const unsigned v = in[2 * x] | (in[2 * x + 1] << 8);
                 const unsigned c[3] = {v & 31U, (v >> 5) & 31U, (v >> 10) & 31U};
-                for (int i = 0; i < 3; ++i) out[i] = static_cast<std::uint8_t>((c[i] << 3) | (c[i] >> 2));
+                for (int i = 0; i < 3; ++i)
+                    out[i] = static_cast<std::uint8_t>((c[i] << 3) | (c[i] >> 2));
                 continue;
             }
             unsigned index = 0;
-            if (bitCount == 8) index = in[x];
-            else if (bitCount == 4) index = (in[x / 2] >> ((x & 1) ? 0 : 4)) & 15U;
-            else index = (in[x / 8] >> (7 - (x & 7))) & 1U;
+            if (bitCount == 8)
+                index = in[x];
+            else if (bitCount == 4)
+                index = (in[x / 2] >> ((x & 1) ? 0 : 4)) & 15U;
+            else
+                index = (in[x / 8] >> (7 - (x & 7))) & 1U;
             const RgbQuad& q = palette[index];
             out[0] = q.rgbBlue;
             out[1] = q.rgbGreen;
@@ -175,7 +182,8 @@ bool resizeImage(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits, SlidoraHGloba
     r32::TargetImage target;
     target.width = width;
     target.height = height;
-    target.top = outData + (static_cast<std::ptrdiff_t>(height) - 1) * static_cast<std::ptrdiff_t>(stride);
+    target.top =
+        outData + (static_cast<std::ptrdiff_t>(height) - 1) * static_cast<std::ptrdiff_t>(stride);
     target.rowStep = -static_cast<std::ptrdiff_t>(stride);
     r32::resample(source.image(), target);
 
@@ -188,8 +196,9 @@ bool resizeImage(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits, SlidoraHGloba
 
 } // namespace
 
-extern "C" int ResizeImg(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits, SlidoraHGlobal* dstHeader,
-                         SlidoraHGlobal* dstBits, int width, int height, int /*reserved*/, int /*mode*/) {
+extern "C" int ResizeImg(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits,
+                         SlidoraHGlobal* dstHeader, SlidoraHGlobal* dstBits, int width, int height,
+                         int /*reserved*/, int /*mode*/) {
     if (dstHeader == nullptr || dstBits == nullptr || dstHeader == dstBits) return 0;
     *dstHeader = nullptr;
     *dstBits = nullptr;

@@ -13,7 +13,8 @@ constexpr std::size_t kHeaderBytes = sizeof(BitmapInfoHeader);
 constexpr std::size_t kWholeTable = std::numeric_limits<std::size_t>::max();
 
 std::uint64_t dibStride(std::int64_t width, int bitCount) {
-    return ((static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(bitCount) + 31) / 32) * 4;
+    return ((static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(bitCount) + 31) / 32) *
+           4;
 }
 
 // Palette index of pixel x in a row of 1, 4 or 8 bits per pixel.
@@ -26,12 +27,14 @@ unsigned pixelIndex(const std::uint8_t* row, std::size_t x, int bitCount) {
 void copyRow(const std::uint8_t* in, std::uint8_t* out, int width, int bitCount) {
     const auto w = static_cast<std::size_t>(width);
     if (bitCount <= 8) {
-        for (std::size_t x = 0; x < w; ++x) out[x] = static_cast<std::uint8_t>(pixelIndex(in, x, bitCount));
+        for (std::size_t x = 0; x < w; ++x)
+            out[x] = static_cast<std::uint8_t>(pixelIndex(in, x, bitCount));
     } else if (bitCount == 16) {
         for (std::size_t x = 0; x < w; ++x, out += 3) {
             const unsigned v = in[2 * x] | (in[2 * x + 1] << 8);
             const unsigned c[3] = {v & 31U, (v >> 5) & 31U, (v >> 10) & 31U};
-            for (int i = 0; i < 3; ++i) out[i] = static_cast<std::uint8_t>((c[i] << 3) | (c[i] >> 2));
+            for (int i = 0; i < 3; ++i)
+                out[i] = static_cast<std::uint8_t>((c[i] << 3) | (c[i] >> 2));
         }
     } else {
         std::memcpy(out, in, w * static_cast<std::size_t>(bitCount / 8));
@@ -41,7 +44,8 @@ void copyRow(const std::uint8_t* in, std::uint8_t* out, int width, int bitCount)
 } // namespace
 
 GlobalBlock::GlobalBlock(GlobalBlock&& other) noexcept
-    : m_handle(std::exchange(other.m_handle, nullptr)), m_data(std::exchange(other.m_data, nullptr)) {}
+    : m_handle(std::exchange(other.m_handle, nullptr)),
+      m_data(std::exchange(other.m_data, nullptr)) {}
 
 GlobalBlock& GlobalBlock::operator=(GlobalBlock&& other) noexcept {
     if (this != &other) {
@@ -52,10 +56,13 @@ GlobalBlock& GlobalBlock::operator=(GlobalBlock&& other) noexcept {
     return *this;
 }
 
-GlobalBlock GlobalBlock::allocate(std::size_t size) { return GlobalBlock(GlobalAlloc(size)); }
+GlobalBlock GlobalBlock::allocate(std::size_t size) {
+    return GlobalBlock(GlobalAlloc(size));
+}
 
 std::uint8_t* GlobalBlock::lock() {
-    if (m_data == nullptr && m_handle != nullptr) m_data = static_cast<std::uint8_t*>(GlobalLock(m_handle));
+    if (m_data == nullptr && m_handle != nullptr)
+        m_data = static_cast<std::uint8_t*>(GlobalLock(m_handle));
     return m_data;
 }
 
@@ -144,14 +151,22 @@ bool DIBToBitmap(const BitmapInfoHeader* header, std::size_t headerBlockSize,
     switch (bitCount) {
     case 1:
     case 4:
-    case 8: outBits = 8; break;
+    case 8:
+        outBits = 8;
+        break;
     case 16:
-    case 24: outBits = 24; break;
-    case 32: outBits = 32; break;
-    default: return false;
+    case 24:
+        outBits = 24;
+        break;
+    case 32:
+        outBits = 32;
+        break;
+    default:
+        return false;
     }
     const std::int64_t width = h.biWidth;
-    const std::int64_t height = h.biHeight < 0 ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
+    const std::int64_t height =
+        h.biHeight < 0 ? -static_cast<std::int64_t>(h.biHeight) : h.biHeight;
     if (width <= 0 || height <= 0) return false;
     if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxPicturePixels)
         return false;
@@ -179,7 +194,8 @@ bool DIBToBitmap(const BitmapInfoHeader* header, std::size_t headerBlockSize,
         bool outside = false;
         for (int y = 0; y < bitmap.height() && !outside; ++y) {
             const std::uint8_t* row = bitmap.row(y);
-            outside = std::any_of(row, row + bitmap.width(), [needed](std::uint8_t v) { return v >= needed; });
+            outside = std::any_of(row, row + bitmap.width(),
+                                  [needed](std::uint8_t v) { return v >= needed; });
         }
         if (outside) palette.resize(256);
         bitmap.palette() = std::move(palette);

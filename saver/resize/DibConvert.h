@@ -14,7 +14,7 @@ namespace slidora {
 // One global block owned by this side. Unlocks (when locked through it) and
 // frees the block when it goes.
 class GlobalBlock {
-public:
+  public:
     GlobalBlock() = default;
     // Takes ownership of a block allocated elsewhere (e.g. by the module).
     explicit GlobalBlock(SlidoraHGlobal adopted) : m_handle(adopted) {}
@@ -33,7 +33,7 @@ public:
     std::size_t size() const { return GlobalSize(m_handle); }
     void reset();
 
-private:
+  private:
     SlidoraHGlobal m_handle = nullptr;
     std::uint8_t* m_data = nullptr;
 };

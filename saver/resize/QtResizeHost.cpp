@@ -8,7 +8,9 @@ namespace slidora {
 QtResizeHost::QtResizeHost(const std::string& programDir, QWidget* parent)
     : m_modulePath(resizeModulePath(programDir)), m_parent(parent) {}
 
-std::string QtResizeHost::modulePath() const { return m_modulePath; }
+std::string QtResizeHost::modulePath() const {
+    return m_modulePath;
+}
 
 void QtResizeHost::showMessage(const std::string& text) {
     // A plain box captioned with the application's title, no icon, one OK.

@@ -9,7 +9,7 @@
 namespace slidora {
 
 class QtResizeHost final : public ResizeHost {
-public:
+  public:
     // `programDir` is the folder of the running program; `parent` (may be
     // null) owns the message box while it is shown.
     explicit QtResizeHost(const std::string& programDir, QWidget* parent = nullptr);
@@ -17,7 +17,7 @@ public:
     std::string modulePath() const override;
     void showMessage(const std::string& text) override;
 
-private:
+  private:
     std::string m_modulePath;
     QPointer<QWidget> m_parent;
 };

@@ -16,8 +16,9 @@ namespace {
 // The module stays loaded only while one picture is being resampled, so a
 // replaced module file takes effect with the next picture.
 class LoadedModule {
-public:
-    explicit LoadedModule(const std::string& path) : m_handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
+  public:
+    explicit LoadedModule(const std::string& path)
+        : m_handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
     ~LoadedModule() {
         if (m_handle != nullptr) dlclose(m_handle);
     }
@@ -29,7 +30,7 @@ public:
         return reinterpret_cast<ResizeImgFunction>(dlsym(m_handle, "ResizeImg"));
     }
 
-private:
+  private:
     void* m_handle;
 };
 
@@ -41,7 +42,8 @@ bool usableResult(PackedDib& result, int width, int height, Bitmap& converted) {
 }
 
 // Runs the module on `source`. On success `converted` holds the result.
-bool runModule(int width, int height, PackedDib& source, int mode, ResizeHost& host, Bitmap& converted) {
+bool runModule(int width, int height, PackedDib& source, int mode, ResizeHost& host,
+               Bitmap& converted) {
     const LoadedModule module(host.modulePath());
     if (!module.loaded()) {
         if (!host.NoResizeMsg) host.showMessage(kResizeNotFoundMessage);
@@ -54,8 +56,8 @@ bool runModule(int width, int height, PackedDib& source, int mode, ResizeHost& h
     if (source.header.lock() == nullptr || source.bits.lock() == nullptr) return false;
     SlidoraHGlobal header = nullptr;
     SlidoraHGlobal bits = nullptr;
-    const int result =
-        resizeImg(source.header.handle(), source.bits.handle(), &header, &bits, width, height, 0, mode);
+    const int result = resizeImg(source.header.handle(), source.bits.handle(), &header, &bits,
+                                 width, height, 0, mode);
     bool success = false;
     // Result handles are only ours after a successful call, and never when
     // they name the source blocks or each other (freeing them twice).

@@ -15,7 +15,7 @@ inline constexpr const char* kResizeNotFoundMessage = "Not Found RESIZE32.DLL";
 std::string resizeModulePath(const std::string& programDir);
 
 class ResizeHost {
-public:
+  public:
     virtual ~ResizeHost() = default;
 
     // Path handed to dlopen, read anew for every picture.

@@ -11,8 +11,8 @@ namespace {
 
 // A header followed by `tableEntries` colour-table entries, entry i being
 // (red i, green 2i, blue 3i), in one buffer.
-std::vector<std::uint8_t> headerWithTable(int width, int height, int bitCount, std::uint32_t clrUsed,
-                                          std::size_t tableEntries) {
+std::vector<std::uint8_t> headerWithTable(int width, int height, int bitCount,
+                                          std::uint32_t clrUsed, std::size_t tableEntries) {
     std::vector<std::uint8_t> block(sizeof(BitmapInfoHeader) + tableEntries * sizeof(RgbQuad));
     BitmapInfoHeader h;
     h.biWidth = width;
@@ -21,7 +21,8 @@ std::vector<std::uint8_t> headerWithTable(int width, int height, int bitCount, s
     h.biClrUsed = clrUsed;
     std::memcpy(block.data(), &h, sizeof h);
     for (std::size_t i = 0; i < tableEntries; ++i) {
-        const RgbQuad q{static_cast<std::uint8_t>(3 * i), static_cast<std::uint8_t>(2 * i), static_cast<std::uint8_t>(i), 0};
+        const RgbQuad q{static_cast<std::uint8_t>(3 * i), static_cast<std::uint8_t>(2 * i),
+                        static_cast<std::uint8_t>(i), 0};
         std::memcpy(block.data() + sizeof h + i * sizeof q, &q, sizeof q);
     }
     return block;
@@ -43,7 +44,8 @@ class DibPaletteRule : public ::testing::TestWithParam<PaletteCase> {};
 
 TEST_P(DibPaletteRule, CountsColours) {
     const PaletteCase& c = GetParam();
-    const std::vector<std::uint8_t> block = headerWithTable(4, 4, c.bitCount, c.clrUsed, c.tableEntries);
+    const std::vector<std::uint8_t> block =
+        headerWithTable(4, 4, c.bitCount, c.clrUsed, c.tableEntries);
     const std::vector<PaletteEntry> palette = DIBPalette(info(block), block.size());
     ASSERT_EQ(palette.size(), c.expected);
     for (std::size_t i = 0; i < palette.size(); ++i) {
@@ -53,28 +55,34 @@ TEST_P(DibPaletteRule, CountsColours) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Rule, DibPaletteRule,
-    ::testing::Values(PaletteCase{"eight_bit_full", 8, 0, 256, 256}, PaletteCase{"eight_bit_used", 8, 20, 20, 20},
-                      PaletteCase{"four_bit", 4, 0, 16, 16}, PaletteCase{"one_bit", 1, 0, 2, 2},
-                      PaletteCase{"true_colour_without_count", 24, 0, 0, 0},
-                      PaletteCase{"true_colour_with_count", 24, 5, 5, 5},
-                      PaletteCase{"thirty_two_bit", 32, 0, 0, 0}, PaletteCase{"sixteen_bit", 16, 0, 0, 0},
-                      PaletteCase{"too_many_used", 8, 257, 257, 0},
-                      PaletteCase{"table_cut_short", 8, 16, 8, 0},
-                      PaletteCase{"full_table_missing", 8, 0, 255, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Rule, DibPaletteRule,
+                         ::testing::Values(PaletteCase{"eight_bit_full", 8, 0, 256, 256},
+                                           PaletteCase{"eight_bit_used", 8, 20, 20, 20},
+                                           PaletteCase{"four_bit", 4, 0, 16, 16},
+                                           PaletteCase{"one_bit", 1, 0, 2, 2},
+                                           PaletteCase{"true_colour_without_count", 24, 0, 0, 0},
+                                           PaletteCase{"true_colour_with_count", 24, 5, 5, 5},
+                                           PaletteCase{"thirty_two_bit", 32, 0, 0, 0},
+                                           PaletteCase{"sixteen_bit", 16, 0, 0, 0},
+                                           PaletteCase{"too_many_used", 8, 257, 257, 0},
+                                           PaletteCase{"table_cut_short", 8, 16, 8, 0},
+                                           PaletteCase{"full_table_missing", 8, 0, 255, 0}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DIBToBitmap, RoundTripsEveryBitmapKind) {
     for (int bits : {8, 24, 32}) {
         Bitmap original;
         ASSERT_TRUE(original.allocate(13, 7, bits));
         for (int y = 0; y < 7; ++y) {
-            for (std::size_t i = 0; i < original.stride(); ++i) original.row(y)[i] = static_cast<std::uint8_t>(y * 31 + i);
+            for (std::size_t i = 0; i < original.stride(); ++i)
+                original.row(y)[i] = static_cast<std::uint8_t>(y * 31 + i);
         }
-        if (bits == 8) original.palette() = {PaletteEntry{1, 2, 3}, PaletteEntry{4, 5, 6}, PaletteEntry{7, 8, 9}};
+        if (bits == 8)
+            original.palette() = {PaletteEntry{1, 2, 3}, PaletteEntry{4, 5, 6},
+                                  PaletteEntry{7, 8, 9}};
         for (int y = 0; y < 7 && bits == 8; ++y) {
-            for (int x = 0; x < 13; ++x) original.row(y)[x] = static_cast<std::uint8_t>((x + y) % 3);
+            for (int x = 0; x < 13; ++x)
+                original.row(y)[x] = static_cast<std::uint8_t>((x + y) % 3);
         }
         PackedDib dib;
         ASSERT_TRUE(packedDibFromBitmap(original, dib));
@@ -85,7 +93,8 @@ TEST(DIBToBitmap, RoundTripsEveryBitmapKind) {
         ASSERT_EQ(back.bitsPerPixel(), bits);
         const std::size_t rowBytes = 13u * static_cast<std::size_t>(bits / 8);
         for (int y = 0; y < 7; ++y)
-            ASSERT_EQ(std::memcmp(back.row(y), original.row(y), rowBytes), 0) << bits << " bits, row " << y;
+            ASSERT_EQ(std::memcmp(back.row(y), original.row(y), rowBytes), 0)
+                << bits << " bits, row " << y;
         ASSERT_EQ(back.palette().size(), original.palette().size());
         for (std::size_t i = 0; i < back.palette().size(); ++i) {
             EXPECT_EQ(back.palette()[i].red, original.palette()[i].red);
@@ -143,9 +152,10 @@ TEST_P(DIBToBitmapPacked, ExpandsPixels) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, DIBToBitmapPacked,
-    ::testing::Values(PackedCase{"one_bit", 1, {0xA5, 0, 0, 0}, {1, 0, 1, 0, 0, 1, 0, 1, 0}, 9},
-                      PackedCase{"four_bit", 4, {0x1F, 0x70, 0, 0}, {1, 15, 7}, 3},
-                      PackedCase{"sixteen_bit", 16, {0x1F, 0x7C, 0xE0, 0x03}, {255, 0, 255, 0, 255, 0}, 2}),
+    ::testing::Values(
+        PackedCase{"one_bit", 1, {0xA5, 0, 0, 0}, {1, 0, 1, 0, 0, 1, 0, 1, 0}, 9},
+        PackedCase{"four_bit", 4, {0x1F, 0x70, 0, 0}, {1, 15, 7}, 3},
+        PackedCase{"sixteen_bit", 16, {0x1F, 0x7C, 0xE0, 0x03}, {255, 0, 255, 0, 255, 0}, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(DIBToBitmap, ReadsTopDownRows) {
@@ -187,19 +197,20 @@ TEST_P(DIBToBitmapBad, IsRefusedAndLeavesTheBitmapAlone) {
     Bitmap out;
     ASSERT_TRUE(out.allocate(3, 3, 24));
     out.row(1)[1] = 77;
-    EXPECT_FALSE(DIBToBitmap(info(header), c.headerSize == 0 ? header.size() : c.headerSize, bits.data(),
-                             c.bitsSize, out));
+    EXPECT_FALSE(DIBToBitmap(info(header), c.headerSize == 0 ? header.size() : c.headerSize,
+                             bits.data(), c.bitsSize, out));
     EXPECT_EQ(out.width(), 3);
     EXPECT_EQ(out.row(1)[1], 77);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DIBToBitmapBad,
-    ::testing::Values(BadDib{"bits_short", 10, 10, 24, 319, 0, 0}, BadDib{"zero_width", 0, 10, 24, 400, 0, 0},
-                      BadDib{"zero_height", 10, 0, 24, 400, 0, 0}, BadDib{"bit_count_2", 10, 1, 2, 400, 0, 0},
-                      BadDib{"compressed", 10, 1, 8, 400, 0, 1}, BadDib{"header_short", 10, 1, 24, 400, 39, 0},
-                      BadDib{"colour_table_short", 10, 1, 8, 400, 40 + 4 * 255, 0},
-                      BadDib{"too_many_pixels", 20000, 20000, 8, 400000000, 0, 0}),
+    ::testing::Values(
+        BadDib{"bits_short", 10, 10, 24, 319, 0, 0}, BadDib{"zero_width", 0, 10, 24, 400, 0, 0},
+        BadDib{"zero_height", 10, 0, 24, 400, 0, 0}, BadDib{"bit_count_2", 10, 1, 2, 400, 0, 0},
+        BadDib{"compressed", 10, 1, 8, 400, 0, 1}, BadDib{"header_short", 10, 1, 24, 400, 39, 0},
+        BadDib{"colour_table_short", 10, 1, 8, 400, 40 + 4 * 255, 0},
+        BadDib{"too_many_pixels", 20000, 20000, 8, 400000000, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace

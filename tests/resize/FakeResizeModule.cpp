@@ -10,7 +10,9 @@
 #include <cstring>
 
 #if defined(FAKE_RESIZE_NO_ENTRY)
-extern "C" SLIDORA_RESIZE_EXPORT int ResizeImage(int width) { return width; }
+extern "C" SLIDORA_RESIZE_EXPORT int ResizeImage(int width) {
+    return width;
+}
 #else
 extern "C" int ResizeImg(SlidoraHGlobal, SlidoraHGlobal, SlidoraHGlobal* dstHeader,
                          SlidoraHGlobal* dstBits, int, int, int, int) {

@@ -40,7 +40,9 @@ Picture resizeOrFail(DibBlocks& source, int width, int height) {
     return picture;
 }
 
-TEST(Resize32Module, ExportsTheEntry) { ASSERT_NE(resize32().entry(), nullptr); }
+TEST(Resize32Module, ExportsTheEntry) {
+    ASSERT_NE(resize32().entry(), nullptr);
+}
 
 struct SizeCase {
     const char* name;
@@ -69,15 +71,15 @@ TEST_P(Resize32Sizes, ResultHasExactlyTheWantedSize) {
 
 INSTANTIATE_TEST_SUITE_P(
     Shapes, Resize32Sizes,
-    ::testing::Values(SizeCase{"reduce", 300, 200, 24, 120, 80}, SizeCase{"enlarge", 64, 48, 24, 96, 72},
-                      SizeCase{"same", 50, 40, 24, 50, 40}, SizeCase{"one_pixel", 1, 1, 24, 1, 1},
-                      SizeCase{"one_pixel_enlarged", 1, 1, 24, 7, 5}, SizeCase{"to_one_pixel", 40, 30, 24, 1, 1},
-                      SizeCase{"wide_strip", 2000, 3, 24, 17, 1}, SizeCase{"tall_strip", 3, 2000, 24, 1, 500},
-                      SizeCase{"aspect_changed", 30, 30, 24, 300, 2},
-                      SizeCase{"odd_row_padding", 13, 7, 24, 11, 9},
-                      SizeCase{"palette8", 33, 21, 8, 16, 10}, SizeCase{"palette4", 33, 21, 4, 70, 40},
-                      SizeCase{"palette1", 33, 21, 1, 9, 9}, SizeCase{"bgrx32", 45, 31, 32, 20, 60},
-                      SizeCase{"two_threads", 1500, 1000, 24, 1200, 800}),
+    ::testing::Values(
+        SizeCase{"reduce", 300, 200, 24, 120, 80}, SizeCase{"enlarge", 64, 48, 24, 96, 72},
+        SizeCase{"same", 50, 40, 24, 50, 40}, SizeCase{"one_pixel", 1, 1, 24, 1, 1},
+        SizeCase{"one_pixel_enlarged", 1, 1, 24, 7, 5}, SizeCase{"to_one_pixel", 40, 30, 24, 1, 1},
+        SizeCase{"wide_strip", 2000, 3, 24, 17, 1}, SizeCase{"tall_strip", 3, 2000, 24, 1, 500},
+        SizeCase{"aspect_changed", 30, 30, 24, 300, 2},
+        SizeCase{"odd_row_padding", 13, 7, 24, 11, 9}, SizeCase{"palette8", 33, 21, 8, 16, 10},
+        SizeCase{"palette4", 33, 21, 4, 70, 40}, SizeCase{"palette1", 33, 21, 1, 9, 9},
+        SizeCase{"bgrx32", 45, 31, 32, 20, 60}, SizeCase{"two_threads", 1500, 1000, 24, 1200, 800}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(Resize32Module, SameSizeIsAnExactCopy) {
@@ -137,7 +139,8 @@ TEST_P(Resize32Flat, FlatColourStaysFlat) {
     ASSERT_NE(resize32().entry(), nullptr);
     const FlatCase& c = GetParam();
     for (int bitCount : {24, 32}) {
-        DibBlocks source = makeTrueColourDib(c.srcWidth, c.srcHeight, bitCount, [&](int, int) { return c.colour; });
+        DibBlocks source = makeTrueColourDib(c.srcWidth, c.srcHeight, bitCount,
+                                             [&](int, int) { return c.colour; });
         const Picture p = resizeOrFail(source, c.width, c.height);
         ASSERT_FALSE(p.pixels.empty());
         EXPECT_LE(maxDistance(p, c.colour), 1) << "bits " << bitCount;
@@ -157,7 +160,8 @@ TEST(Resize32Module, HorizontalGradientStaysMonotonic) {
     struct Case {
         int srcWidth, width;
     };
-    for (const Case c : {Case{256, 100}, Case{256, 700}, Case{1024, 333}, Case{60, 61}, Case{4096, 1920}}) {
+    for (const Case c :
+         {Case{256, 100}, Case{256, 700}, Case{1024, 333}, Case{60, 61}, Case{4096, 1920}}) {
         DibBlocks source = makeTrueColourDib(c.srcWidth, 8, 24, [&](int x, int) {
             const auto v = static_cast<std::uint8_t>(x * 255 / (c.srcWidth - 1));
             return Bgr{v, v, static_cast<std::uint8_t>(255 - v)};
@@ -166,8 +170,10 @@ TEST(Resize32Module, HorizontalGradientStaysMonotonic) {
         ASSERT_EQ(p.pixels.size(), static_cast<std::size_t>(c.width) * 5u);
         for (int y = 0; y < 5; ++y) {
             for (int x = 1; x < c.width; ++x) {
-                ASSERT_GE(p.at(x, y).blue, p.at(x - 1, y).blue) << c.srcWidth << "->" << c.width << " x " << x;
-                ASSERT_LE(p.at(x, y).red, p.at(x - 1, y).red) << c.srcWidth << "->" << c.width << " x " << x;
+                ASSERT_GE(p.at(x, y).blue, p.at(x - 1, y).blue)
+                    << c.srcWidth << "->" << c.width << " x " << x;
+                ASSERT_LE(p.at(x, y).red, p.at(x - 1, y).red)
+                    << c.srcWidth << "->" << c.width << " x " << x;
             }
         }
         EXPECT_LE(p.at(0, 0).blue, 8);
@@ -183,7 +189,8 @@ TEST(Resize32Module, VerticalGradientAcrossThreadSplit) {
     const Picture p = resizeOrFail(source, 1200, 800);
     ASSERT_EQ(p.pixels.size(), 1200u * 800u);
     for (int y = 1; y < 800; ++y) {
-        for (int x : {0, 599, 1199}) ASSERT_GE(p.at(x, y).green, p.at(x, y - 1).green) << "row " << y;
+        for (int x : {0, 599, 1199})
+            ASSERT_GE(p.at(x, y).green, p.at(x, y - 1).green) << "row " << y;
     }
 }
 
@@ -194,9 +201,11 @@ TEST(Resize32Module, FineCheckerboardBecomesMidGrey) {
     struct Case {
         int srcWidth, srcHeight, width, height;
     };
-    for (const Case c : {Case{400, 300, 100, 75}, Case{300, 300, 100, 100}, Case{640, 480, 213, 97}}) {
-        DibBlocks source = makeTrueColourDib(c.srcWidth, c.srcHeight, 24,
-                                             [](int x, int y) { return grey(((x + y) & 1) ? 255 : 0); });
+    for (const Case c :
+         {Case{400, 300, 100, 75}, Case{300, 300, 100, 100}, Case{640, 480, 213, 97}}) {
+        DibBlocks source = makeTrueColourDib(c.srcWidth, c.srcHeight, 24, [](int x, int y) {
+            return grey(((x + y) & 1) ? 255 : 0);
+        });
         const Picture p = resizeOrFail(source, c.width, c.height);
         ASSERT_FALSE(p.pixels.empty());
         EXPECT_LE(maxDistance(p, grey(128)), 6) << c.srcWidth << "x" << c.srcHeight;
@@ -205,7 +214,8 @@ TEST(Resize32Module, FineCheckerboardBecomesMidGrey) {
 
 TEST(Resize32Module, PaletteColoursAreLookedUp) {
     ASSERT_NE(resize32().entry(), nullptr);
-    const std::vector<RgbQuad> table{{0, 0, 0, 0}, {10, 20, 30, 0}, {0, 0, 255, 0}, {255, 255, 255, 0}};
+    const std::vector<RgbQuad> table{
+        {0, 0, 0, 0}, {10, 20, 30, 0}, {0, 0, 255, 0}, {255, 255, 255, 0}};
     for (int bitCount : {1, 4, 8}) {
         // A 1-bit picture may only have two colours.
         const unsigned index = bitCount == 1 ? 1 : 2;
@@ -238,7 +248,8 @@ TEST(Resize32Module, FifteenBitPixelsAreExpanded) {
     std::memcpy(GlobalLock(source.header), &h, sizeof h);
     // Red 31, green 0, blue 0 in every pixel.
     auto* bits = static_cast<std::uint8_t*>(GlobalLock(source.bits));
-    for (int i = 0; i < 4; ++i) bits[2 * i + 1] = 0x7C;
+    for (int i = 0; i < 4; ++i)
+        bits[2 * i + 1] = 0x7C;
     const Picture p = resizeOrFail(source, 3, 3);
     EXPECT_EQ(maxDistance(p, Bgr{0, 0, 255}), 0);
 }

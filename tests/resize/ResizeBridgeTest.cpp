@@ -12,7 +12,7 @@ namespace {
 const std::string kMissingModule = "/nonexistent-slidora-folder/libresize32.so";
 
 class FakeHost : public ResizeHost {
-public:
+  public:
     explicit FakeHost(std::string path) : m_path(std::move(path)) {}
     std::string modulePath() const override { return m_path; }
     void showMessage(const std::string& text) override { messages.push_back(text); }
@@ -20,7 +20,7 @@ public:
 
     std::vector<std::string> messages;
 
-private:
+  private:
     std::string m_path;
 };
 
@@ -32,19 +32,23 @@ Bitmap makePicture(int width, int height, int bitsPerPixel = 24) {
     const int bytes = bitsPerPixel / 8;
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
-            for (int c = 0; c < bytes; ++c) b.row(y)[x * bytes + c] = static_cast<std::uint8_t>(x * 7 + y * 13 + c * 50);
+            for (int c = 0; c < bytes; ++c)
+                b.row(y)[x * bytes + c] = static_cast<std::uint8_t>(x * 7 + y * 13 + c * 50);
         }
     }
     if (bitsPerPixel == 8) {
         for (int i = 0; i < 256; ++i)
-            b.palette().push_back(PaletteEntry{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), 9});
+            b.palette().push_back(
+                PaletteEntry{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i), 9});
     }
     return b;
 }
 
 bool samePixels(const Bitmap& a, const Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height() || a.bitsPerPixel() != b.bitsPerPixel()) return false;
-    const std::size_t rowBytes = static_cast<std::size_t>(a.width()) * static_cast<std::size_t>(a.bitsPerPixel() / 8);
+    if (a.width() != b.width() || a.height() != b.height() || a.bitsPerPixel() != b.bitsPerPixel())
+        return false;
+    const std::size_t rowBytes =
+        static_cast<std::size_t>(a.width()) * static_cast<std::size_t>(a.bitsPerPixel() / 8);
     for (int y = 0; y < a.height(); ++y) {
         if (!std::equal(a.row(y), a.row(y) + rowBytes, b.row(y))) return false;
     }
@@ -77,7 +81,8 @@ TEST(ResizePic, PaletteColoursSurviveTheModule) {
     Bitmap picture;
     ASSERT_TRUE(picture.allocate(12, 12, 8));
     picture.palette() = {PaletteEntry{0, 0, 0}, PaletteEntry{250, 100, 5}};
-    for (int y = 0; y < 12; ++y) std::fill(picture.row(y), picture.row(y) + 12, std::uint8_t{1});
+    for (int y = 0; y < 12; ++y)
+        std::fill(picture.row(y), picture.row(y) + 12, std::uint8_t{1});
     int mode = 1;
     ASSERT_TRUE(ResizePic(6, 6, picture, mode, host));
     for (int y = 0; y < 6; ++y) {
@@ -108,9 +113,11 @@ TEST(ResizePic, MissingModuleIsAnnouncedOnceAndPicturesStayUnscaled) {
 
 TEST(ResizePic, MissingModuleIsAnnouncedAgainAfterASuccess) {
     FakeHost host(kMissingModule);
-    const std::vector<std::pair<std::string, std::size_t>> steps = {
-        {kMissingModule, 1}, {kMissingModule, 1}, {SLIDORA_RESIZE32_PATH, 1},
-        {kMissingModule, 2}, {kMissingModule, 2}};
+    const std::vector<std::pair<std::string, std::size_t>> steps = {{kMissingModule, 1},
+                                                                    {kMissingModule, 1},
+                                                                    {SLIDORA_RESIZE32_PATH, 1},
+                                                                    {kMissingModule, 2},
+                                                                    {kMissingModule, 2}};
     for (const auto& [path, messagesAfter] : steps) {
         host.setPath(path);
         Bitmap picture = makePicture(20, 10);
@@ -140,7 +147,8 @@ TEST_P(ResizePicFailing, ShowsNoMessageAndKeepsThePicture) {
         EXPECT_TRUE(samePixels(picture, original));
         EXPECT_EQ(mode, -1);
         EXPECT_TRUE(host.messages.empty());
-        EXPECT_EQ(host.NoResizeMsg, c.setsNoResizeMsg || flagBefore) << "flag before " << flagBefore;
+        EXPECT_EQ(host.NoResizeMsg, c.setsNoResizeMsg || flagBefore)
+            << "flag before " << flagBefore;
     }
 }
 
@@ -166,7 +174,8 @@ TEST(ResizePic, FailedCallSilencesALaterMissingModule) {
 }
 
 TEST(ResizePic, BadWantedSizeLeavesThePictureAlone) {
-    for (const auto& [w, h] : std::vector<std::pair<int, int>>{{0, 10}, {10, -1}, {100000, 100000}}) {
+    for (const auto& [w, h] :
+         std::vector<std::pair<int, int>>{{0, 10}, {10, -1}, {100000, 100000}}) {
         FakeHost host(SLIDORA_RESIZE32_PATH);
         const Bitmap original = makePicture(10, 10);
         Bitmap picture = original;
@@ -194,8 +203,8 @@ TEST(ResizeModulePath, JoinsTheProgramFolder) {
         const char* path;
     };
     for (const Case c : {Case{"/opt/slidora", "/opt/slidora/libresize32.so"},
-                         Case{"/opt/slidora/", "/opt/slidora/libresize32.so"}, Case{"/", "/libresize32.so"},
-                         Case{"", "libresize32.so"}}) {
+                         Case{"/opt/slidora/", "/opt/slidora/libresize32.so"},
+                         Case{"/", "/libresize32.so"}, Case{"", "libresize32.so"}}) {
         EXPECT_EQ(resizeModulePath(c.dir), c.path) << c.dir;
     }
 }

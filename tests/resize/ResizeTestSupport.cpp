@@ -52,7 +52,8 @@ DibBlocks::~DibBlocks() {
     GlobalFree(bits);
 }
 
-DibBlocks makeTrueColourDib(int width, int height, int bitCount, const ColourAt& colour, bool topDown) {
+DibBlocks makeTrueColourDib(int width, int height, int bitCount, const ColourAt& colour,
+                            bool topDown) {
     DibBlocks dib = allocate(width, height, bitCount, 0, topDown);
     auto* bits = static_cast<std::uint8_t*>(GlobalLock(dib.bits));
     const int bytes = bitCount / 8;
@@ -82,7 +83,8 @@ DibBlocks makePaletteDib(int width, int height, int bitCount, const std::vector<
         std::uint8_t* row = rowOf(bits, width, height, bitCount, y, false);
         for (int x = 0; x < width; ++x) {
             const int shift = 8 - bitCount * (x % perByte + 1);
-            row[x / perByte] |= static_cast<std::uint8_t>((index(x, y) & ((1U << bitCount) - 1)) << shift);
+            row[x / perByte] |=
+                static_cast<std::uint8_t>((index(x, y) & ((1U << bitCount) - 1)) << shift);
         }
     }
     GlobalUnlock(dib.bits);
@@ -99,22 +101,26 @@ std::string readResult(SlidoraHGlobal header, SlidoraHGlobal bits, Picture& out)
         return "not a 24-bit BI_RGB header";
     if (h.biWidth <= 0 || h.biHeight <= 0) return "not a positive bottom-up size";
     const std::size_t stride = strideOf(h.biWidth, 24);
-    if (GlobalSize(bits) < stride * static_cast<std::size_t>(h.biHeight)) return "bits block too small";
+    if (GlobalSize(bits) < stride * static_cast<std::size_t>(h.biHeight))
+        return "bits block too small";
     out.width = h.biWidth;
     out.height = h.biHeight;
-    out.pixels.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height), Bgr{});
+    out.pixels.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height),
+                      Bgr{});
     const auto* data = static_cast<const std::uint8_t*>(GlobalLock(bits));
     for (int y = 0; y < out.height; ++y) {
         const std::uint8_t* row = data + static_cast<std::size_t>(out.height - 1 - y) * stride;
         for (int x = 0; x < out.width; ++x)
-            out.pixels[static_cast<std::size_t>(y) * out.width + x] = Bgr{row[3 * x], row[3 * x + 1], row[3 * x + 2]};
+            out.pixels[static_cast<std::size_t>(y) * out.width + x] =
+                Bgr{row[3 * x], row[3 * x + 1], row[3 * x + 2]};
     }
     GlobalUnlock(bits);
     return {};
 }
 
 Module::Module(const std::string& path) : m_handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {
-    if (m_handle != nullptr) m_entry = reinterpret_cast<ResizeImgFunction>(dlsym(m_handle, "ResizeImg"));
+    if (m_handle != nullptr)
+        m_entry = reinterpret_cast<ResizeImgFunction>(dlsym(m_handle, "ResizeImg"));
 }
 
 Module::~Module() {

@@ -55,7 +55,7 @@ struct Picture {
 std::string readResult(SlidoraHGlobal header, SlidoraHGlobal bits, Picture& out);
 
 class Module {
-public:
+  public:
     explicit Module(const std::string& path);
     ~Module();
     Module(const Module&) = delete;
@@ -65,7 +65,7 @@ public:
     // Runs ResizeImg; on success the result blocks are moved into `result`.
     int resize(DibBlocks& source, int width, int height, DibBlocks& result) const;
 
-private:
+  private:
     void* m_handle = nullptr;
     ResizeImgFunction m_entry = nullptr;
 };
