@@ -115,8 +115,8 @@ void resampleRows(const SourceImage& source, const TargetImage& target,
         for (std::size_t x0 = 0; x0 < lineBytes; x0 += kChunk) {
             const std::size_t len = std::min(kChunk, lineBytes - x0);
             std::fill(acc, acc + len, 0.0f);
-            const std::uint8_t* src = firstRow + x0;
-            for (int k = 0; k < taps; ++k, src += source.rowStep) {
+            for (int k = 0; k < taps; ++k) {
+                const std::uint8_t* src = firstRow + k * source.rowStep + x0;
                 const float wk = w[k];
                 for (std::size_t i = 0; i < len; ++i)
                     acc[i] += wk * static_cast<float>(src[i]);
