@@ -40,12 +40,26 @@ void fillInfo(void* info, const AudioSource& source) {
     std::memcpy(info, &record, sizeof record);
 }
 
+bool outputDeviceOpens() {
+    SDL_AudioSpec wanted{};
+    wanted.freq = 44100;
+    wanted.format = AUDIO_S16SYS;
+    wanted.channels = 2;
+    wanted.samples = 1024;
+    const SDL_AudioDeviceID device =
+        SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, SDL_AUDIO_ALLOW_ANY_CHANGE);
+    if (device == 0) return false;
+    SDL_CloseAudioDevice(device);
+    return true;
+}
+
 } // namespace
 } // namespace slidora::vbmp3
 
 static_assert(sizeof(Vbmp3Info) <= VBMP3_INFO_SIZE, "the record must fit the caller's buffer");
 
 using slidora::vbmp3::library;
+using slidora::vbmp3::outputDeviceOpens;
 
 // No exception may leave these C entry points; any failure is a false result.
 
@@ -55,6 +69,13 @@ int vbmp3_init(void) {
     // The library is a guest: SIGINT/SIGTERM belong to the host program.
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return 0;
+    // A driver can start without any device behind it (ALSA with no sound
+    // card does). Answering false then lets the host send its files
+    // elsewhere instead of failing on the first one.
+    if (!outputDeviceOpens()) {
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        return 0;
+    }
     lib.audioReady = true;
     return 1;
 }

@@ -22,6 +22,19 @@ TempDir::~TempDir() {
     std::filesystem::remove_all(m_path, ignored);
 }
 
+EnvironmentValue::EnvironmentValue(const char* name, const std::string& value) : m_name(name) {
+    if (const char* old = std::getenv(name)) m_old = old;
+    ::setenv(name, value.c_str(), 1);
+}
+
+EnvironmentValue::~EnvironmentValue() {
+    if (m_old) {
+        ::setenv(m_name, m_old->c_str(), 1);
+    } else {
+        ::unsetenv(m_name);
+    }
+}
+
 namespace {
 
 double toneValue(const ToneSpec& tone, int frame) {

@@ -22,6 +22,19 @@ private:
     std::string m_path;
 };
 
+// Sets an environment variable for the life of the object.
+class EnvironmentValue {
+public:
+    EnvironmentValue(const char* name, const std::string& value);
+    ~EnvironmentValue();
+    EnvironmentValue(const EnvironmentValue&) = delete;
+    EnvironmentValue& operator=(const EnvironmentValue&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
 struct ToneSpec {
     int channels = 2;
     int rateHz = 44100;

@@ -43,6 +43,9 @@ protected:
         return path;
     }
 
+    // Every case plays on SDL's dummy device whatever the caller's
+    // environment holds; it consumes samples in real time without hardware.
+    test::EnvironmentValue m_driver{"SDL_AUDIODRIVER", "dummy"};
     test::TempDir m_dir;
 };
 
@@ -59,6 +62,18 @@ TEST_F(Vbmp3Api, CallsWithoutInitAreHarmless) {
     EXPECT_EQ(vbmp3_open(path.c_str(), info), 0);
     EXPECT_EQ(info[0], 0);
     EXPECT_EQ(info[VBMP3_INFO_SIZE - 1], 0);
+}
+
+TEST_F(Vbmp3Api, InitFailsWithoutAnAudioDriver) {
+    test::EnvironmentValue noDriver("SDL_AUDIODRIVER", "no-such-driver");
+    EXPECT_EQ(vbmp3_init(), 0);
+    const std::string path = writeWav("tone.wav", {});
+    EXPECT_EQ(vbmp3_open(path.c_str(), nullptr), 0);
+    EXPECT_EQ(vbmp3_play(), 0);
+    EXPECT_NE(vbmp3_getState(nullptr), 1);
+    EXPECT_EQ(vbmp3_close(), 1);
+    vbmp3_free();
+    vbmp3_free();
 }
 
 TEST_F(Vbmp3Api, InitFreeCycles) {

@@ -8,35 +8,14 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdlib>
 #include <cstring>
 #include <thread>
 
 namespace slidora::vbmp3 {
 namespace {
 
+using test::EnvironmentValue;
 using test::ToneSpec;
-
-class EnvironmentValue {
-public:
-    EnvironmentValue(const char* name, const std::string& value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvironmentValue() {
-        if (m_old) {
-            ::setenv(m_name, m_old->c_str(), 1);
-        } else {
-            ::unsetenv(m_name);
-        }
-    }
-    EnvironmentValue(const EnvironmentValue&) = delete;
-    EnvironmentValue& operator=(const EnvironmentValue&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 struct ChannelLevels {
     double left = 0;
@@ -94,6 +73,8 @@ TEST(Vbmp3Volume, CapturedLevelFollowsEachChannelsVolume) {
     test::TempDir dir;
     vbmp3_free();
     EnvironmentValue driver("SDL_AUDIODRIVER", "disk");
+    // vbmp3_init tries the device once; keep that in the temp folder too.
+    EnvironmentValue probeOutput("SDL_DISKAUDIOFILE", dir.path("probe.raw"));
     ASSERT_EQ(vbmp3_init(), 1) << "SDL's disk audio driver is not available";
 
     const ToneSpec stereo16{2, 44100, 16, 13230, 0.5, 441.0};

@@ -37,8 +37,10 @@ typedef struct Vbmp3Info {
     int durationMs;    /* exact for PCM, an estimate for MPEG; -1 when unknown */
 } Vbmp3Info;
 
-/* Starts SDL's audio subsystem; true when it is ready. A second call while
- * ready answers true again without starting anything new. */
+/* Starts SDL's audio subsystem; true when it is ready and the default output
+ * device opens. False leaves nothing started (no driver, or a driver without
+ * a device). A second call while ready answers true again without starting
+ * anything new. */
 VBMP3_API int vbmp3_init(void);
 /* Volume of the left and right channel, 0 (silent) to 100 (as decoded);
  * values outside are clamped. Applies at once to the playing file and to
