@@ -57,7 +57,8 @@ void BGScanSides(const Bitmap& bmp, int scanCount, int density, RandomSource& rn
 void BGScanTopBottom(const Bitmap& bmp, int scanCount, int density, RandomSource& rnd,
                      BackgroundChoice& choice) {
     const int passes = scanCount / 2 + 1;
-    for (int i = 0; i < passes; ++i) BGSample(bmp, 0, rnd.below(bmp.width()), density, choice);
+    for (int i = 0; i < passes; ++i)
+        BGSample(bmp, 0, rnd.below(bmp.width()), density, choice);
     for (int i = 0; i < passes; ++i)
         BGSample(bmp, bmp.height() - 1, rnd.below(bmp.width()), density, choice);
 }
@@ -72,8 +73,7 @@ std::uint32_t chooseBackground(const Bitmap& bmp, int windowHeight, int scanCoun
             BGScanTopBottom(bmp, scanCount, density, rnd, choice);
     } else {
         BGScanTopBottom(bmp, scanCount, density, rnd, choice);
-        if (choice.brightness < kDarkBrightness)
-            BGScanSides(bmp, scanCount, density, rnd, choice);
+        if (choice.brightness < kDarkBrightness) BGScanSides(bmp, scanCount, density, rnd, choice);
     }
     return choice.colour & 0xFFFFFFu;
 }

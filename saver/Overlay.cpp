@@ -14,8 +14,7 @@ namespace {
 
 // Calls f(index, character) for every character of a QTime format string
 // that is not inside a quoted literal ('...', with '' standing for a quote).
-template <class F>
-void forEachUnquoted(const QString& format, F f) {
+template <class F> void forEachUnquoted(const QString& format, F f) {
     const qsizetype n = format.size();
     qsizetype i = 0;
     while (i < n) {
@@ -69,8 +68,10 @@ QString withoutZone(QString format) {
         qsizetype a = it->start;
         qsizetype b = it->end;
         const auto widen = [&] {
-            while (a > 0 && isBlank(format[a - 1])) --a;
-            while (b < format.size() && isBlank(format[b])) ++b;
+            while (a > 0 && isBlank(format[a - 1]))
+                --a;
+            while (b < format.size() && isBlank(format[b]))
+                ++b;
         };
         widen();
         if (a > 0 && b < format.size() && format[a - 1] == u'(' && format[b] == u')') {
@@ -126,7 +127,8 @@ std::string overlayName(const std::string& path, bool showFolder) {
     if (last == std::string::npos) return path;
     const std::string file = path.substr(last + 1);
     std::size_t folderEnd = last;
-    while (folderEnd > 0 && path[folderEnd - 1] == '/') --folderEnd;
+    while (folderEnd > 0 && path[folderEnd - 1] == '/')
+        --folderEnd;
     if (folderEnd == 0) return file;
     const std::size_t slash = path.rfind('/', folderEnd - 1);
     const std::size_t folderStart = slash == std::string::npos ? 0 : slash + 1;
@@ -151,14 +153,23 @@ bool overlayBounds(int corner, int textWidth, int textHeight, int windowWidth, i
                    int screenWidth, int screenHeight, OverlayBounds& out) {
     const int mx = screenWidth / 100;
     const int my = screenHeight / 100;
-    const int left = windowWidth - textWidth - mx;
-    const int bottom = windowHeight - textHeight - my;
+    const int rightCornerLeft = windowWidth - textWidth - mx;
+    const int bottomCornerTop = windowHeight - textHeight - my;
     switch (corner) {
-    case kOverlayTopLeft: out = {mx, my, textWidth, textHeight}; return true;
-    case kOverlayBottomLeft: out = {mx, bottom, textWidth, textHeight}; return true;
-    case kOverlayTopRight: out = {left, my, textWidth, textHeight}; return true;
-    case kOverlayBottomRight: out = {left, bottom, textWidth, textHeight}; return true;
-    default: return false;
+    case kOverlayTopLeft:
+        out = {mx, my, textWidth, textHeight};
+        return true;
+    case kOverlayBottomLeft:
+        out = {mx, bottomCornerTop, textWidth, textHeight};
+        return true;
+    case kOverlayTopRight:
+        out = {rightCornerLeft, my, textWidth, textHeight};
+        return true;
+    case kOverlayBottomRight:
+        out = {rightCornerLeft, bottomCornerTop, textWidth, textHeight};
+        return true;
+    default:
+        return false;
     }
 }
 

@@ -10,7 +10,7 @@
 namespace slidora::test {
 
 class ScriptedRandom final : public RandomSource {
-public:
+  public:
     explicit ScriptedRandom(std::vector<double> values) : m_values(std::move(values)) {}
     double next() override {
         const double r = m_values[m_draws % m_values.size()];
@@ -19,7 +19,7 @@ public:
     }
     std::size_t draws() const { return m_draws; }
 
-private:
+  private:
     std::vector<double> m_values;
     std::size_t m_draws = 0;
 };

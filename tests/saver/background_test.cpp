@@ -44,7 +44,8 @@ void setPixel(Bitmap& bmp, int x, int y, Rgb c) {
 
 void fill(Bitmap& bmp, Rgb c) {
     for (int y = 0; y < bmp.height(); ++y)
-        for (int x = 0; x < bmp.width(); ++x) setPixel(bmp, x, y, c);
+        for (int x = 0; x < bmp.width(); ++x)
+            setPixel(bmp, x, y, c);
 }
 
 struct SequenceCase {
@@ -61,9 +62,11 @@ TEST_P(BGSampleSequence, EndsWithExpectedSample) {
     const SequenceCase& c = GetParam();
     const int n = static_cast<int>(c.brightness.size());
     Bitmap bmp = makeBitmap(3, n, 24);
-    for (int i = 0; i < n; ++i) setPixel(bmp, 0, i, withBrightness(c.brightness[static_cast<std::size_t>(i)]));
+    for (int i = 0; i < n; ++i)
+        setPixel(bmp, 0, i, withBrightness(c.brightness[static_cast<std::size_t>(i)]));
     BackgroundChoice choice;
-    for (int i = 0; i < n; ++i) BGSample(bmp, i, 0, c.density, choice);
+    for (int i = 0; i < n; ++i)
+        BGSample(bmp, i, 0, c.density, choice);
     const int want = c.brightness[static_cast<std::size_t>(c.expectedIndex)];
     EXPECT_EQ(choice.brightness, want) << c.trap;
     EXPECT_EQ(choice.colour, colourOf(withBrightness(want))) << c.trap;
@@ -74,6 +77,8 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         SequenceCase{"darkest above the density wins", 150, {100, 300, 200}, 2},
         SequenceCase{"a sample equal to the density stays", 150, {100, 150, 200}, 1},
+        SequenceCase{
+            "a sample equal to the density does not replace a brighter one", 150, {300, 150}, 0},
         SequenceCase{"first sample is taken unconditionally", 150, {700}, 0},
         SequenceCase{"brightest when none is above the density", 150, {50, 120, 100}, 1},
         SequenceCase{"darker above the density replaces brighter", 150, {300, 200, 250}, 1},
@@ -142,7 +147,8 @@ TEST(BGSample, PaletteIndexRule) {
     Bitmap bmp = makeBitmap(8, 1, 8);
     bmp.palette().assign(256, PaletteEntry{255, 255, 255});
     const std::vector<std::pair<int, int>> samples = {{0, 200}, {1, 50}, {2, 30}, {3, 40}};
-    for (const auto& [x, index] : samples) bmp.row(0)[x] = static_cast<std::uint8_t>(index);
+    for (const auto& [x, index] : samples)
+        bmp.row(0)[x] = static_cast<std::uint8_t>(index);
     BackgroundChoice choice;
     const std::vector<int> expected = {200, 50, 30, 30};
     for (std::size_t i = 0; i < samples.size(); ++i) {
@@ -157,8 +163,7 @@ TEST(BGSample, PaletteIndexRule) {
 // index wins): each expected pixel alone at 0 must be found, and with every
 // expected pixel at 255 and all others 0 the result must stay 255.
 template <class Scan>
-void expectScanReadsExactly(int width, int height, int scanCount,
-                            const std::vector<double>& script,
+void expectScanReadsExactly(int width, int height, int scanCount, const std::vector<double>& script,
                             const std::vector<std::pair<int, int>>& pixels, Scan scan) {
     for (const auto& [x, y] : pixels) {
         Bitmap bmp = makeBitmap(width, height, 8);
@@ -170,7 +175,8 @@ void expectScanReadsExactly(int width, int height, int scanCount,
         EXPECT_EQ(choice.brightness, 0) << "pixel (" << x << ", " << y << ") was not sampled";
     }
     Bitmap bmp = makeBitmap(width, height, 8);
-    for (const auto& [x, y] : pixels) bmp.row(y)[x] = 255;
+    for (const auto& [x, y] : pixels)
+        bmp.row(y)[x] = 255;
     ScriptedRandom rnd(script);
     BackgroundChoice choice;
     scan(bmp, scanCount, 150, rnd, choice);
@@ -202,7 +208,8 @@ TEST(BGScanTopBottom, SamplesRandomColumnsOfTopThenBottomRow) {
 
 TEST(BGScanSides, WidthOneBitmapReadsColumnZeroOnly) {
     Bitmap bmp = makeBitmap(1, 4, 24);
-    for (int y = 0; y < 4; ++y) setPixel(bmp, 0, y, withBrightness(200 + y));
+    for (int y = 0; y < 4; ++y)
+        setPixel(bmp, 0, y, withBrightness(200 + y));
     ScriptedRandom rnd({0.0, 0.3, 0.6, 0.9});
     BackgroundChoice choice;
     BGScanSides(bmp, 3, 150, rnd, choice);

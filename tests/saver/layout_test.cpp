@@ -33,27 +33,34 @@ TEST_P(StretchSizeIn1026x770, GivesSizeAndCorner) {
 INSTANTIATE_TEST_SUITE_P(
     Examples, StretchSizeIn1026x770,
     ::testing::Values(
-        StretchCase{"enlarged, cut to the maximum magnification", 640, 480, 1.5f, {33, 25, 960, 720}},
+        StretchCase{
+            "enlarged, cut to the maximum magnification", 640, 480, 1.5f, {33, 25, 960, 720}},
         StretchCase{"reduced by width", 3000, 2000, 1.5f, {0, 43, 1026, 684}},
         StretchCase{"reduced by height", 800, 1200, 1.5f, {256, 0, 513, 770}},
         StretchCase{"full width, factor 1", 1026, 500, 1.5f, {0, 135, 1026, 500}},
         StretchCase{"enlarged, then limited by height", 600, 700, 1.5f, {183, 0, 660, 770}},
         StretchCase{"exactly the window", 1026, 770, 1.5f, {0, 0, 1026, 770}},
-        StretchCase{"magnification below 1 shrinks a fitting picture", 640, 480, 0.8f,
+        StretchCase{"magnification below 1 shrinks a fitting picture",
+                    640,
+                    480,
+                    0.8f,
                     {257, 193, 512, 384}},
-        StretchCase{"magnification below 1 on a window-sized picture", 1026, 770, 0.5f,
+        StretchCase{"magnification below 1 on a window-sized picture",
+                    1026,
+                    770,
+                    0.5f,
                     {256, 192, 513, 385}},
         StretchCase{"wide strip reduced by width", 2000, 100, 1.5f, {0, 359, 1026, 51}},
-        StretchCase{"reduced by width, height lands one short", 4000, 3000, 1.5f,
-                    {0, 0, 1026, 769}},
+        StretchCase{
+            "reduced by width, height lands one short", 4000, 3000, 1.5f, {0, 0, 1026, 769}},
         StretchCase{"reduced by width then height", 3000, 3000, 1.5f, {128, 0, 769, 770}},
         // The float factor 1026/343 is a little below the true ratio, so the
         // enlarged width is one short of the window; a double factor gives 1026.
-        StretchCase{"single-precision factor: width one short", 343, 100, 3.0f,
-                    {0, 235, 1025, 299}},
+        StretchCase{
+            "single-precision factor: width one short", 343, 100, 3.0f, {0, 235, 1025, 299}},
         // Same for the height limit: float(770/300) x 300 = 769.99...
-        StretchCase{"single-precision factor: height one short", 300, 300, 3.0f,
-                    {128, 0, 769, 769}},
+        StretchCase{
+            "single-precision factor: height one short", 300, 300, 3.0f, {128, 0, 769, 769}},
         StretchCase{"tiny picture at magnification 1", 10, 10, 1.0f, {508, 380, 10, 10}},
         StretchCase{"one-pixel-thin panorama keeps one row", 100000, 1, 1.5f, {0, 384, 1026, 1}},
         StretchCase{"magnification 0 keeps one pixel", 640, 480, 0.0f, {512, 384, 1, 1}}));

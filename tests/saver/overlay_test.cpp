@@ -34,31 +34,25 @@ TEST_P(OverlayTextTable, BuildsTheLine) {
     const TextCase& c = GetParam();
     EXPECT_EQ(overlayText(c.corner, c.setting, "a.jpg", c.showDate, c.showTime, kDate, kTime),
               c.expected)
-        << "corner " << c.corner << " setting " << c.setting << " date " << c.showDate
-        << " time " << c.showTime;
+        << "corner " << c.corner << " setting " << c.setting << " date " << c.showDate << " time "
+        << c.showTime;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     EveryPositionAndFlag, OverlayTextTable,
     ::testing::Values(
-        TextCase{0, 0, false, false, " a.jpg "},
-        TextCase{0, 0, true, false, "2001/02/03 a.jpg "},
+        TextCase{0, 0, false, false, " a.jpg "}, TextCase{0, 0, true, false, "2001/02/03 a.jpg "},
         TextCase{0, 0, false, true, "12:34:56 a.jpg "},
         TextCase{0, 0, true, true, "2001/02/0312:34:56 a.jpg "},
-        TextCase{1, 1, false, false, " a.jpg "},
-        TextCase{1, 1, true, false, "2001/02/03 a.jpg "},
+        TextCase{1, 1, false, false, " a.jpg "}, TextCase{1, 1, true, false, "2001/02/03 a.jpg "},
         TextCase{1, 1, false, true, "12:34:56 a.jpg "},
-        TextCase{1, 1, true, true, "2001/02/0312:34:56 a.jpg "},
-        TextCase{2, 2, false, false, ""},
-        TextCase{2, 2, true, false, ""},
-        TextCase{2, 2, false, true, ""},
-        TextCase{2, 2, true, true, ""},
-        TextCase{3, 3, false, false, " a.jpg "},
+        TextCase{1, 1, true, true, "2001/02/0312:34:56 a.jpg "}, TextCase{2, 2, false, false, ""},
+        TextCase{2, 2, true, false, ""}, TextCase{2, 2, false, true, ""},
+        TextCase{2, 2, true, true, ""}, TextCase{3, 3, false, false, " a.jpg "},
         TextCase{3, 3, true, false, " a.jpg 2001/02/03"},
         TextCase{3, 3, false, true, " a.jpg 12:34:56"},
         TextCase{3, 3, true, true, " a.jpg 2001/02/0312:34:56"},
-        TextCase{4, 4, false, false, " a.jpg "},
-        TextCase{4, 4, true, false, " a.jpg 2001/02/03"},
+        TextCase{4, 4, false, false, " a.jpg "}, TextCase{4, 4, true, false, " a.jpg 2001/02/03"},
         TextCase{4, 4, false, true, " a.jpg 12:34:56"},
         TextCase{4, 4, true, true, " a.jpg 2001/02/0312:34:56"},
         // Random setting: the text follows the corner drawn for the picture.
@@ -96,21 +90,17 @@ TEST_P(OverlayNameTable, TakesFileOrFolderAndFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, OverlayNameTable,
-    ::testing::Values(NameCase{"/Pics/a.jpg", false, "a.jpg"},
-                      NameCase{"/Photos/Trip/a.jpg", true, "Trip/a.jpg"},
-                      NameCase{"/home/user/Photos/2001/Trip/a.jpg", true, "Trip/a.jpg"},
-                      NameCase{"/home/user/Photos/2001/Trip/a.jpg", false, "a.jpg"},
-                      NameCase{"/Pics/a.jpg", true, "Pics/a.jpg"},
-                      NameCase{"/P/a.jpg", true, "P/a.jpg"},
-                      NameCase{"/a.jpg", true, "a.jpg"},
-                      NameCase{"/a.jpg", false, "a.jpg"},
-                      NameCase{"/Pics//Trip//a.jpg", true, "Trip/a.jpg"},
-                      NameCase{"Trip/a.jpg", true, "Trip/a.jpg"},
-                      NameCase{"a.jpg", true, "a.jpg"},
-                      NameCase{"/写真/旅行/富士山.jpg", true, "旅行/富士山.jpg"},
-                      NameCase{"/写真/旅行/富士山.jpg", false, "富士山.jpg"},
-                      NameCase{"/写真/桜.png", true, "写真/桜.png"},
-                      NameCase{"/桜.png", true, "桜.png"}));
+    ::testing::Values(
+        NameCase{"/Pics/a.jpg", false, "a.jpg"}, NameCase{"/Photos/Trip/a.jpg", true, "Trip/a.jpg"},
+        NameCase{"/home/user/Photos/2001/Trip/a.jpg", true, "Trip/a.jpg"},
+        NameCase{"/home/user/Photos/2001/Trip/a.jpg", false, "a.jpg"},
+        NameCase{"/Pics/a.jpg", true, "Pics/a.jpg"}, NameCase{"/P/a.jpg", true, "P/a.jpg"},
+        NameCase{"/a.jpg", true, "a.jpg"}, NameCase{"/a.jpg", false, "a.jpg"},
+        NameCase{"/Pics//Trip//a.jpg", true, "Trip/a.jpg"},
+        NameCase{"Trip/a.jpg", true, "Trip/a.jpg"}, NameCase{"a.jpg", true, "a.jpg"},
+        NameCase{"/写真/旅行/富士山.jpg", true, "旅行/富士山.jpg"},
+        NameCase{"/写真/旅行/富士山.jpg", false, "富士山.jpg"},
+        NameCase{"/写真/桜.png", true, "写真/桜.png"}, NameCase{"/桜.png", true, "桜.png"}));
 
 TEST(OverlayTextColour, FlipsTopBitAndBitEightOfEachChannel) {
     const std::vector<std::pair<std::uint32_t, std::uint32_t>> cases = {
@@ -172,12 +162,8 @@ TEST(OverlayCorner, RandomRedrawsUntilNotTheNoTextPosition) {
         int expected;
         std::size_t draws;
     };
-    const std::vector<Case> cases = {{{0.0}, 0, 1},
-                                     {{0.2}, 1, 1},
-                                     {{0.6}, 3, 1},
-                                     {{0.99}, 4, 1},
-                                     {{0.4, 0.5, 0.1}, 0, 3},
-                                     {{0.59, 0.8}, 4, 2}};
+    const std::vector<Case> cases = {{{0.0}, 0, 1},  {{0.2}, 1, 1},           {{0.6}, 3, 1},
+                                     {{0.99}, 4, 1}, {{0.4, 0.5, 0.1}, 0, 3}, {{0.59, 0.8}, 4, 2}};
     for (const Case& c : cases) {
         ScriptedRandom rnd(c.script);
         EXPECT_EQ(overlayCorner(kOverlayRandom, rnd), c.expected);
@@ -211,20 +197,15 @@ TEST_P(TimeFormatTable, DropsZoneAndKeepsSeconds) {
 
 INSTANTIATE_TEST_SUITE_P(
     Formats, TimeFormatTable,
-    ::testing::Values(FormatCase{"h:mm:ss AP t", "h:mm:ss AP"},
-                      FormatCase{"HH:mm:ss t", "HH:mm:ss"},
-                      FormatCase{"t HH:mm:ss", "HH:mm:ss"},
-                      FormatCase{"H:mm:ss (t)", "H:mm:ss"},
-                      FormatCase{"HH:mm:ss tttt", "HH:mm:ss"},
-                      FormatCase{"HH:mm t 'Uhr'", "HH:mm:ss 'Uhr'"},
-                      FormatCase{"H時mm分ss秒 t", "H時mm分ss秒"},
-                      FormatCase{"AP h시 m분 s초 t", "AP h시 m분 s초"},
-                      FormatCase{"h:mm AP", "h:mm:ss AP"},
-                      FormatCase{"H.mm", "H.mm.ss"},
-                      FormatCase{"HH'h'mm", "HH'h'mm:ss"},
-                      FormatCase{"HH:mm 'at'", "HH:mm:ss 'at'"},
-                      FormatCase{"HH:mm 'o''s'", "HH:mm:ss 'o''s'"},
-                      FormatCase{"HH:mm:ss", "HH:mm:ss"}));
+    ::testing::Values(
+        FormatCase{"h:mm:ss AP t", "h:mm:ss AP"}, FormatCase{"HH:mm:ss t", "HH:mm:ss"},
+        FormatCase{"t HH:mm:ss", "HH:mm:ss"}, FormatCase{"H:mm:ss (t)", "H:mm:ss"},
+        FormatCase{"HH:mm:ss tttt", "HH:mm:ss"}, FormatCase{"HH:mm t 'Uhr'", "HH:mm:ss 'Uhr'"},
+        FormatCase{"H時mm分ss秒 t", "H時mm分ss秒"},
+        FormatCase{"AP h시 m분 s초 t", "AP h시 m분 s초"}, FormatCase{"h:mm AP", "h:mm:ss AP"},
+        FormatCase{"H.mm", "H.mm.ss"}, FormatCase{"HH'h'mm", "HH'h'mm:ss"},
+        FormatCase{"HH:mm 'at'", "HH:mm:ss 'at'"}, FormatCase{"HH:mm 'o''s'", "HH:mm:ss 'o''s'"},
+        FormatCase{"HH:mm:ss", "HH:mm:ss"}));
 
 // Newer locale data puts a narrow no-break space before AM/PM.
 std::string withPlainBlanks(std::string text) {
@@ -255,8 +236,8 @@ TEST(LocalFormats, Japanese) {
 // Every locale Qt knows yields a time with its seconds and no zone name.
 TEST(LocalFormats, EveryLocaleShowsSecondsAndNoZone) {
     const QDateTime utc(QDate(2001, 2, 3), QTime(12, 34, 56), QTimeZone::utc());
-    const QList<QLocale> locales = QLocale::matchingLocales(
-        QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    const QList<QLocale> locales =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
     ASSERT_GT(locales.size(), 100);
     for (const QLocale& locale : locales) {
         const QString format = timeFormatWithSeconds(locale.timeFormat(QLocale::LongFormat));
