@@ -84,8 +84,15 @@ DecodeResult readHeader(std::FILE* file, const std::string& path, BmpHeader& hea
     if (!readExact(file, info, 4)) return DecodeResult::invalid(path + ": bitmap header cut short");
     header.headerBytes = le32(info);
     switch (header.headerBytes) {
-    case kCoreHeaderBytes: case 40: case 52: case 56: case 108: case 124: break;
-    default: return DecodeResult::invalid(path + ": unknown bitmap header size");
+    case kCoreHeaderBytes:
+    case 40:
+    case 52:
+    case 56:
+    case 108:
+    case 124:
+        break;
+    default:
+        return DecodeResult::invalid(path + ": unknown bitmap header size");
     }
     if (!readExact(file, info + 4, header.headerBytes - 4))
         return DecodeResult::invalid(path + ": bitmap header cut short");
@@ -156,8 +163,10 @@ std::size_t lastRowBytes(const BmpHeader& header) {
 
 // Whether an uncompressed picture's rows fit in the file. Some writers leave
 // out the padding of the last row; that is accepted.
-bool uncompressedDataFits(const BmpHeader& header, std::uint64_t dataOffset, std::uint64_t fileBytes) {
-    const std::size_t stride = Bitmap::strideFor(static_cast<int>(header.width), header.bitsPerPixel);
+bool uncompressedDataFits(const BmpHeader& header, std::uint64_t dataOffset,
+                          std::uint64_t fileBytes) {
+    const std::size_t stride =
+        Bitmap::strideFor(static_cast<int>(header.width), header.bitsPerPixel);
     if (stride == 0 || dataOffset > fileBytes) return false;
     const std::uint64_t needed =
         static_cast<std::uint64_t>(stride) * static_cast<std::uint64_t>(header.height - 1) +
@@ -181,9 +190,17 @@ DecodeResult readUncompressed(std::FILE* file, const std::string& path, const Bm
             return DecodeResult::failed(path + ": read error in pixel data");
         std::uint8_t* out = bitmap.row(header.topDown ? fileRow : height - 1 - fileRow);
         switch (header.bitsPerPixel) {
-        case 1: case 4: case 8: expandIndices(rowBuffer.data(), header.bitsPerPixel, width, out); break;
-        case 24: std::memcpy(out, rowBuffer.data(), static_cast<std::size_t>(width) * 3); break;
-        default: convertMasked(rowBuffer.data(), header.bitsPerPixel, width, channels, out); break;
+        case 1:
+        case 4:
+        case 8:
+            expandIndices(rowBuffer.data(), header.bitsPerPixel, width, out);
+            break;
+        case 24:
+            std::memcpy(out, rowBuffer.data(), static_cast<std::size_t>(width) * 3);
+            break;
+        default:
+            convertMasked(rowBuffer.data(), header.bitsPerPixel, width, channels, out);
+            break;
         }
     }
     return DecodeResult::decoded();
@@ -239,7 +256,8 @@ DecodeResult readRunLength(std::FILE* file, const std::string& path, const BmpHe
             const int bytes = rle4 ? (code + 1) / 2 : code;
             int value = 0;
             for (int i = 0; i < bytes; ++i) {
-                if (!next(value)) return DecodeResult::invalid(path + ": run-length data cut short");
+                if (!next(value))
+                    return DecodeResult::invalid(path + ": run-length data cut short");
                 if (rle4) {
                     put(static_cast<std::uint8_t>(value >> 4));
                     if (2 * i + 1 < code) put(static_cast<std::uint8_t>(value & 0x0F));
@@ -270,9 +288,9 @@ DecodeResult decodeBmp(const std::string& path, WorkingPicture& picture, const T
     std::array<Channel, 3> channels;
     const int bits = header.bitsPerPixel;
     if (bits == 16 || bits == 32) {
-        std::array<std::uint32_t, 3> masks = bits == 16
-            ? std::array<std::uint32_t, 3>{0x7C00, 0x03E0, 0x001F}
-            : std::array<std::uint32_t, 3>{0xFF0000, 0x00FF00, 0x0000FF};
+        std::array<std::uint32_t, 3> masks =
+            bits == 16 ? std::array<std::uint32_t, 3>{0x7C00, 0x03E0, 0x001F}
+                       : std::array<std::uint32_t, 3>{0xFF0000, 0x00FF00, 0x0000FF};
         if (header.compression == kBiBitfields || header.compression == kBiAlphaBitfields) {
             if (header.hasMasks) {
                 masks = header.masks;

@@ -58,7 +58,7 @@ void onJpegProgress(j_common_ptr info) {
 // Owns the decompressor; destroying it is valid in every state libjpeg can be
 // left in by an error jump.
 class JpegSession {
-public:
+  public:
     JpegSession() {
         m_info.err = jpeg_std_error(&m_errors.base);
         m_errors.base.error_exit = onJpegError;
@@ -121,8 +121,8 @@ void cmykToBgr(const std::uint8_t* cmyk, int width, bool inverted, std::uint8_t*
 
 // Reads every output row into the bitmap rows. CMYK rows go through scratch
 // (one row of 4-byte pixels) and are converted; all others arrive as BGR.
-bool fencedReadRows(jpeg_decompress_struct* info, JpegErrorManager* errors,
-                    std::uint8_t* firstRow, std::size_t stride, std::uint8_t* scratch, bool cmyk) {
+bool fencedReadRows(jpeg_decompress_struct* info, JpegErrorManager* errors, std::uint8_t* firstRow,
+                    std::size_t stride, std::uint8_t* scratch, bool cmyk) {
     if (setjmp(errors->jump)) return false;
     while (info->output_scanline < info->output_height) {
         std::uint8_t* out = firstRow + stride * info->output_scanline;
@@ -131,7 +131,8 @@ bool fencedReadRows(jpeg_decompress_struct* info, JpegErrorManager* errors,
             std::snprintf(errors->message, sizeof errors->message, "rows missing");
             return false;
         }
-        if (cmyk) cmykToBgr(scratch, static_cast<int>(info->output_width), info->saw_Adobe_marker, out);
+        if (cmyk)
+            cmykToBgr(scratch, static_cast<int>(info->output_width), info->saw_Adobe_marker, out);
     }
     return true;
 }
@@ -142,8 +143,10 @@ unsigned int reducedDenominator(const jpeg_decompress_struct& info, const Target
         target(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
     for (unsigned int denominator : {8u, 4u, 2u}) {
         // libjpeg rounds the scaled size up.
-        const std::uint64_t width = (std::uint64_t{info.image_width} + denominator - 1) / denominator;
-        const std::uint64_t height = (std::uint64_t{info.image_height} + denominator - 1) / denominator;
+        const std::uint64_t width =
+            (std::uint64_t{info.image_width} + denominator - 1) / denominator;
+        const std::uint64_t height =
+            (std::uint64_t{info.image_height} + denominator - 1) / denominator;
         if (wantWidth > 0 && wantHeight > 0 && width >= static_cast<std::uint64_t>(wantWidth) &&
             height >= static_cast<std::uint64_t>(wantHeight))
             return denominator;
@@ -161,8 +164,7 @@ DecodeResult decodeJpeg(const std::string& path, WorkingPicture& picture,
     JpegSession session;
     jpeg_decompress_struct* info = &session.m_info;
     JpegErrorManager* errors = &session.m_errors;
-    if (!fencedCreate(info, errors))
-        return DecodeResult::failed(path + ": " + errors->message);
+    if (!fencedCreate(info, errors)) return DecodeResult::failed(path + ": " + errors->message);
     session.m_created = true;
     info->progress = &session.m_progress.base;
 
@@ -182,7 +184,8 @@ DecodeResult decodeJpeg(const std::string& path, WorkingPicture& picture,
         return DecodeResult::invalid(path + ": unexpected JPEG colour layout");
 
     Bitmap& bitmap = picture.bitmap;
-    if (!bitmap.allocate(static_cast<int>(info->output_width), static_cast<int>(info->output_height), 24))
+    if (!bitmap.allocate(static_cast<int>(info->output_width),
+                         static_cast<int>(info->output_height), 24))
         return DecodeResult::invalid(path + ": JPEG size refused");
     std::vector<std::uint8_t> scratch(cmyk ? std::size_t{info->output_width} * 4 : 0);
     if (!fencedReadRows(info, errors, bitmap.data(), bitmap.stride(), scratch.data(), cmyk))

@@ -12,9 +12,9 @@ namespace slidora {
 
 // One decoded picture, owned by the display step that loads it.
 struct WorkingPicture {
-    int width = 0;  // the file's own size in pixels, even when decoded smaller
+    int width = 0; // the file's own size in pixels, even when decoded smaller
     int height = 0;
-    Bitmap bitmap;  // decoded pixels, possibly reduced (see TargetSizeFn)
+    Bitmap bitmap; // decoded pixels, possibly reduced (see TargetSizeFn)
 };
 
 // Given the file's own size, returns the size the caller will scale the
@@ -33,7 +33,9 @@ struct DecodeResult {
     std::string message; // context first, for logs; empty when Decoded
 
     static DecodeResult decoded() { return {DecodeOutcome::Decoded, {}}; }
-    static DecodeResult invalid(std::string why) { return {DecodeOutcome::Invalid, std::move(why)}; }
+    static DecodeResult invalid(std::string why) {
+        return {DecodeOutcome::Invalid, std::move(why)};
+    }
     static DecodeResult failed(std::string why) { return {DecodeOutcome::Failed, std::move(why)}; }
 };
 

@@ -15,9 +15,9 @@ struct FileCloser {
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
 struct OpenedPicture {
-    FilePtr file;           // null when the file could not be opened
+    FilePtr file; // null when the file could not be opened
     std::uint64_t sizeBytes = 0;
-    std::string error;      // why it could not be opened
+    std::string error; // why it could not be opened
 };
 
 OpenedPicture openPictureFile(const std::string& path);

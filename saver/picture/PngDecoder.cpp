@@ -46,7 +46,7 @@ void onPngRead(png_structp png, png_bytep data, size_t length) {
 
 // Owns libpng's read and info structures.
 class PngSession {
-public:
+  public:
     explicit PngSession(PngContext* context) {
         m_png = png_create_read_struct(PNG_LIBPNG_VER_STRING, context, onPngError, onPngWarning);
         if (m_png != nullptr) m_info = png_create_info_struct(m_png);

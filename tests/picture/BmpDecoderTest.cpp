@@ -48,8 +48,8 @@ TEST_P(BmpVariant, ReadsBackWhatWasWritten) {
     const int width = 37; // odd: rows need padding, 1/4-bit rows end mid-byte
     const int height = 23;
     const int bits = c.options.bitsPerPixel;
-    const Bitmap source = bits <= 8 ? makeRunsPattern(width, height, bits)
-                                    : picwriter::makeGradient(width, height);
+    const Bitmap source =
+        bits <= 8 ? makeRunsPattern(width, height, bits) : picwriter::makeGradient(width, height);
     const std::string path = folder.file(std::string(c.name) + ".bmp");
     ASSERT_TRUE(picwriter::writeBmp(path, source, c.options));
 
@@ -69,7 +69,8 @@ TEST_P(BmpVariant, ReadsBackWhatWasWritten) {
         for (int x = 0; x < width; ++x) {
             Rgb expected = test::colourAt(source, x, y);
             if (bits == 16 || bits == 32)
-                for (int i = 0; i < 3; ++i) expected[i] = quantised(expected[i], c.channelBits[i]);
+                for (int i = 0; i < 3; ++i)
+                    expected[i] = quantised(expected[i], c.channelBits[i]);
             ASSERT_EQ(test::colourAt(picture.bitmap, x, y), expected) << "at " << x << "," << y;
         }
 }
@@ -93,7 +94,13 @@ const BmpCase kBmpCases[] = {
     {"bits16_555", bmp(16), {5, 5, 5}},
     {"rle4", with(bmp(4), [](BmpOptions& o) { o.rle = true; }), {}},
     {"rle8", with(bmp(8), [](BmpOptions& o) { o.rle = true; }), {}},
-    {"rle8_top_down", with(bmp(8), [](BmpOptions& o) { o.rle = true; o.topDown = true; }), {}},
+    {"rle8_top_down",
+     with(bmp(8),
+          [](BmpOptions& o) {
+              o.rle = true;
+              o.topDown = true;
+          }),
+     {}},
     {"top_down1", with(bmp(1), [](BmpOptions& o) { o.topDown = true; }), {}},
     {"top_down8", with(bmp(8), [](BmpOptions& o) { o.topDown = true; }), {}},
     {"top_down24", with(bmp(24), [](BmpOptions& o) { o.topDown = true; }), {}},
@@ -103,28 +110,43 @@ const BmpCase kBmpCases[] = {
     {"core24", with(bmp(24), [](BmpOptions& o) { o.coreHeader = true; }), {}},
     {"v4_bits24", with(bmp(24), [](BmpOptions& o) { o.infoHeaderBytes = 108; }), {}},
     {"v5_bits8", with(bmp(8), [](BmpOptions& o) { o.infoHeaderBytes = 124; }), {}},
-    {"bitfields16_565", with(bmp(16), [](BmpOptions& o) {
-         o.bitfields = true;
-         o.masks = {0xF800, 0x07E0, 0x001F};
-     }), {5, 6, 5}},
-    {"bitfields16_555", with(bmp(16), [](BmpOptions& o) {
-         o.bitfields = true;
-         o.masks = {0x7C00, 0x03E0, 0x001F};
-     }), {5, 5, 5}},
-    {"bitfields16_444_v4", with(bmp(16), [](BmpOptions& o) {
-         o.bitfields = true;
-         o.infoHeaderBytes = 108;
-         o.masks = {0x0F00, 0x00F0, 0x000F};
-     }), {4, 4, 4}},
-    {"bitfields32_bgr", with(bmp(32), [](BmpOptions& o) {
-         o.bitfields = true;
-         o.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};
-     }), {8, 8, 8}},
-    {"bitfields32_10bit_v5", with(bmp(32), [](BmpOptions& o) {
-         o.bitfields = true;
-         o.infoHeaderBytes = 124;
-         o.masks = {0x3FF00000, 0x000FFC00, 0x000003FF};
-     }), {10, 10, 10}},
+    {"bitfields16_565",
+     with(bmp(16),
+          [](BmpOptions& o) {
+              o.bitfields = true;
+              o.masks = {0xF800, 0x07E0, 0x001F};
+          }),
+     {5, 6, 5}},
+    {"bitfields16_555",
+     with(bmp(16),
+          [](BmpOptions& o) {
+              o.bitfields = true;
+              o.masks = {0x7C00, 0x03E0, 0x001F};
+          }),
+     {5, 5, 5}},
+    {"bitfields16_444_v4",
+     with(bmp(16),
+          [](BmpOptions& o) {
+              o.bitfields = true;
+              o.infoHeaderBytes = 108;
+              o.masks = {0x0F00, 0x00F0, 0x000F};
+          }),
+     {4, 4, 4}},
+    {"bitfields32_bgr",
+     with(bmp(32),
+          [](BmpOptions& o) {
+              o.bitfields = true;
+              o.masks = {0x000000FF, 0x0000FF00, 0x00FF0000};
+          }),
+     {8, 8, 8}},
+    {"bitfields32_10bit_v5",
+     with(bmp(32),
+          [](BmpOptions& o) {
+              o.bitfields = true;
+              o.infoHeaderBytes = 124;
+              o.masks = {0x3FF00000, 0x000FFC00, 0x000003FF};
+          }),
+     {10, 10, 10}},
 };
 
 INSTANTIATE_TEST_SUITE_P(Layouts, BmpVariant, ::testing::ValuesIn(kBmpCases),
@@ -157,8 +179,9 @@ TEST(BmpRunLength, RunsPastTheRowAreClippedNotWrapped) {
     ScratchFolder folder;
     // Stored bottom row first: a 10-pixel run in a 4-pixel row, then a
     // 6-pixel absolute block, then a delta far below the image.
-    const std::string path = writeRleTrap(folder, "rle-run-overruns-row.bmp", 4, 3, 8,
-                                          {10, 1, 0, 0, 0, 6, 2, 3, 2, 3, 2, 3, 0, 0, 0, 2, 0, 200});
+    const std::string path =
+        writeRleTrap(folder, "rle-run-overruns-row.bmp", 4, 3, 8,
+                     {10, 1, 0, 0, 0, 6, 2, 3, 2, 3, 2, 3, 0, 0, 0, 2, 0, 200});
     WorkingPicture picture;
     ASSERT_TRUE(PicLoad(path, picture));
     EXPECT_EQ(indices(picture.bitmap),
@@ -179,7 +202,8 @@ TEST(BmpRunLength, Rle4OddRunsAndBlocksStayInsideTheRow) {
 TEST(BmpRunLength, EndOfLinesPastTheImageStopTheDecoding) {
     ScratchFolder folder;
     std::vector<std::uint8_t> stream = {2, 7};
-    for (int i = 0; i < 1000; ++i) stream.insert(stream.end(), {0, 0, 3, 9});
+    for (int i = 0; i < 1000; ++i)
+        stream.insert(stream.end(), {0, 0, 3, 9});
     const std::string path = writeRleTrap(folder, "rle-rows-past-image.bmp", 2, 2, 8, stream);
     WorkingPicture picture;
     ASSERT_TRUE(PicLoad(path, picture));
@@ -188,8 +212,8 @@ TEST(BmpRunLength, EndOfLinesPastTheImageStopTheDecoding) {
 
 TEST(BmpRunLength, DeltaMovesLeaveSkippedPixelsAtIndexZero) {
     ScratchFolder folder;
-    const std::string path = writeRleTrap(folder, "rle-delta.bmp", 4, 2, 8,
-                                          {0, 2, 2, 1, 1, 5, 0, 1});
+    const std::string path =
+        writeRleTrap(folder, "rle-delta.bmp", 4, 2, 8, {0, 2, 2, 1, 1, 5, 0, 1});
     WorkingPicture picture;
     ASSERT_TRUE(PicLoad(path, picture));
     EXPECT_EQ(indices(picture.bitmap), (std::vector<std::vector<int>>{{0, 0, 5, 0}, {0, 0, 0, 0}}));
@@ -221,8 +245,8 @@ TEST_P(BmpDamage, IsRefused) {
     const BmpTrap& trap = GetParam();
     ScratchFolder folder;
     const std::string path = folder.file(std::string(trap.name) + ".bmp");
-    const Bitmap source = trap.bits == 8 ? picwriter::makeIndexedPattern(16, 8, 8)
-                                         : picwriter::makeGradient(16, 8);
+    const Bitmap source =
+        trap.bits == 8 ? picwriter::makeIndexedPattern(16, 8, 8) : picwriter::makeGradient(16, 8);
     ASSERT_TRUE(picwriter::writeBmp(path, source, bmp(trap.bits)));
     ASSERT_TRUE(test::patchFile(path, trap.offset, trap.bytes));
     WorkingPicture picture;
@@ -248,7 +272,8 @@ const BmpTrap kBmpTraps[] = {
     {"embedded_jpeg", 24, 30, le32(4)},
     {"taller_than_data", 24, 22, le32(9)},
     {"data_offset_past_end", 24, 10, le32(100000)},
-    {"claims_65500_squared", 24, 18, [] {
+    {"claims_65500_squared", 24, 18,
+     [] {
          auto v = le32(65500);
          auto h = le32(65500);
          v.insert(v.end(), h.begin(), h.end());
@@ -328,7 +353,8 @@ TEST(BmpTruncated, CutFilesAreInvalid) {
     const std::string path = folder.file("truncated.bmp");
     ASSERT_TRUE(picwriter::writeBmp(path, picwriter::makeGradient(40, 30)));
     const std::size_t full = picwriter::readFileBytes(path).size();
-    for (std::size_t keep : {full - 1, full / 2, std::size_t{60}, std::size_t{20}, std::size_t{2}}) {
+    for (std::size_t keep :
+         {full - 1, full / 2, std::size_t{60}, std::size_t{20}, std::size_t{2}}) {
         ASSERT_TRUE(picwriter::writeBmp(path, picwriter::makeGradient(40, 30)));
         ASSERT_TRUE(test::truncateFile(path, keep));
         WorkingPicture picture;

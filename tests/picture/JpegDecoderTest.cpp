@@ -118,7 +118,8 @@ TEST_P(JpegScale, ReducedDecodeKeepsTheFileSizeAndCoversTheTarget) {
             const int sy = std::min(600, static_cast<int>((y + 0.5) * factor));
             const test::Rgb want = test::colourAt(source, sx, sy);
             const test::Rgb got = test::colourAt(picture.bitmap, x, y);
-            for (int i = 0; i < 3; ++i) ASSERT_NEAR(got[i], want[i], 12) << x << "," << y;
+            for (int i = 0; i < 3; ++i)
+                ASSERT_NEAR(got[i], want[i], 12) << x << "," << y;
         }
 }
 
@@ -188,9 +189,10 @@ TEST(JpegDamage, TruncatedInTheHeadersIsInvalid) {
 void setFrameSize(const std::string& path, int width, int height) {
     const std::size_t frame = findMarker(picwriter::readFileBytes(path), 0xC0);
     ASSERT_NE(frame, std::string::npos);
-    ASSERT_TRUE(test::patchFile(path, frame + 5,
-                                {static_cast<std::uint8_t>(height >> 8), static_cast<std::uint8_t>(height),
-                                 static_cast<std::uint8_t>(width >> 8), static_cast<std::uint8_t>(width)}));
+    ASSERT_TRUE(
+        test::patchFile(path, frame + 5,
+                        {static_cast<std::uint8_t>(height >> 8), static_cast<std::uint8_t>(height),
+                         static_cast<std::uint8_t>(width >> 8), static_cast<std::uint8_t>(width)}));
 }
 
 TEST(JpegDamage, HeaderClaiming65500SquaredIsRefusedBeforeAllocating) {
@@ -218,7 +220,8 @@ TEST(JpegDamage, ZeroSizedFrameIsInvalid) {
 TEST(JpegDamage, EndlessProgressiveScansAreCutOff) {
     ScratchFolder folder;
     const std::string path = folder.file("thousands-of-scans.jpg");
-    ASSERT_TRUE(picwriter::writeJpeg(path, picwriter::makeGradient(16, 16), jpeg(true, JpegColour::Rgb)));
+    ASSERT_TRUE(
+        picwriter::writeJpeg(path, picwriter::makeGradient(16, 16), jpeg(true, JpegColour::Rgb)));
     WorkingPicture sane;
     ASSERT_TRUE(PicLoad(path, sane));
 
@@ -233,7 +236,8 @@ TEST(JpegDamage, EndlessProgressiveScansAreCutOff) {
            !(bytes[next] == 0xFF && bytes[next + 1] != 0 && (bytes[next + 1] & 0xF8) != 0xD0))
         ++next;
     ASSERT_LT(next, bytes.size());
-    std::vector<std::uint8_t> endless(bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(next));
+    std::vector<std::uint8_t> endless(bytes.begin(),
+                                      bytes.begin() + static_cast<std::ptrdiff_t>(next));
     for (int i = 0; i < 1200; ++i)
         endless.insert(endless.end(), bytes.begin() + static_cast<std::ptrdiff_t>(first),
                        bytes.begin() + static_cast<std::ptrdiff_t>(next));

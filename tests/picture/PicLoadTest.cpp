@@ -33,16 +33,26 @@ TEST_P(Extensions, ChooseTheDecoderByTheLastDotOfTheName) {
 }
 
 const ExtensionCase kExtensionCases[] = {
-    {"/p/a.bmp", ".bmp", true},       {"/p/a.BMP", ".BMP", true},
-    {"/p/a.jpg", ".jpg", true},       {"/p/a.JpG", ".JpG", true},
-    {"/p/a.jpeg", ".jpeg", true},     {"/p/photo.JPEG", ".JPEG", true},
-    {"/p/a.jp", ".jp", true},         {"/p/a.JP", ".JP", true},
-    {"/p/a.png", ".png", true},       {"/p/a.Png", ".Png", true},
-    {"/p/a.b.jpeg", ".jpeg", true},   {"/p/.jpg", ".jpg", true},
-    {"/p/a.gif", ".gif", false},      {"/p/a.jpe", ".jpe", false},
-    {"/p/a.jpgx", ".jpgx", false},    {"/p/a.pn", ".pn", false},
-    {"/p/a.bmp.txt", ".txt", false},  {"/p/noextension", "", false},
-    {"/p.jpg/noextension", "", false}, {"/p/a.", ".", false},
+    {"/p/a.bmp", ".bmp", true},
+    {"/p/a.BMP", ".BMP", true},
+    {"/p/a.jpg", ".jpg", true},
+    {"/p/a.JpG", ".JpG", true},
+    {"/p/a.jpeg", ".jpeg", true},
+    {"/p/photo.JPEG", ".JPEG", true},
+    {"/p/a.jp", ".jp", true},
+    {"/p/a.JP", ".JP", true},
+    {"/p/a.png", ".png", true},
+    {"/p/a.Png", ".Png", true},
+    {"/p/a.b.jpeg", ".jpeg", true},
+    {"/p/.jpg", ".jpg", true},
+    {"/p/a.gif", ".gif", false},
+    {"/p/a.jpe", ".jpe", false},
+    {"/p/a.jpgx", ".jpgx", false},
+    {"/p/a.pn", ".pn", false},
+    {"/p/a.bmp.txt", ".txt", false},
+    {"/p/noextension", "", false},
+    {"/p.jpg/noextension", "", false},
+    {"/p/a.", ".", false},
     {"", "", false},
 };
 
@@ -51,8 +61,8 @@ INSTANTIATE_TEST_SUITE_P(Names, Extensions, ::testing::ValuesIn(kExtensionCases)
 TEST(PicLoad, JpAndJpegFilesLoadInPlaceWithoutRenamingAnything) {
     ScratchFolder folder;
     const Bitmap source = picwriter::makeGradient(48, 32);
-    for (const char* name : {"photo.JPEG", "a.b.jpeg", "scan.jp", "plain.jpg", "sld_xclash.jpg",
-                             "clash.jpeg"})
+    for (const char* name :
+         {"photo.JPEG", "a.b.jpeg", "scan.jp", "plain.jpg", "sld_xclash.jpg", "clash.jpeg"})
         ASSERT_TRUE(picwriter::writeJpeg(folder.file(name), source));
     // A read-only file in a read-only folder loads just as well: nothing is written.
     ASSERT_EQ(::chmod(folder.file("scan.jp").c_str(), 0444), 0);

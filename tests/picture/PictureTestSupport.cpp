@@ -89,7 +89,8 @@ std::int64_t PeakMemoryProbe::riseBytes() const {
     return statusKilobytes("VmHWM") * 1024 - m_startBytes;
 }
 
-bool patchFile(const std::string& path, std::size_t offset, const std::vector<std::uint8_t>& bytes) {
+bool patchFile(const std::string& path, std::size_t offset,
+               const std::vector<std::uint8_t>& bytes) {
     std::vector<std::uint8_t> content = picwriter::readFileBytes(path);
     if (offset + bytes.size() > content.size()) return false;
     std::copy(bytes.begin(), bytes.end(), content.begin() + static_cast<std::ptrdiff_t>(offset));

@@ -12,7 +12,7 @@ namespace slidora::test {
 
 // A fresh folder under /tmp, removed with everything in it at the end.
 class ScratchFolder {
-public:
+  public:
     ScratchFolder();
     ~ScratchFolder();
     ScratchFolder(const ScratchFolder&) = delete;
@@ -23,7 +23,7 @@ public:
     // Every entry below the folder, relative, sorted.
     std::vector<std::string> listing() const;
 
-private:
+  private:
     std::string m_path;
 };
 
@@ -43,13 +43,13 @@ Difference compareColours(const Bitmap& expected, const Bitmap& actual);
 // using the kernel's resettable high-water mark. available() is false where
 // the kernel does not allow the reset; tests then skip the memory check.
 class PeakMemoryProbe {
-public:
+  public:
     PeakMemoryProbe();
     bool available() const { return m_available; }
     // Peak resident size since construction minus the resident size then.
     std::int64_t riseBytes() const;
 
-private:
+  private:
     bool m_available = false;
     std::int64_t m_startBytes = 0;
 };

@@ -29,7 +29,8 @@ class PngVariant : public ::testing::TestWithParam<PngCase> {};
 
 // The colour the decoder should produce for one source pixel.
 Rgb expectedColour(const PngCase& c, const Bitmap& source, int x, int y) {
-    const std::uint8_t* p = source.row(y) + static_cast<std::size_t>(x) * (source.bitsPerPixel() / 8);
+    const std::uint8_t* p =
+        source.row(y) + static_cast<std::size_t>(x) * (source.bitsPerPixel() / 8);
     Rgb colour = test::colourAt(source, x, y);
     int alpha = 255;
     switch (c.colour) {
@@ -47,10 +48,14 @@ Rgb expectedColour(const PngCase& c, const Bitmap& source, int x, int y) {
         if (c.colour == PngColour::GreyAlpha) alpha = p[3];
         break;
     }
-    case PngColour::Rgb: break;
-    case PngColour::RgbAlpha: alpha = p[3]; break;
+    case PngColour::Rgb:
+        break;
+    case PngColour::RgbAlpha:
+        alpha = p[3];
+        break;
     }
-    for (int& channel : colour) channel = (channel * alpha + 127) / 255; // over black
+    for (int& channel : colour)
+        channel = (channel * alpha + 127) / 255; // over black
     return colour;
 }
 
@@ -60,10 +65,12 @@ TEST_P(PngVariant, DecodesToTheSourceColoursOverBlack) {
     const int width = 29;
     const int height = 17;
     Bitmap source;
-    if (c.colour == PngColour::Palette) source = picwriter::makeIndexedPattern(width, height, c.bitDepth);
+    if (c.colour == PngColour::Palette)
+        source = picwriter::makeIndexedPattern(width, height, c.bitDepth);
     else if (c.colour == PngColour::GreyAlpha || c.colour == PngColour::RgbAlpha)
         source = picwriter::withAlphaRamp(picwriter::makeGradient(width, height));
-    else source = picwriter::makeGradient(width, height);
+    else
+        source = picwriter::makeGradient(width, height);
 
     PngOptions options;
     options.colour = c.colour;
@@ -119,10 +126,12 @@ INSTANTIATE_TEST_SUITE_P(Kinds, PngVariant, ::testing::ValuesIn(kPngCases),
                          [](const auto& info) { return std::string(info.param.name); });
 
 std::uint32_t be32(const std::vector<std::uint8_t>& b, std::size_t at) {
-    return std::uint32_t{b[at]} << 24 | std::uint32_t{b[at + 1]} << 16 | std::uint32_t{b[at + 2]} << 8 | b[at + 3];
+    return std::uint32_t{b[at]} << 24 | std::uint32_t{b[at + 1]} << 16 |
+           std::uint32_t{b[at + 2]} << 8 | b[at + 3];
 }
 void putBe32(std::vector<std::uint8_t>& b, std::size_t at, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i) b[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
+    for (int i = 0; i < 4; ++i)
+        b[at + i] = static_cast<std::uint8_t>(v >> (24 - 8 * i));
 }
 
 // Offset of the length field of the first chunk of `type`.
@@ -161,7 +170,8 @@ TEST(PngDamage, DamagedCompressedStreamIsInvalid) {
         std::vector<std::uint8_t> bytes = picwriter::readFileBytes(path);
         const std::size_t idat = findChunk(bytes, "IDAT");
         ASSERT_NE(idat, std::string::npos);
-        for (std::size_t i = 0; i < 8; ++i) bytes[idat + 8 + damage.offsetInData + i] ^= 0xA5;
+        for (std::size_t i = 0; i < 8; ++i)
+            bytes[idat + 8 + damage.offsetInData + i] ^= 0xA5;
         if (damage.fixCrc) fixCrc(bytes, idat);
         ASSERT_TRUE(picwriter::writeFileBytes(path, bytes));
         WorkingPicture picture;

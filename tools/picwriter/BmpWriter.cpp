@@ -23,7 +23,8 @@ void put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
     put16(out, value >> 16);
 }
 void set32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        out[at + i] = static_cast<std::uint8_t>(value >> (8 * i));
 }
 
 // Places an 8-bit channel value into a mask, keeping its top bits.
@@ -31,8 +32,8 @@ std::uint32_t packChannel(std::uint8_t value, std::uint32_t mask) {
     if (mask == 0) return 0;
     const int shift = std::countr_zero(mask);
     const int bits = std::popcount(mask);
-    const std::uint64_t scaled = bits <= 8 ? value >> (8 - bits)
-                                           : std::uint64_t{value} << (bits - 8);
+    const std::uint64_t scaled =
+        bits <= 8 ? value >> (8 - bits) : std::uint64_t{value} << (bits - 8);
     return static_cast<std::uint32_t>((scaled << shift) & mask);
 }
 
@@ -64,13 +65,16 @@ void encodeRow(const Bitmap& bitmap, int y, const BmpOptions& options,
                 out.insert(out.end(), p, p + 3);
                 continue;
             }
-            const std::uint32_t value =
-                packChannel(p[2], masks[0]) | packChannel(p[1], masks[1]) | packChannel(p[0], masks[2]);
-            if (bits == 16) put16(out, value);
-            else put32(out, value);
+            const std::uint32_t value = packChannel(p[2], masks[0]) | packChannel(p[1], masks[1]) |
+                                        packChannel(p[0], masks[2]);
+            if (bits == 16)
+                put16(out, value);
+            else
+                put32(out, value);
         }
     }
-    while ((out.size() - start) % 4 != 0) out.push_back(0);
+    while ((out.size() - start) % 4 != 0)
+        out.push_back(0);
 }
 
 // Run-length codes for one row of indices: runs of equal values as (count,
@@ -81,7 +85,8 @@ void encodeRunLengthRow(const std::vector<std::uint8_t>& values, bool rle4,
     const std::size_t width = values.size();
     auto runAt = [&](std::size_t x) {
         std::size_t n = 1;
-        while (x + n < width && n < 255 && values[x + n] == values[x]) ++n;
+        while (x + n < width && n < 255 && values[x + n] == values[x])
+            ++n;
         return n;
     };
     auto emitRun = [&](std::size_t count, std::uint8_t value) {
@@ -97,10 +102,12 @@ void encodeRunLengthRow(const std::vector<std::uint8_t>& values, bool rle4,
             continue;
         }
         std::size_t end = x;
-        while (end < width && end - x < 255 && runAt(end) < 3) ++end;
+        while (end < width && end - x < 255 && runAt(end) < 3)
+            ++end;
         const std::size_t count = end - x;
         if (count < 3) {
-            for (; x < end; ++x) emitRun(1, values[x]);
+            for (; x < end; ++x)
+                emitRun(1, values[x]);
             continue;
         }
         out.push_back(0);
@@ -145,7 +152,7 @@ std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap, const BmpOptions& opti
     if (!optionsFit(bitmap, options)) return {};
     const int bits = options.bitsPerPixel;
     const std::uint32_t headerBytes = options.coreHeader ? 12 : options.infoHeaderBytes;
-    const std::uint32_t compression = options.rle ? (bits == 8 ? kBiRle8 : kBiRle4)
+    const std::uint32_t compression = options.rle         ? (bits == 8 ? kBiRle8 : kBiRle4)
                                       : options.bitfields ? kBiBitfields
                                                           : kBiRgb;
     std::array<std::uint32_t, 3> masks = options.masks;
@@ -169,22 +176,25 @@ std::vector<std::uint8_t> encodeBmp(const Bitmap& bitmap, const BmpOptions& opti
         put16(out, static_cast<std::uint32_t>(bits));
     } else {
         put32(out, static_cast<std::uint32_t>(bitmap.width()));
-        put32(out, static_cast<std::uint32_t>(options.topDown ? -bitmap.height() : bitmap.height()));
+        put32(out,
+              static_cast<std::uint32_t>(options.topDown ? -bitmap.height() : bitmap.height()));
         put16(out, 1);
         put16(out, static_cast<std::uint32_t>(bits));
         put32(out, compression);
-        put32(out, 0); // image size, set at the end
+        put32(out, 0);    // image size, set at the end
         put32(out, 2835); // 72 dpi
         put32(out, 2835);
         put32(out, static_cast<std::uint32_t>(paletteCount));
         put32(out, 0);
         if (headerBytes >= 108) {
-            for (std::uint32_t mask : masks) put32(out, options.bitfields ? mask : 0);
-            put32(out, 0);          // alpha mask
-            put32(out, 0x73524742); // 'sRGB'
+            for (std::uint32_t mask : masks)
+                put32(out, options.bitfields ? mask : 0);
+            put32(out, 0);                   // alpha mask
+            put32(out, 0x73524742);          // 'sRGB'
             out.resize(14 + headerBytes, 0); // endpoints, gamma, V5 intent and profile
         } else if (options.bitfields) {
-            for (std::uint32_t mask : masks) put32(out, mask);
+            for (std::uint32_t mask : masks)
+                put32(out, mask);
         }
     }
     for (std::size_t i = 0; i < paletteCount; ++i) {
@@ -230,7 +240,8 @@ std::vector<std::uint8_t> readFileBytes(const std::string& path) {
 
 bool writeFileBytes(const std::string& path, const std::vector<std::uint8_t>& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     out.close();
     return static_cast<bool>(out);
 }

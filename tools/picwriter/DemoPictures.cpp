@@ -41,12 +41,18 @@ Bitmap render(const DemoRecipe& recipe) {
     const int w = recipe.picture.width;
     const int h = recipe.picture.height;
     switch (recipe.scene) {
-    case Scene::Sunset: return makeSunset(w, h, recipe.seed);
-    case Scene::Plasma: return makePlasma(w, h, recipe.seed);
-    case Scene::Mountains: return makeMountains(w, h, recipe.seed);
-    case Scene::Aurora: return makeAurora(w, h, recipe.seed);
-    case Scene::Bubbles: return makeBubbles(w, h, recipe.seed);
-    case Scene::Meadow: return makeMeadow(w, h, recipe.seed);
+    case Scene::Sunset:
+        return makeSunset(w, h, recipe.seed);
+    case Scene::Plasma:
+        return makePlasma(w, h, recipe.seed);
+    case Scene::Mountains:
+        return makeMountains(w, h, recipe.seed);
+    case Scene::Aurora:
+        return makeAurora(w, h, recipe.seed);
+    case Scene::Bubbles:
+        return makeBubbles(w, h, recipe.seed);
+    case Scene::Meadow:
+        return makeMeadow(w, h, recipe.seed);
     }
     return {};
 }
@@ -55,7 +61,8 @@ Bitmap render(const DemoRecipe& recipe) {
 
 std::vector<DemoPicture> demoPictureList() {
     std::vector<DemoPicture> list;
-    for (const DemoRecipe& recipe : recipes()) list.push_back(recipe.picture);
+    for (const DemoRecipe& recipe : recipes())
+        list.push_back(recipe.picture);
     return list;
 }
 
@@ -72,12 +79,18 @@ bool writeDemoPictures(const std::string& folder, std::string& error) {
         const Bitmap bitmap = render(recipe);
         bool written = false;
         switch (recipe.format) {
-        case Format::Jpeg: written = writeJpeg(path.string(), bitmap, {.quality = 90}); break;
+        case Format::Jpeg:
+            written = writeJpeg(path.string(), bitmap, {.quality = 90});
+            break;
         case Format::ProgressiveJpeg:
             written = writeJpeg(path.string(), bitmap, {.quality = 88, .progressive = true});
             break;
-        case Format::Png: written = writePng(path.string(), bitmap); break;
-        case Format::Bmp: written = writeBmp(path.string(), bitmap); break;
+        case Format::Png:
+            written = writePng(path.string(), bitmap);
+            break;
+        case Format::Bmp:
+            written = writeBmp(path.string(), bitmap);
+            break;
         }
         if (!written) {
             error = path.string() + ": cannot write the picture";

@@ -15,7 +15,7 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "slidora-demo-pictures: %s\n", error.c_str());
         return 1;
     }
-    std::printf("%zu demo pictures written to %s\n",
-                slidora::picwriter::demoPictureList().size(), argv[1]);
+    std::printf("%zu demo pictures written to %s\n", slidora::picwriter::demoPictureList().size(),
+                argv[1]);
     return 0;
 }

@@ -78,7 +78,8 @@ bool writeJpeg(const std::string& path, const Bitmap& bitmap, const JpegOptions&
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < width; ++x) {
                 const std::uint8_t* p = bitmap.row(y) + static_cast<std::size_t>(x) * sourceBytes;
-                std::uint8_t* out = converted.data() + stride * y + static_cast<std::size_t>(x) * components;
+                std::uint8_t* out =
+                    converted.data() + stride * y + static_cast<std::size_t>(x) * components;
                 if (components == 1) {
                     out[0] = greyLevel(p[2], p[1], p[0]);
                     continue;

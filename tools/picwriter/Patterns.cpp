@@ -33,8 +33,11 @@ std::uint32_t hash(std::uint32_t x, std::uint32_t y, std::uint32_t seed) {
 // Fine film grain in -amount..amount: makes the scenes look less synthetic
 // and keeps even smooth gradients from compressing to almost nothing.
 double grain(int x, int y, std::uint32_t seed, double amount) {
-    return (static_cast<double>(hash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed) & 0xFFFF) /
-                65535.0 * 2.0 - 1.0) * amount;
+    return (static_cast<double>(
+                hash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed) & 0xFFFF) /
+                65535.0 * 2.0 -
+            1.0) *
+           amount;
 }
 
 void store(Bitmap& bitmap, int x, int y, Colour c, double noise = 0) {
@@ -49,14 +52,14 @@ void store(Bitmap& bitmap, int x, int y, Colour c, double noise = 0) {
 
 // A small deterministic generator for scene layouts.
 class Lcg {
-public:
+  public:
     explicit Lcg(std::uint32_t seed) : m_state(seed * 2654435761u + 1) {}
     double next() {
         m_state = m_state * 1664525u + 1013904223u;
         return static_cast<double>(m_state >> 8) / 16777216.0;
     }
 
-private:
+  private:
     std::uint32_t m_state;
 };
 
@@ -119,7 +122,8 @@ Bitmap withAlphaRamp(const Bitmap& source) {
             out[0] = in[0];
             out[1] = in[1];
             out[2] = in[2];
-            out[3] = static_cast<std::uint8_t>(source.width() > 1 ? x * 255 / (source.width() - 1) : 255);
+            out[3] = static_cast<std::uint8_t>(source.width() > 1 ? x * 255 / (source.width() - 1)
+                                                                  : 255);
         }
     return bitmap;
 }
@@ -131,7 +135,9 @@ Bitmap makeSunset(int width, int height, std::uint32_t seed) {
     const double sunX = (0.3 + 0.4 * random.next()) * width;
     const double sunY = horizon - 0.12 * height;
     const double sunRadius = 0.08 * std::min(width, height);
-    struct Circle { double x, y, r; };
+    struct Circle {
+        double x, y, r;
+    };
     std::vector<Circle> balloons;
     for (int i = 0; i < 7; ++i)
         balloons.push_back({random.next() * width, (0.1 + 0.35 * random.next()) * height,
@@ -145,7 +151,8 @@ Bitmap makeSunset(int width, int height, std::uint32_t seed) {
                 const double t = y / horizon;
                 c = t < 0.6 ? mix(top, middle, t / 0.6) : mix(middle, low, (t - 0.6) / 0.4);
                 c = mix(c, {255, 230, 160}, std::exp(-distance / (3 * sunRadius)) * 0.7);
-                if (distance < sunRadius) c = mix({255, 245, 200}, {255, 200, 90}, distance / sunRadius);
+                if (distance < sunRadius)
+                    c = mix({255, 245, 200}, {255, 200, 90}, distance / sunRadius);
                 for (const Circle& b : balloons) {
                     const double d = std::hypot(x - b.x, y - b.y);
                     if (d < b.r) c = mix({70, 30, 60}, c, 0.25 + 0.5 * d / b.r);
@@ -186,7 +193,8 @@ Bitmap makeMountains(int width, int height, std::uint32_t seed) {
     constexpr int kLayers = 5;
     double phases[kLayers][3];
     for (auto& layer : phases)
-        for (double& p : layer) p = random.next() * 2 * kPi;
+        for (double& p : layer)
+            p = random.next() * 2 * kPi;
     for (int x = 0; x < width; ++x) {
         const double u = double(x) / width;
         double ridges[kLayers];
@@ -222,7 +230,9 @@ Bitmap makeAurora(int width, int height, std::uint32_t seed) {
             const double rays = 0.6 + 0.4 * std::sin(u * 140 + std::sin(u * 9) * 4);
             c = mix(c, {60, 255, 150}, band * rays * 0.85);
             c = mix(c, {180, 80, 220}, std::exp(-std::abs(below + 0.12) * 18) * 0.35 * rays);
-            if ((hash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed) % 1500) == 0 && v < 0.8)
+            if ((hash(static_cast<std::uint32_t>(x), static_cast<std::uint32_t>(y), seed) % 1500) ==
+                    0 &&
+                v < 0.8)
                 c = {230, 230, 255};
             if (v > 0.85 - 0.03 * std::sin(u * 13)) c = {8, 12, 16};
             store(bitmap, x, y, c, grain(x, y, seed, 4));
@@ -233,19 +243,25 @@ Bitmap makeAurora(int width, int height, std::uint32_t seed) {
 Bitmap makeBubbles(int width, int height, std::uint32_t seed) {
     Bitmap bitmap = blank(width, height);
     Lcg random(seed);
-    struct Bubble { double x, y, r; Colour tint; };
+    struct Bubble {
+        double x, y, r;
+        Colour tint;
+    };
     std::vector<Bubble> bubbles;
     for (int i = 0; i < 40; ++i)
-        bubbles.push_back({random.next() * width, random.next() * height,
-                           (0.02 + 0.08 * random.next()) * std::min(width, height),
-                           {120 + 135 * random.next(), 120 + 135 * random.next(), 200 + 55 * random.next()}});
+        bubbles.push_back(
+            {random.next() * width,
+             random.next() * height,
+             (0.02 + 0.08 * random.next()) * std::min(width, height),
+             {120 + 135 * random.next(), 120 + 135 * random.next(), 200 + 55 * random.next()}});
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             Colour c = mix({10, 110, 130}, {10, 30, 90}, double(y) / height);
             for (const Bubble& b : bubbles) {
                 const double d = std::hypot(x - b.x, y - b.y) / b.r;
                 if (d < 1) c = mix(c, b.tint, 0.15 + 0.55 * std::pow(d, 6));
-                const double highlight = std::hypot(x - (b.x - 0.4 * b.r), y - (b.y - 0.4 * b.r)) / b.r;
+                const double highlight =
+                    std::hypot(x - (b.x - 0.4 * b.r), y - (b.y - 0.4 * b.r)) / b.r;
                 if (highlight < 0.18) c = mix(c, {255, 255, 255}, 0.7 * (1 - highlight / 0.18));
             }
             store(bitmap, x, y, c, grain(x, y, seed, 5));
@@ -261,12 +277,14 @@ Bitmap makeMeadow(int width, int height, std::uint32_t seed) {
         for (int x = 0; x < width; ++x) {
             const double u = double(x) / width, v = double(y) / height;
             Colour c = mix({90, 150, 235}, {200, 225, 250}, v * 1.8);
-            const double cloud = std::sin(u * 9 + hillPhase) * std::sin(v * 23) + std::sin(u * 17 - v * 5);
+            const double cloud =
+                std::sin(u * 9 + hillPhase) * std::sin(v * 23) + std::sin(u * 17 - v * 5);
             if (v < 0.45 && cloud > 1.1) c = mix(c, {250, 250, 250}, (cloud - 1.1) * 1.5);
             const double hill = 0.55 + 0.06 * std::sin(u * 5 + hillPhase) + 0.03 * std::sin(u * 13);
             if (v > hill) {
                 c = mix({110, 180, 70}, {40, 100, 30}, (v - hill) * 2.5);
-                const std::uint32_t h = hash(static_cast<std::uint32_t>(x / 6), static_cast<std::uint32_t>(y / 6), seed);
+                const std::uint32_t h = hash(static_cast<std::uint32_t>(x / 6),
+                                             static_cast<std::uint32_t>(y / 6), seed);
                 if (h % 97 == 0) c = (h >> 8) % 2 ? Colour{250, 230, 60} : Colour{240, 90, 120};
             }
             store(bitmap, x, y, c, grain(x, y, seed, 7));

@@ -8,7 +8,9 @@
 namespace slidora::picwriter {
 namespace {
 
-[[noreturn]] void onWriterError(png_structp png, png_const_charp) { png_longjmp(png, 1); }
+[[noreturn]] void onWriterError(png_structp png, png_const_charp) {
+    png_longjmp(png, 1);
+}
 void onWriterWarning(png_structp, png_const_charp) {}
 
 struct WriteSession {
@@ -69,14 +71,25 @@ bool writePng(const std::string& path, const Bitmap& bitmap, const PngOptions& o
     const bool lowDepth = depth == 1 || depth == 2 || depth == 4;
     if (depth != 8 && depth != 16 && !lowDepth) return false;
     switch (options.colour) {
-    case PngColour::Grey: layout.colourType = PNG_COLOR_TYPE_GRAY; break;
-    case PngColour::GreyAlpha: layout.colourType = PNG_COLOR_TYPE_GRAY_ALPHA; break;
-    case PngColour::Rgb: layout.colourType = PNG_COLOR_TYPE_RGB; break;
-    case PngColour::RgbAlpha: layout.colourType = PNG_COLOR_TYPE_RGB_ALPHA; break;
-    case PngColour::Palette: layout.colourType = PNG_COLOR_TYPE_PALETTE; break;
+    case PngColour::Grey:
+        layout.colourType = PNG_COLOR_TYPE_GRAY;
+        break;
+    case PngColour::GreyAlpha:
+        layout.colourType = PNG_COLOR_TYPE_GRAY_ALPHA;
+        break;
+    case PngColour::Rgb:
+        layout.colourType = PNG_COLOR_TYPE_RGB;
+        break;
+    case PngColour::RgbAlpha:
+        layout.colourType = PNG_COLOR_TYPE_RGB_ALPHA;
+        break;
+    case PngColour::Palette:
+        layout.colourType = PNG_COLOR_TYPE_PALETTE;
+        break;
     }
     const bool palette = options.colour == PngColour::Palette;
-    const bool alpha = options.colour == PngColour::GreyAlpha || options.colour == PngColour::RgbAlpha;
+    const bool alpha =
+        options.colour == PngColour::GreyAlpha || options.colour == PngColour::RgbAlpha;
     if (palette) {
         if (sourceBytes != 1 || depth == 16 || bitmap.palette().empty() ||
             bitmap.palette().size() > (std::size_t{1} << depth))
@@ -108,8 +121,12 @@ bool writePng(const std::string& path, const Bitmap& bitmap, const PngOptions& o
                 continue;
             }
             switch (options.colour) {
-            case PngColour::Palette: row.push_back(p[0]); break;
-            case PngColour::Grey: putSample(row, greyLevel(p[2], p[1], p[0]), depth); break;
+            case PngColour::Palette:
+                row.push_back(p[0]);
+                break;
+            case PngColour::Grey:
+                putSample(row, greyLevel(p[2], p[1], p[0]), depth);
+                break;
             case PngColour::GreyAlpha:
                 putSample(row, greyLevel(p[2], p[1], p[0]), depth);
                 putSample(row, p[3], depth);
@@ -123,7 +140,8 @@ bool writePng(const std::string& path, const Bitmap& bitmap, const PngOptions& o
                 break;
             }
         }
-        if (packedCount > 0) row.push_back(static_cast<std::uint8_t>(packed << (8 - packedCount * depth)));
+        if (packedCount > 0)
+            row.push_back(static_cast<std::uint8_t>(packed << (8 - packedCount * depth)));
         rowPointers.push_back(row.data());
     }
 
@@ -131,11 +149,13 @@ bool writePng(const std::string& path, const Bitmap& bitmap, const PngOptions& o
     if (raw == nullptr) return false;
     FilePtr file(raw);
     WriteSession session;
-    session.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onWriterError, onWriterWarning);
+    session.png =
+        png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, onWriterError, onWriterWarning);
     if (session.png == nullptr) return false;
     session.info = png_create_info_struct(session.png);
     if (session.info == nullptr) return false;
-    if (!fencedWrite(session.png, session.info, file.get(), static_cast<png_uint_32>(bitmap.width()),
+    if (!fencedWrite(session.png, session.info, file.get(),
+                     static_cast<png_uint_32>(bitmap.width()),
                      static_cast<png_uint_32>(bitmap.height()), &layout, rowPointers.data()))
         return false;
     return std::fclose(file.release()) == 0;
