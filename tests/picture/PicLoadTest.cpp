@@ -104,6 +104,24 @@ TEST(PicLoad, NonPicturesAnswerFalseAndLeaveThePictureEmpty) {
     }
 }
 
+TEST(PicLoad, DecodersTellUnreadableFilesFromForeignContent) {
+    ScratchFolder folder;
+    ASSERT_TRUE(picwriter::writeFileBytes(folder.file("text"),
+                                          {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c'}));
+    for (const char* extension : {".bmp", ".jpg", ".png"}) {
+        const DecodeFn decode = pictureDecoderFor(extension);
+        ASSERT_NE(decode, nullptr) << extension;
+        WorkingPicture picture;
+        EXPECT_EQ(decode(folder.file("missing"), picture, {}).outcome, DecodeOutcome::Failed)
+            << extension;
+        EXPECT_EQ(decode(folder.path(), picture, {}).outcome, DecodeOutcome::Failed) << extension;
+        const DecodeResult foreign = decode(folder.file("text"), picture, {});
+        EXPECT_EQ(foreign.outcome, DecodeOutcome::Invalid) << extension;
+        EXPECT_EQ(foreign.message.rfind(folder.file("text"), 0), 0u)
+            << "message starts with the path: " << foreign.message;
+    }
+}
+
 TEST(PicLoad, ThrowingTargetFunctionIsAFailureNotACrash) {
     ScratchFolder folder;
     ASSERT_TRUE(picwriter::writeJpeg(folder.file("a.jpg"), picwriter::makeGradient(64, 64)));
