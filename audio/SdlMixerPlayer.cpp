@@ -65,6 +65,8 @@ SdlMixerPlayer::~SdlMixerPlayer() {
 
 void SdlMixerPlayer::openDevice() {
     if (m_deviceOpen) return;
+    // Signals belong to the program (they end the show cleanly), not to SDL.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     // SDL counts subsystem users, so this coexists with the MP3 library's
     // own use of SDL audio; each side quits what it started.
     if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) throw SlidoraError(mixerError("No audio device."));
