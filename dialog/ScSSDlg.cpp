@@ -326,8 +326,12 @@ void TScSSDlg::buildFooter() {
     image1->setPixmap(formIcon());
     image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     image1->setGeometry(scaled(22), scaled(410), std::max(32, scaled(32)), std::max(32, scaled(41)));
-    QLabel* title = b.label(this, "Label14", "&Slidora Saver", 65, 410);
-    title->setTextFormat(Qt::PlainText);
+    // The caption "&Slidora Saver" marks its S as an accelerator, drawn
+    // underlined; there is no control for it to lead to.
+    QLabel* title = b.label(this, "Label14", "", 65, 410);
+    title->setTextFormat(Qt::RichText);
+    title->setText(QStringLiteral("<u>S</u>lidora Saver"));
+    title->adjustSize();
     Label11 = b.label(this, "Label11", "1.50", 85, 430);
 
     OKBtn = b.button(this, "OKBtn", "OK", b.rect(180, 410, 95, 25));

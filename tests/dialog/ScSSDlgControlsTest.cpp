@@ -51,7 +51,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Caption{"CheckBox2", "ランダム"}, Caption{"Button3", "クリア"}, Caption{"Button2", "参照"},
                       Caption{"CheckBox3", "Media Player で再生"}, Caption{"GroupBox3", " ボリューム "},
                       Caption{"Label20", "Slidoraの動作時間"}, Caption{"Label19", "フォント用Dummy"},
-                      Caption{"Label14", "&Slidora Saver"}, Caption{"OKBtn", "OK"}, Caption{"CancelBtn", "ｷｬﾝｾﾙ"}));
+                      Caption{"Label14", "<u>S</u>lidora Saver"}, Caption{"OKBtn", "OK"}, Caption{"CancelBtn", "ｷｬﾝｾﾙ"}));
 
 struct Hint {
     const char* control;
