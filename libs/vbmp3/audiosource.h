@@ -15,7 +15,9 @@ struct PcmFormat {
     int channels = 0;
     int rateHz = 0;
 
-    int frameBytes() const { return channels * static_cast<int>(SDL_AUDIO_BITSIZE(sampleFormat) / 8); }
+    int frameBytes() const {
+        return channels * static_cast<int>(SDL_AUDIO_BITSIZE(sampleFormat) / 8);
+    }
     bool operator==(const PcmFormat&) const = default;
 };
 
@@ -23,14 +25,14 @@ enum class SourceKind { PcmWave = 1, Mpeg = 2, MpegInRiff = 3 };
 
 struct SourceDetails {
     SourceKind kind = SourceKind::PcmWave;
-    int mpegLayer = 0;       // 1 to 3 for MPEG, 0 for PCM
+    int mpegLayer = 0;            // 1 to 3 for MPEG, 0 for PCM
     std::int64_t durationMs = -1; // -1 when unknown
 };
 
 // A decoder positioned in one file. Used by one thread at a time: created and
 // checked on the caller's thread, then read on the playback's decoder thread.
 class AudioSource {
-public:
+  public:
     virtual ~AudioSource() = default;
 
     // The format of the bytes that the next read() returns. An MPEG stream may

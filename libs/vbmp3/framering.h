@@ -12,7 +12,7 @@ namespace slidora::vbmp3 {
 // shared between the decoder thread (producer) and SDL's audio thread
 // (consumer) without locks.
 class FrameRing {
-public:
+  public:
     static constexpr std::size_t kChannels = 2;
 
     // The capacity is rounded up to a power of two.
@@ -32,7 +32,7 @@ public:
     std::span<const std::int16_t> readableRun() const;
     void commitRead(std::size_t frames);
 
-private:
+  private:
     std::vector<std::int16_t> m_samples;
     std::size_t m_mask;
     // Frame counters that only grow; their difference is the fill level.

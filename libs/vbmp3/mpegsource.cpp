@@ -31,10 +31,18 @@ off_t seekCallback(void* handle, off_t offset, int whence) {
     auto* window = static_cast<MpegSource::Window*>(handle);
     off_t base = 0;
     switch (whence) {
-    case SEEK_SET: base = 0; break;
-    case SEEK_CUR: base = static_cast<off_t>(window->position); break;
-    case SEEK_END: base = static_cast<off_t>(window->sizeBytes); break;
-    default: errno = EINVAL; return -1;
+    case SEEK_SET:
+        base = 0;
+        break;
+    case SEEK_CUR:
+        base = static_cast<off_t>(window->position);
+        break;
+    case SEEK_END:
+        base = static_cast<off_t>(window->sizeBytes);
+        break;
+    default:
+        errno = EINVAL;
+        return -1;
     }
     off_t target = 0;
     if (__builtin_add_overflow(base, offset, &target) || target < 0) {
@@ -109,7 +117,8 @@ bool MpegSource::start(SourceKind kind) {
     mpg123_frameinfo frame{};
     if (mpg123_info(m_handle, &frame) == MPG123_OK) m_details.mpegLayer = frame.layer;
     const off_t samples = mpg123_length(m_handle);
-    if (samples > 0) m_details.durationMs = static_cast<std::int64_t>(samples) * 1000 / m_format.rateHz;
+    if (samples > 0)
+        m_details.durationMs = static_cast<std::int64_t>(samples) * 1000 / m_format.rateHz;
     return true;
 }
 
@@ -118,7 +127,8 @@ bool MpegSource::takeFormat() {
     int channels = 0;
     int encoding = 0;
     if (mpg123_getformat(m_handle, &rateHz, &channels, &encoding) != MPG123_OK) return false;
-    if (encoding != MPG123_ENC_SIGNED_16 || channels < 1 || channels > 2 || rateHz <= 0) return false;
+    if (encoding != MPG123_ENC_SIGNED_16 || channels < 1 || channels > 2 || rateHz <= 0)
+        return false;
     m_format.sampleFormat = AUDIO_S16SYS;
     m_format.channels = channels;
     m_format.rateHz = static_cast<int>(rateHz);

@@ -13,7 +13,7 @@ class RandomAccess;
 // MPEG layer 1/2/3 decoded by libmpg123 to signed 16-bit samples at the
 // stream's own rate and channel count.
 class MpegSource final : public AudioSource {
-public:
+  public:
     // Decodes the stream held in [begin, begin + sizeBytes) of file up to its
     // first output; nullptr when no frame decodes there.
     static std::unique_ptr<MpegSource> create(std::unique_ptr<RandomAccess> file,
@@ -36,7 +36,7 @@ public:
         std::uint64_t position = 0; // relative to begin
     };
 
-private:
+  private:
     MpegSource(std::unique_ptr<RandomAccess> file, std::uint64_t begin, std::uint64_t sizeBytes);
     bool start(SourceKind kind);
     bool takeFormat();

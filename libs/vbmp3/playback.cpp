@@ -1,6 +1,7 @@
 #include "playback.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 namespace slidora::vbmp3 {
@@ -9,12 +10,24 @@ namespace {
 // About 0.7 s at 44.1/48 kHz: enough to ride out a slow disk, small enough
 // to start at once.
 constexpr std::size_t kRingFrames = 32768;
-// One SDL period; about 46 ms at 44.1 kHz.
-constexpr Uint16 kDeviceFrames = 2048;
+// SDL waits about two device periods when a device closes (to let it
+// drain), on the caller's thread; periods of about 10 ms keep closing quick.
+constexpr int kPeriodsPerSecond = 100;
+constexpr int kMinPeriodFrames = 128;
+constexpr int kMaxPeriodFrames = 4096;
 constexpr std::size_t kChunkBytes = 16384;
 constexpr int kMaxVolume = 100;
 
-int clampVolume(int volume) { return std::clamp(volume, 0, kMaxVolume); }
+int clampVolume(int volume) {
+    return std::clamp(volume, 0, kMaxVolume);
+}
+
+Uint16 periodFrames(int rateHz) {
+    const unsigned wanted =
+        std::bit_ceil(static_cast<unsigned>(std::max(rateHz / kPeriodsPerSecond, 1)));
+    return static_cast<Uint16>(
+        std::clamp(static_cast<int>(wanted), kMinPeriodFrames, kMaxPeriodFrames));
+}
 
 } // namespace
 
@@ -51,13 +64,14 @@ bool Playback::openDevice() {
     wanted.freq = m_source->format().rateHz;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = FrameRing::kChannels;
-    wanted.samples = kDeviceFrames;
+    wanted.samples = periodFrames(wanted.freq);
     wanted.callback = &Playback::audioCallback;
     wanted.userdata = this;
     SDL_AudioSpec obtained{};
     // Sample format and channel count stay ours (SDL converts for the
     // hardware); the rate may be the device's, our stream resamples to it.
-    m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
+    m_device =
+        SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, SDL_AUDIO_ALLOW_FREQUENCY_CHANGE);
     if (m_device == 0) return false;
     m_deviceRateHz = obtained.freq;
     return m_deviceRateHz > 0;
@@ -66,9 +80,9 @@ bool Playback::openDevice() {
 bool Playback::resetStream() {
     if (m_stream != nullptr) SDL_FreeAudioStream(m_stream);
     m_streamFormat = m_source->format();
-    m_stream = SDL_NewAudioStream(m_streamFormat.sampleFormat, static_cast<Uint8>(m_streamFormat.channels),
-                                  m_streamFormat.rateHz, AUDIO_S16SYS, FrameRing::kChannels,
-                                  m_deviceRateHz);
+    m_stream = SDL_NewAudioStream(
+        m_streamFormat.sampleFormat, static_cast<Uint8>(m_streamFormat.channels),
+        m_streamFormat.rateHz, AUDIO_S16SYS, FrameRing::kChannels, m_deviceRateHz);
     return m_stream != nullptr;
 }
 
@@ -96,7 +110,8 @@ Playback::Transfer Playback::moveStreamToRing() {
     if (run.empty()) return Transfer::RingFull;
     const int got = SDL_AudioStreamGet(m_stream, run.data(), static_cast<int>(run.size_bytes()));
     if (got < 0) return Transfer::Failed;
-    m_ring.commitWrite(static_cast<std::size_t>(got) / (FrameRing::kChannels * sizeof(std::int16_t)));
+    m_ring.commitWrite(static_cast<std::size_t>(got) /
+                       (FrameRing::kChannels * sizeof(std::int16_t)));
     return Transfer::Moved;
 }
 
@@ -108,7 +123,8 @@ void Playback::decodeLoop() {
         if (SDL_AudioStreamAvailable(m_stream) > 0) {
             const Transfer transfer = moveStreamToRing();
             if (transfer == Transfer::Failed) break;
-            if (transfer == Transfer::RingFull) m_wakeDecoder.wait(wakeSeen, std::memory_order_acquire);
+            if (transfer == Transfer::RingFull)
+                m_wakeDecoder.wait(wakeSeen, std::memory_order_acquire);
             continue;
         }
         if (flushed) {
@@ -119,7 +135,8 @@ void Playback::decodeLoop() {
             continue;
         }
         const std::size_t got = m_source->read(m_chunk);
-        if (got > 0 && SDL_AudioStreamPut(m_stream, m_chunk.data(), static_cast<int>(got)) != 0) break;
+        if (got > 0 && SDL_AudioStreamPut(m_stream, m_chunk.data(), static_cast<int>(got)) != 0)
+            break;
         if (m_source->ended() || !(m_source->format() == m_streamFormat)) {
             if (SDL_AudioStreamFlush(m_stream) != 0) break;
             flushed = true;
@@ -129,7 +146,8 @@ void Playback::decodeLoop() {
 }
 
 void SDLCALL Playback::audioCallback(void* user, Uint8* stream, int lengthBytes) {
-    const auto frames = static_cast<std::size_t>(lengthBytes) / (FrameRing::kChannels * sizeof(std::int16_t));
+    const auto frames =
+        static_cast<std::size_t>(lengthBytes) / (FrameRing::kChannels * sizeof(std::int16_t));
     static_cast<Playback*>(user)->fillDevice(reinterpret_cast<std::int16_t*>(stream), frames);
 }
 
@@ -146,7 +164,8 @@ void Playback::fillDevice(std::int16_t* out, std::size_t frames) {
         std::int16_t* target = out + filled * FrameRing::kChannels;
         for (std::size_t i = 0; i < count; ++i) {
             target[2 * i] = static_cast<std::int16_t>(run[2 * i] * volumeLeft / kMaxVolume);
-            target[2 * i + 1] = static_cast<std::int16_t>(run[2 * i + 1] * volumeRight / kMaxVolume);
+            target[2 * i + 1] =
+                static_cast<std::int16_t>(run[2 * i + 1] * volumeRight / kMaxVolume);
         }
         m_ring.commitRead(count);
         filled += count;
@@ -157,7 +176,8 @@ void Playback::fillDevice(std::int16_t* out, std::size_t frames) {
         m_wakeDecoder.fetch_add(1, std::memory_order_release);
         m_wakeDecoder.notify_one();
     }
-    if (sourceDone && m_ring.availableFrames() == 0) m_drained.store(true, std::memory_order_release);
+    if (sourceDone && m_ring.availableFrames() == 0)
+        m_drained.store(true, std::memory_order_release);
 }
 
 } // namespace slidora::vbmp3

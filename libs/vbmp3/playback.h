@@ -21,7 +21,7 @@ namespace slidora::vbmp3 {
 // ring is full. SDL's audio thread takes frames from the ring, applies the
 // volume and reports the end through atomics; it touches nothing else.
 class Playback {
-public:
+  public:
     // Values of state().
     static constexpr int kPlaying = 1;
     static constexpr int kStopped = 0;
@@ -40,7 +40,7 @@ public:
     int state() const;
     void setVolume(int left, int right);
 
-private:
+  private:
     enum class Transfer { Moved, RingFull, Failed };
 
     explicit Playback(std::unique_ptr<AudioSource> source);

@@ -23,7 +23,9 @@ std::unique_ptr<SourceFile> SourceFile::open(const char* path) {
     return std::unique_ptr<SourceFile>(new SourceFile(fd, static_cast<std::uint64_t>(st.st_size)));
 }
 
-SourceFile::~SourceFile() { ::close(m_fd); }
+SourceFile::~SourceFile() {
+    ::close(m_fd);
+}
 
 std::size_t SourceFile::readAt(std::uint64_t offset, void* out, std::size_t count) const {
     auto* bytes = static_cast<unsigned char*>(out);

@@ -8,7 +8,7 @@ namespace slidora::vbmp3 {
 
 // Read-only random access to a run of bytes: a file, or memory in the tests.
 class RandomAccess {
-public:
+  public:
     virtual ~RandomAccess() = default;
     virtual std::uint64_t sizeBytes() const = 0;
     // Copies up to count bytes from offset; fewer at the end or on a read
@@ -19,7 +19,7 @@ public:
 // An audio file held open by descriptor. Only regular files are accepted, so
 // a FIFO or device in the audio folder can never block or feed us forever.
 class SourceFile final : public RandomAccess {
-public:
+  public:
     static std::unique_ptr<SourceFile> open(const char* path);
     ~SourceFile() override;
     SourceFile(const SourceFile&) = delete;
@@ -28,7 +28,7 @@ public:
     std::uint64_t sizeBytes() const override { return m_sizeBytes; }
     std::size_t readAt(std::uint64_t offset, void* out, std::size_t count) const override;
 
-private:
+  private:
     SourceFile(int fd, std::uint64_t sizeBytes) : m_fd(fd), m_sizeBytes(sizeBytes) {}
 
     int m_fd;

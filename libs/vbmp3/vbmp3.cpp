@@ -45,7 +45,8 @@ bool outputDeviceOpens() {
     wanted.freq = 44100;
     wanted.format = AUDIO_S16SYS;
     wanted.channels = 2;
-    wanted.samples = 1024;
+    // Small, because closing waits about two periods.
+    wanted.samples = 512;
     const SDL_AudioDeviceID device =
         SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, SDL_AUDIO_ALLOW_ANY_CHANGE);
     if (device == 0) return false;
@@ -60,8 +61,6 @@ static_assert(sizeof(Vbmp3Info) <= VBMP3_INFO_SIZE, "the record must fit the cal
 
 using slidora::vbmp3::library;
 using slidora::vbmp3::outputDeviceOpens;
-
-// No exception may leave these C entry points; any failure is a false result.
 
 int vbmp3_init(void) {
     auto& lib = library();
@@ -92,11 +91,14 @@ int vbmp3_open(const char* path, void* info) {
     if (info != nullptr) std::memset(info, 0, VBMP3_INFO_SIZE);
     lib.playback.reset();
     if (!lib.audioReady || path == nullptr) return 0;
+    // The one entry point that allocates much (decode buffers, the ring, a
+    // thread): no exception may reach the C caller.
     try {
         std::unique_ptr<slidora::vbmp3::AudioSource> source = slidora::vbmp3::openAudioSource(path);
         if (!source) return 0;
         if (info != nullptr) slidora::vbmp3::fillInfo(info, *source);
-        lib.playback = slidora::vbmp3::Playback::create(std::move(source), lib.volumeLeft, lib.volumeRight);
+        lib.playback =
+            slidora::vbmp3::Playback::create(std::move(source), lib.volumeLeft, lib.volumeRight);
     } catch (...) {
         lib.playback.reset();
     }

@@ -24,7 +24,8 @@ SourceDetails WavSource::details() const {
     SourceDetails result;
     result.kind = SourceKind::PcmWave;
     const auto frames = m_dataBytes / static_cast<std::uint64_t>(m_format.frameBytes());
-    result.durationMs = static_cast<std::int64_t>(frames * 1000 / static_cast<std::uint64_t>(m_format.rateHz));
+    result.durationMs =
+        static_cast<std::int64_t>(frames * 1000 / static_cast<std::uint64_t>(m_format.rateHz));
     return result;
 }
 
@@ -35,7 +36,8 @@ std::size_t WavSource::read(std::span<std::uint8_t> out) {
     if (wanted > out.size()) wanted = out.size();
     wanted -= wanted % frameBytes;
     const std::size_t got = wanted == 0 ? 0
-        : m_file->readAt(m_dataOffset + m_positionBytes, out.data(), static_cast<std::size_t>(wanted));
+                                        : m_file->readAt(m_dataOffset + m_positionBytes, out.data(),
+                                                         static_cast<std::size_t>(wanted));
     const std::size_t whole = got - got % static_cast<std::size_t>(frameBytes);
     m_positionBytes += whole;
     // A short read means the file shrank under us: what is there was played.

@@ -7,7 +7,7 @@ namespace slidora::vbmp3 {
 
 // Plays the PCM 'data' chunk of a WAVE file as it is stored.
 class WavSource final : public AudioSource {
-public:
+  public:
     // nullptr when the layout is not PCM or holds not even one frame.
     static std::unique_ptr<WavSource> create(std::unique_ptr<RandomAccess> file,
                                              const RiffLayout& layout);
@@ -17,7 +17,7 @@ public:
     std::size_t read(std::span<std::uint8_t> out) override;
     bool ended() const override { return m_ended; }
 
-private:
+  private:
     WavSource(std::unique_ptr<RandomAccess> file, const RiffLayout& layout);
 
     std::unique_ptr<RandomAccess> m_file;

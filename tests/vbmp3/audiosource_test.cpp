@@ -32,7 +32,8 @@ Decoded decodeAll(AudioSource& source) {
         }
         const std::size_t got = source.read(buffer);
         EXPECT_EQ(got % static_cast<std::size_t>(format.frameBytes()), 0U);
-        out.bytes.insert(out.bytes.end(), buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(got));
+        out.bytes.insert(out.bytes.end(), buffer.begin(),
+                         buffer.begin() + static_cast<std::ptrdiff_t>(got));
         out.framesPerFormat.back() += got / static_cast<std::size_t>(format.frameBytes());
     }
     EXPECT_TRUE(source.ended());
@@ -59,8 +60,8 @@ TEST(WavSource, HandsOutTheDataChunkAsStored) {
         {2, 11025, 8, 1103, 0.6, 300.0},
     };
     for (const ToneSpec& tone : tones) {
-        SCOPED_TRACE(std::to_string(tone.channels) + "ch " + std::to_string(tone.bitsPerSample) + "bit " +
-                     std::to_string(tone.rateHz) + "Hz");
+        SCOPED_TRACE(std::to_string(tone.channels) + "ch " + std::to_string(tone.bitsPerSample) +
+                     "bit " + std::to_string(tone.rateHz) + "Hz");
         const std::string path = dir.path("tone.wav");
         test::writeFile(path, test::wavFile(tone));
         auto source = openAudioSource(path.c_str());
@@ -69,7 +70,8 @@ TEST(WavSource, HandsOutTheDataChunkAsStored) {
         EXPECT_EQ(source->format().rateHz, tone.rateHz);
         EXPECT_EQ(source->format().sampleFormat, tone.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB);
         EXPECT_EQ(source->details().kind, SourceKind::PcmWave);
-        EXPECT_EQ(source->details().durationMs, static_cast<std::int64_t>(tone.frames) * 1000 / tone.rateHz);
+        EXPECT_EQ(source->details().durationMs,
+                  static_cast<std::int64_t>(tone.frames) * 1000 / tone.rateHz);
         const Decoded decoded = decodeAll(*source);
         EXPECT_EQ(decoded.bytes, test::tonePcm(tone));
     }
@@ -90,9 +92,10 @@ TEST(WavSource, TruncatedDataPlaysWhatIsThere) {
 
 // MP3 content made by lame from a generated tone, shared by the MPEG cases.
 class MpegSourceTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
-        if (!test::lameAvailable()) GTEST_SKIP() << "lame is not installed; MPEG decoding is not tested";
+        if (!test::lameAvailable())
+            GTEST_SKIP() << "lame is not installed; MPEG decoding is not tested";
         test::writeFile(m_dir.path("tone.wav"), test::wavFile(m_tone));
         ASSERT_TRUE(test::encodeMp3(m_dir.path("tone.wav"), m_dir.path("tone.mp3"), "-b 128"));
         m_mp3 = test::readFile(m_dir.path("tone.mp3"));
@@ -167,7 +170,8 @@ TEST_F(MpegSourceTest, LeadingId3TagIsSkipped) {
     ASSERT_EQ(std::memcmp(tagged.data(), "ID3", 3), 0);
     auto source = openBytes("tagged.mp3", tagged);
     ASSERT_TRUE(source);
-    EXPECT_NEAR(static_cast<double>(decodeAll(*source).framesPerFormat.at(0)), m_tone.frames, 1152.0);
+    EXPECT_NEAR(static_cast<double>(decodeAll(*source).framesPerFormat.at(0)), m_tone.frames,
+                1152.0);
 }
 
 TEST_F(MpegSourceTest, FormatChangeMidStreamIsReported) {
@@ -187,7 +191,8 @@ TEST_F(MpegSourceTest, FormatChangeMidStreamIsReported) {
     // Without the info frame lame's delay and padding stay in: up to about
     // two frames more per part.
     EXPECT_NEAR(static_cast<double>(decoded.framesPerFormat[0]), m_tone.frames, 2 * 1152.0 + 600.0);
-    EXPECT_NEAR(static_cast<double>(decoded.framesPerFormat[1]), monoTone.frames, 2 * 576.0 + 600.0);
+    EXPECT_NEAR(static_cast<double>(decoded.framesPerFormat[1]), monoTone.frames,
+                2 * 576.0 + 600.0);
 }
 
 TEST_F(MpegSourceTest, BrokenMpegIsRejected) {
@@ -201,7 +206,8 @@ TEST_F(MpegSourceTest, BrokenMpegIsRejected) {
         Bytes file;
     } cases[] = {
         {"text-in-rmp.rmp", riff("RMP3", {chunk("data", text)})},
-        {"text-in-mpeg-wave.wav", riff("WAVE", {chunk("fmt ", test::mpegLayer3FmtPayload(2, 44100)), chunk("data", text)})},
+        {"text-in-mpeg-wave.wav",
+         riff("WAVE", {chunk("fmt ", test::mpegLayer3FmtPayload(2, 44100)), chunk("data", text)})},
         {"rmp-without-data.rmp", riff("RMP3", {chunk("LIST", m_mp3)})},
         {"empty-data.rmp", riff("RMP3", {chunk("data", {})})},
         {"id3-tag-only.mp3", tagOnly},
@@ -216,7 +222,8 @@ TEST_F(MpegSourceTest, BrokenMpegIsRejected) {
 TEST(AudioSource, NonAudioIsRejected) {
     test::TempDir dir;
     std::string text;
-    for (int i = 0; i < 200; ++i) text += "This is a plain text file, not audio.\n";
+    for (int i = 0; i < 200; ++i)
+        text += "This is a plain text file, not audio.\n";
     test::writeFile(dir.path("text.mp3"), Bytes(text.begin(), text.end()));
     test::writeFile(dir.path("empty.mp3"), {});
     test::writeFile(dir.path("empty.wav"), {});
@@ -241,19 +248,22 @@ TEST(FrameRing, KeepsOrderAcrossTheWrap) {
             auto run = ring.writableRun();
             ASSERT_FALSE(run.empty());
             const std::size_t frames = std::min(toWrite, run.size() / 2);
-            for (std::size_t i = 0; i < frames * 2; ++i) run[i] = next++;
+            for (std::size_t i = 0; i < frames * 2; ++i)
+                run[i] = next++;
             ring.commitWrite(frames);
             toWrite -= frames;
         }
         EXPECT_EQ(ring.availableFrames(), 5U);
         while (ring.availableFrames() > 0) {
             auto run = ring.readableRun();
-            for (std::int16_t value : run) EXPECT_EQ(value, expected++);
+            for (std::int16_t value : run)
+                EXPECT_EQ(value, expected++);
             ring.commitRead(run.size() / 2);
         }
     }
     // Full ring: no room to write until something is read.
-    while (!ring.writableRun().empty()) ring.commitWrite(ring.writableRun().size() / 2);
+    while (!ring.writableRun().empty())
+        ring.commitWrite(ring.writableRun().size() / 2);
     EXPECT_EQ(ring.availableFrames(), 8U);
 }
 

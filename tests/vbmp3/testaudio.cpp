@@ -52,7 +52,8 @@ Bytes tonePcm(const ToneSpec& tone) {
             if (tone.bitsPerSample == 8) {
                 out.push_back(static_cast<std::uint8_t>(128 + std::lround(value * 127.0)));
             } else {
-                appendLe16(out, static_cast<std::uint16_t>(static_cast<std::int16_t>(std::lround(value * 32767.0))));
+                appendLe16(out, static_cast<std::uint16_t>(
+                                    static_cast<std::int16_t>(std::lround(value * 32767.0))));
             }
         }
     }
@@ -64,8 +65,8 @@ std::vector<std::int16_t> toneAsS16(const ToneSpec& tone) {
     for (int frame = 0; frame < tone.frames; ++frame) {
         const double value = toneValue(tone, frame);
         const auto sample = tone.bitsPerSample == 8
-            ? static_cast<std::int16_t>(std::lround(value * 127.0) * 256)
-            : static_cast<std::int16_t>(std::lround(value * 32767.0));
+                                ? static_cast<std::int16_t>(std::lround(value * 127.0) * 256)
+                                : static_cast<std::int16_t>(std::lround(value * 32767.0));
         out.insert(out.end(), static_cast<std::size_t>(tone.channels), sample);
     }
     return out;
@@ -77,7 +78,8 @@ void appendLe16(Bytes& out, std::uint16_t value) {
 }
 
 void appendLe32(Bytes& out, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) out.push_back(static_cast<std::uint8_t>(value >> shift));
+    for (int shift = 0; shift < 32; shift += 8)
+        out.push_back(static_cast<std::uint8_t>(value >> shift));
 }
 
 Bytes chunk(const char* id, const Bytes& payload, std::optional<std::uint32_t> claimedSize) {
@@ -88,9 +90,11 @@ Bytes chunk(const char* id, const Bytes& payload, std::optional<std::uint32_t> c
     return out;
 }
 
-Bytes riff(const char* form, const std::vector<Bytes>& chunks, std::optional<std::uint32_t> claimedSize) {
+Bytes riff(const char* form, const std::vector<Bytes>& chunks,
+           std::optional<std::uint32_t> claimedSize) {
     Bytes body(form, form + 4);
-    for (const Bytes& part : chunks) body.insert(body.end(), part.begin(), part.end());
+    for (const Bytes& part : chunks)
+        body.insert(body.end(), part.begin(), part.end());
     Bytes out{'R', 'I', 'F', 'F'};
     appendLe32(out, claimedSize.value_or(static_cast<std::uint32_t>(body.size())));
     out.insert(out.end(), body.begin(), body.end());
@@ -136,7 +140,8 @@ Bytes wavFile(const ToneSpec& tone) {
 
 void writeFile(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) throw std::runtime_error("cannot write " + path);
 }
 
@@ -145,9 +150,12 @@ Bytes readFile(const std::string& path) {
     return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-bool lameAvailable() { return std::system("lame --version >/dev/null 2>&1") == 0; }
+bool lameAvailable() {
+    return std::system("lame --version >/dev/null 2>&1") == 0;
+}
 
-bool encodeMp3(const std::string& wavPath, const std::string& mp3Path, const std::string& extraArgs) {
+bool encodeMp3(const std::string& wavPath, const std::string& mp3Path,
+               const std::string& extraArgs) {
     const std::string command =
         "lame --quiet " + extraArgs + " '" + wavPath + "' '" + mp3Path + "' >/dev/null 2>&1";
     return std::system(command.c_str()) == 0;

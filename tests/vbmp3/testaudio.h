@@ -11,26 +11,26 @@ using Bytes = std::vector<std::uint8_t>;
 
 // A folder under the temp folder, removed with everything in it.
 class TempDir {
-public:
+  public:
     TempDir();
     ~TempDir();
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
     std::string path(const std::string& name) const { return m_path + "/" + name; }
 
-private:
+  private:
     std::string m_path;
 };
 
 // Sets an environment variable for the life of the object.
 class EnvironmentValue {
-public:
+  public:
     EnvironmentValue(const char* name, const std::string& value);
     ~EnvironmentValue();
     EnvironmentValue(const EnvironmentValue&) = delete;
     EnvironmentValue& operator=(const EnvironmentValue&) = delete;
 
-private:
+  private:
     const char* m_name;
     std::optional<std::string> m_old;
 };
@@ -40,7 +40,7 @@ struct ToneSpec {
     int rateHz = 44100;
     int bitsPerSample = 16;
     int frames = 4410;
-    double amplitude = 0.5;    // of full scale
+    double amplitude = 0.5; // of full scale
     double frequencyHz = 441.0;
 };
 

@@ -30,7 +30,7 @@ int waitWhilePlaying(std::chrono::milliseconds timeout) {
 constexpr std::chrono::milliseconds kEndTimeout{15000};
 
 class Vbmp3Api : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         vbmp3_free();
         vbmp3_setVolume(100, 100);
@@ -144,6 +144,28 @@ TEST_F(Vbmp3Api, CloseStopsAPlayingFile) {
     EXPECT_EQ(vbmp3_close(), 1);
 }
 
+TEST_F(Vbmp3Api, RapidOpenPlayCloseCycles) {
+    // Closing while the decoder thread is still filling the ring, and right
+    // after the device started, must neither hang nor touch freed memory.
+    ASSERT_EQ(vbmp3_init(), 1);
+    const std::string path = writeWav("long.wav", {2, 44100, 16, 44100 * 5, 0.5, 441.0});
+    for (int cycle = 0; cycle < 40; ++cycle) {
+        SCOPED_TRACE(cycle);
+        ASSERT_EQ(vbmp3_open(path.c_str(), nullptr), 1);
+        const bool plays = cycle % 2 == 0;
+        if (plays) {
+            ASSERT_EQ(vbmp3_play(), 1);
+        }
+        EXPECT_EQ(vbmp3_getState(nullptr), plays ? 1 : 0);
+        // Every third file is left open for the next open to replace.
+        if (cycle % 3 != 0) {
+            ASSERT_EQ(vbmp3_close(), 1);
+        }
+    }
+    EXPECT_EQ(vbmp3_close(), 1);
+    EXPECT_NE(vbmp3_getState(nullptr), 1);
+}
+
 TEST_F(Vbmp3Api, FreeWhilePlayingThenStartAgain) {
     ASSERT_EQ(vbmp3_init(), 1);
     const std::string longPath = writeWav("long.wav", {2, 44100, 16, 44100 * 30, 0.5, 441.0});
@@ -188,7 +210,8 @@ TEST_F(Vbmp3Api, BadFilesFailCleanly) {
     const ToneSpec tone{2, 44100, 16, 4410, 0.5, 441.0};
     const Bytes good = test::wavFile(tone);
     std::string text;
-    for (int i = 0; i < 100; ++i) text += "Not audio at all, just some words in a file.\n";
+    for (int i = 0; i < 100; ++i)
+        text += "Not audio at all, just some words in a file.\n";
     const struct {
         const char* name;
         std::optional<Bytes> file; // none: the file is not created
@@ -200,11 +223,13 @@ TEST_F(Vbmp3Api, BadFilesFailCleanly) {
         {"header-cut.wav", Bytes(good.begin(), good.begin() + 30)},
         {"riff-only.wav", Bytes(good.begin(), good.begin() + 12)},
         {"data-header-only.wav", Bytes(good.begin(), good.begin() + 44)},
-        {"fmt-claims-4gb.wav",
-         riff("WAVE", {chunk("fmt ", test::fmtPayload(1, 2, 44100, 16), 0xFFFFFFF0U), chunk("data", Bytes(400, 0))},
-              0xFFFFFFFFU)},
+        {"fmt-claims-4gb.wav", riff("WAVE",
+                                    {chunk("fmt ", test::fmtPayload(1, 2, 44100, 16), 0xFFFFFFF0U),
+                                     chunk("data", Bytes(400, 0))},
+                                    0xFFFFFFFFU)},
         {"no-fmt.wav", riff("WAVE", {chunk("data", Bytes(400, 0))})},
-        {"adpcm.wav", riff("WAVE", {chunk("fmt ", test::fmtPayload(2, 2, 44100, 4)), chunk("data", Bytes(400, 0))})},
+        {"adpcm.wav", riff("WAVE", {chunk("fmt ", test::fmtPayload(2, 2, 44100, 4)),
+                                    chunk("data", Bytes(400, 0))})},
         {"avi.avi", riff("AVI ", {chunk("data", Bytes(400, 0))})},
     };
     for (const auto& c : cases) {
@@ -236,8 +261,9 @@ TEST_F(Vbmp3Api, WavClaimingHugeSizesPlaysWhatIsThere) {
     using test::chunk;
     using test::riff;
     const ToneSpec tone{2, 44100, 16, 4410, 0.5, 441.0};
-    const Bytes file = riff("WAVE", {chunk("fmt ", test::fmtPayload(1, 2, 44100, 16)),
-                                     chunk("data", test::tonePcm(tone), 0xFFFFFFFFU)},
+    const Bytes file = riff("WAVE",
+                            {chunk("fmt ", test::fmtPayload(1, 2, 44100, 16)),
+                             chunk("data", test::tonePcm(tone), 0xFFFFFFFFU)},
                             0xFFFFFFFFU);
     const std::string path = m_dir.path("huge-claims.wav");
     test::writeFile(path, file);
@@ -251,7 +277,8 @@ TEST_F(Vbmp3Api, WavClaimingHugeSizesPlaysWhatIsThere) {
 }
 
 TEST_F(Vbmp3Api, MpegFilesPlayToTheirEnd) {
-    if (!test::lameAvailable()) GTEST_SKIP() << "lame is not installed; MPEG playback is not tested";
+    if (!test::lameAvailable())
+        GTEST_SKIP() << "lame is not installed; MPEG playback is not tested";
     ASSERT_EQ(vbmp3_init(), 1);
     const ToneSpec stereo{2, 44100, 16, 13230, 0.5, 441.0};
     const ToneSpec mono{1, 22050, 16, 6615, 0.5, 441.0};
@@ -266,14 +293,17 @@ TEST_F(Vbmp3Api, MpegFilesPlayToTheirEnd) {
     // A stereo 44.1 kHz stream followed by a mono 22.05 kHz one: the device
     // stays, the conversion in front of it is rebuilt. Without lame's info
     // frame (-t), which would end decoding after the first part.
-    ASSERT_TRUE(test::encodeMp3(m_dir.path("stereo.wav"), m_dir.path("stereo-untagged.mp3"), "-b 128 -t"));
-    ASSERT_TRUE(test::encodeMp3(m_dir.path("mono.wav"), m_dir.path("mono-untagged.mp3"), "-b 32 -m m -t"));
+    ASSERT_TRUE(
+        test::encodeMp3(m_dir.path("stereo.wav"), m_dir.path("stereo-untagged.mp3"), "-b 128 -t"));
+    ASSERT_TRUE(
+        test::encodeMp3(m_dir.path("mono.wav"), m_dir.path("mono-untagged.mp3"), "-b 32 -m m -t"));
     Bytes joined = test::readFile(m_dir.path("stereo-untagged.mp3"));
     const Bytes monoMp3 = test::readFile(m_dir.path("mono-untagged.mp3"));
     joined.insert(joined.end(), monoMp3.begin(), monoMp3.end());
     test::writeFile(m_dir.path("joined.mp3"), joined);
     test::writeFile(m_dir.path("mpeg.wav"),
-                    riff("WAVE", {chunk("fmt ", test::mpegLayer3FmtPayload(2, 44100)), chunk("data", stereoMp3)}));
+                    riff("WAVE", {chunk("fmt ", test::mpegLayer3FmtPayload(2, 44100)),
+                                  chunk("data", stereoMp3)}));
     const struct {
         const char* name;
         int kind;

@@ -47,7 +47,7 @@ ChannelLevels measure(const std::vector<std::int16_t>& interleavedStereo) {
 std::vector<std::int16_t> readCapture(const std::string& path) {
     const test::Bytes bytes = test::readFile(path);
     std::vector<std::int16_t> samples(bytes.size() / 2);
-    std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+    if (!samples.empty()) std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
     return samples;
 }
 
@@ -56,7 +56,8 @@ ChannelLevels expectedLevels(const ToneSpec& tone) {
     std::vector<std::int16_t> samples = test::toneAsS16(tone);
     if (tone.channels == 1) {
         std::vector<std::int16_t> stereo;
-        for (std::int16_t s : samples) stereo.insert(stereo.end(), {s, s});
+        for (std::int16_t s : samples)
+            stereo.insert(stereo.end(), {s, s});
         samples = std::move(stereo);
     }
     return measure(samples);
