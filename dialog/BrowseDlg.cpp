@@ -37,9 +37,10 @@ TBrowseDlg::Chooser fileDialogChooser(QWidget* parent) {
         dialog.resize(picker.widthPx, picker.heightPx);
         if (QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen())
             dialog.move(screen->availableGeometry().center() - dialog.rect().center());
-        QObject::connect(&dialog, &QFileDialog::fileSelected, &dialog, [&picker](const QString& path) {
-            picker.confirm(QFile::encodeName(path).toStdString());
-        });
+        QObject::connect(&dialog, &QFileDialog::fileSelected, &dialog,
+                         [&picker](const QString& path) {
+                             picker.confirm(QFile::encodeName(path).toStdString());
+                         });
         dialog.exec();
     };
 }

@@ -12,7 +12,7 @@ class QWidget;
 namespace slidora {
 
 class TBrowseDlg {
-public:
+  public:
     // Runs the modal picker for `picker`: starts at picker.initialFolder()
     // and calls picker.confirm(path) when the user presses OK.
     using Chooser = std::function<void(TBrowseDlg& picker)>;
@@ -46,7 +46,7 @@ public:
     // Shows the picker modally over `parent`: OnShow first, then the chooser.
     void execute(QWidget* parent);
 
-private:
+  private:
     int m_tag = 0;
     std::string m_initialFolder;
     std::string m_folder;

@@ -6,15 +6,15 @@ namespace {
 
 struct ActTimeEntry {
     const char* caption;
-    int minutes;      // what OK stores
-    int fromMinutes;  // lowest active time that selects the entry at load
+    int minutes;     // what OK stores
+    int fromMinutes; // lowest active time that selects the entry at load
 };
 
 // Ascending by fromMinutes, except "無制限", which takes 0 and below.
 const ActTimeEntry kActTimes[kActTimeFixedEntries] = {
-    {"5 分間", 5, 1},      {"10 分間", 10, 10},   {"15 分間", 15, 15},  {"20 分間", 20, 20},
-    {"25 分間", 25, 25},   {"30 分間", 30, 30},   {"45 分間", 45, 45},  {"1 時間", 60, 60},
-    {"2 時間", 120, 120},  {"3 時間", 180, 180},  {"4 時間", 240, 240}, {"5 時間", 300, 300},
+    {"5 分間", 5, 1},     {"10 分間", 10, 10},  {"15 分間", 15, 15},  {"20 分間", 20, 20},
+    {"25 分間", 25, 25},  {"30 分間", 30, 30},  {"45 分間", 45, 45},  {"1 時間", 60, 60},
+    {"2 時間", 120, 120}, {"3 時間", 180, 180}, {"4 時間", 240, 240}, {"5 時間", 300, 300},
     {"無制限", 0, 0},
 };
 constexpr int kUnlimitedIndex = 12;
@@ -45,13 +45,16 @@ std::optional<int> computedActTimeMinutes(const PowerSaveState& state) {
     return seconds / 60;
 }
 
-std::string computedActTimeCaption(int minutes) { return std::to_string(minutes) + " 分間 (算出値)"; }
+std::string computedActTimeCaption(int minutes) {
+    return std::to_string(minutes) + " 分間 (算出値)";
+}
 
 std::string formatTenths(long long tenths, const std::string& decimalPoint) {
     const bool negative = tenths < 0;
-    const unsigned long long magnitude =
-        negative ? 0ULL - static_cast<unsigned long long>(tenths) : static_cast<unsigned long long>(tenths);
-    std::string text = std::to_string(magnitude / 10) + decimalPoint + std::to_string(magnitude % 10);
+    const unsigned long long magnitude = negative ? 0ULL - static_cast<unsigned long long>(tenths)
+                                                  : static_cast<unsigned long long>(tenths);
+    std::string text =
+        std::to_string(magnitude / 10) + decimalPoint + std::to_string(magnitude % 10);
     return negative ? "-" + text : text;
 }
 
@@ -90,7 +93,8 @@ std::string defaultFontSizeText(double logicalDpi, int screenWidthPx) {
     return (logicalDpi > 110.0 && screenWidthPx > 1000) ? "11" : "9";
 }
 
-std::string defaultPictureFolderFrom(const std::string& homeFolder, const std::string& picturesFolder,
+std::string defaultPictureFolderFrom(const std::string& homeFolder,
+                                     const std::string& picturesFolder,
                                      const std::function<bool(const std::string&)>& exists) {
     if (homeFolder.empty() || !exists(homeFolder)) return {};
     if (!picturesFolder.empty() && exists(picturesFolder)) return picturesFolder;
@@ -98,7 +102,8 @@ std::string defaultPictureFolderFrom(const std::string& homeFolder, const std::s
 }
 
 std::string folderConfirmationMessage(const std::string& path, int tag) {
-    const char* reason = tag == kBrowsePictureFolder ? "画像ファイルがありません。" : "音源ファイルがありません。";
+    const char* reason =
+        tag == kBrowsePictureFolder ? "画像ファイルがありません。" : "音源ファイルがありません。";
     // "/" stands for the separator the path would otherwise end with; the
     // root folder already ends with it.
     const std::string shown = (!path.empty() && path.back() == '/') ? path : path + "/";

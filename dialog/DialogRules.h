@@ -50,7 +50,8 @@ std::string defaultFontSizeText(double logicalDpi, int screenWidthPx);
 // The picture folder used when the settings give none: the pictures folder
 // when it exists, else the home folder when it exists, else empty (the
 // caller then falls back to the program's folder).
-std::string defaultPictureFolderFrom(const std::string& homeFolder, const std::string& picturesFolder,
+std::string defaultPictureFolderFrom(const std::string& homeFolder,
+                                     const std::string& picturesFolder,
                                      const std::function<bool(const std::string&)>& exists);
 
 // Which folder the picker is choosing.

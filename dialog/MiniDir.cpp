@@ -28,7 +28,8 @@ std::string cutFirstFolder(std::string dir) {
 
 std::vector<std::string> shorteningSteps(const std::string& path) {
     const std::size_t lastSlash = path.rfind('/');
-    std::string dir = lastSlash == std::string::npos ? std::string() : path.substr(0, lastSlash + 1);
+    std::string dir =
+        lastSlash == std::string::npos ? std::string() : path.substr(0, lastSlash + 1);
     const std::string name = lastSlash == std::string::npos ? path : path.substr(lastSlash + 1);
     std::vector<std::string> steps{path};
     // Each cut removes one real folder from `dir`; the marker forms "/.../"
@@ -42,7 +43,8 @@ std::vector<std::string> shorteningSteps(const std::string& path) {
 
 namespace {
 
-std::size_t firstStepWithin(const std::vector<std::string>& steps, const TextWidth& width, int limitPx) {
+std::size_t firstStepWithin(const std::vector<std::string>& steps, const TextWidth& width,
+                            int limitPx) {
     for (std::size_t i = 0; i < steps.size(); ++i)
         if (width(steps[i]) <= limitPx) return i;
     return steps.size() - 1;

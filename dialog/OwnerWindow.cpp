@@ -18,8 +18,9 @@ std::uint64_t foregroundWindowId() {
         unsigned char* data = nullptr;
         // Only the root window is read here, which always exists, so no X
         // error can end the program.
-        const int status = XGetWindowProperty(display, DefaultRootWindow(display), activeWindow, 0, 1, False,
-                                              XA_WINDOW, &type, &format, &items, &bytesAfter, &data);
+        const int status =
+            XGetWindowProperty(display, DefaultRootWindow(display), activeWindow, 0, 1, False,
+                               XA_WINDOW, &type, &format, &items, &bytesAfter, &data);
         if (status == Success && type == XA_WINDOW && format == 32 && items == 1 && data != nullptr)
             window = *reinterpret_cast<unsigned long*>(data);
         if (data != nullptr) XFree(data);

@@ -7,7 +7,8 @@
 namespace slidora {
 
 RadioGroup::RadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent)
-    : QGroupBox(title, parent), m_group(new QButtonGroup(this)), m_columns(columns < 1 ? 1 : columns) {
+    : QGroupBox(title, parent), m_group(new QButtonGroup(this)),
+      m_columns(columns < 1 ? 1 : columns) {
     for (int i = 0; i < items.size(); ++i) {
         auto* button = new QRadioButton(items[i], this);
         m_group->addButton(button, i);
@@ -15,7 +16,9 @@ RadioGroup::RadioGroup(const QString& title, const QStringList& items, int colum
     }
 }
 
-int RadioGroup::itemIndex() const { return m_group->checkedId(); }
+int RadioGroup::itemIndex() const {
+    return m_group->checkedId();
+}
 
 void RadioGroup::setItemIndex(int index) {
     if (index >= 0 && index < static_cast<int>(m_buttons.size())) {
@@ -24,7 +27,8 @@ void RadioGroup::setItemIndex(int index) {
     }
     // An exclusive group refuses to uncheck its last checked button.
     m_group->setExclusive(false);
-    for (QRadioButton* button : m_buttons) button->setChecked(false);
+    for (QRadioButton* button : m_buttons)
+        button->setChecked(false);
     m_group->setExclusive(true);
 }
 
@@ -39,8 +43,8 @@ void RadioGroup::arrangeButtons(int fontHeightPx) {
     for (int i = 0; i < count; ++i) {
         const int column = i / perColumn;
         const int row = i % perColumn;
-        m_buttons[static_cast<std::size_t>(i)]->setGeometry(8 + column * buttonWidth, topMargin + row * buttonHeight,
-                                                             buttonWidth, buttonHeight);
+        m_buttons[static_cast<std::size_t>(i)]->setGeometry(
+            8 + column * buttonWidth, topMargin + row * buttonHeight, buttonWidth, buttonHeight);
     }
 }
 

@@ -10,11 +10,10 @@
 class QButtonGroup;
 class QRadioButton;
 
-
 namespace slidora {
 
 class RadioGroup final : public QGroupBox {
-public:
+  public:
     RadioGroup(const QString& title, const QStringList& items, int columns, QWidget* parent);
 
     int itemIndex() const;
@@ -27,7 +26,7 @@ public:
 
     const std::vector<QRadioButton*>& buttons() const { return m_buttons; }
 
-private:
+  private:
     QButtonGroup* m_group;
     std::vector<QRadioButton*> m_buttons;
     int m_columns;

@@ -38,7 +38,9 @@ constexpr int kFormFontHeight = 15;
 constexpr int kTickFontHeight = 13;
 constexpr int kOverlayFontDesignPt = 9;
 
-QString q(const char* utf8) { return QString::fromUtf8(utf8); }
+QString q(const char* utf8) {
+    return QString::fromUtf8(utf8);
+}
 
 // The form's face when it is installed, else a gothic face that has the
 // Japanese glyphs.
@@ -59,14 +61,17 @@ QPixmap formIcon() {
     p.fillRect(22, 8, 3, 3, QColor(255, 255, 0));
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 128, 0));
-    p.drawPolygon(QPolygon({QPoint(5, 22), QPoint(12, 13), QPoint(17, 18), QPoint(21, 15), QPoint(27, 22)}));
+    p.drawPolygon(
+        QPolygon({QPoint(5, 22), QPoint(12, 13), QPoint(17, 18), QPoint(21, 15), QPoint(27, 22)}));
     p.fillRect(14, 25, 4, 3, QColor(128, 128, 128));
     p.fillRect(9, 28, 14, 2, QColor(128, 128, 128));
     p.end();
     return QPixmap::fromImage(image);
 }
 
-void setHint(QWidget* widget, const char* hint) { widget->setToolTip(q(hint)); }
+void setHint(QWidget* widget, const char* hint) {
+    widget->setToolTip(q(hint));
+}
 
 } // namespace
 
@@ -83,8 +88,8 @@ TScSSDlg::TScSSDlg(DialogEnvironment environment, QWidget* parent)
 
     setObjectName(QStringLiteral("ScSSDlg"));
     setWindowTitle(q("  Slidora の設定"));
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     QFont formFont(formFontFamily());
     formFont.setPixelSize(scaled(kFormFontHeight));
     setFont(formFont);
@@ -106,7 +111,9 @@ TScSSDlg::~TScSSDlg() {
     if (windowHandle() != nullptr) windowHandle()->setTransientParent(nullptr);
 }
 
-int TScSSDlg::scaled(int designPx) const { return static_cast<int>(std::lround(designPx * m_scale)); }
+int TScSSDlg::scaled(int designPx) const {
+    return static_cast<int>(std::lround(designPx * m_scale));
+}
 
 void TScSSDlg::takeOwner() {
     // Only an X11 session has a foreground window to stay above.
@@ -146,7 +153,8 @@ struct Builder {
         l->move(dlg.scaled(left), dlg.scaled(top));
         return l;
     }
-    QLabel* tickLabel(QWidget* parent, const char* name, const char* text, int left, int top) const {
+    QLabel* tickLabel(QWidget* parent, const char* name, const char* text, int left,
+                      int top) const {
         QLabel* l = label(parent, name, text, left, top);
         QFont small = l->font();
         small.setPixelSize(dlg.scaled(kTickFontHeight));
@@ -198,7 +206,8 @@ struct Builder {
         e->setFocusPolicy(Qt::ClickFocus);
         return e;
     }
-    QSpinBox* spin(QWidget* parent, const char* name, QRect place, int minimum, int maximum, int value) const {
+    QSpinBox* spin(QWidget* parent, const char* name, QRect place, int minimum, int maximum,
+                   int value) const {
         auto* s = new QSpinBox(parent);
         s->setObjectName(q(name));
         s->setGeometry(place);
@@ -219,7 +228,8 @@ void TScSSDlg::buildImageSide() {
     Button1->setProperty("Tag", kBrowsePictureFolder);
 
     GroupBox1 = b.group(this, "GroupBox1", " スライド間隔 ", b.rect(15, 55, 180, 65));
-    SlideTrackBar = b.slider(GroupBox1, "SlideTrackBar", b.rect(10, 20, 150, 25), {1, 30000, 10, 200, 5000, 2000});
+    SlideTrackBar = b.slider(GroupBox1, "SlideTrackBar", b.rect(10, 20, 150, 25),
+                             {1, 30000, 10, 200, 5000, 2000});
     setHint(SlideTrackBar, "目安です。");
     b.tickLabel(GroupBox1, "Label9", "0", 15, 45);
     b.tickLabel(GroupBox1, "Label3", "10", 55, 45);
@@ -236,7 +246,8 @@ void TScSSDlg::buildImageSide() {
     BairituD = b.label(GroupBox4, "BairituD", "", 105, 1);
 
     GroupBox2 = b.group(this, "GroupBox2", " 背景色の明るさ", b.rect(15, 200, 180, 60));
-    BColorTrackBar = b.slider(GroupBox2, "BColorTrackBar", b.rect(25, 20, 125, 25), {0, 200, 10, 10, 50, 150});
+    BColorTrackBar =
+        b.slider(GroupBox2, "BColorTrackBar", b.rect(25, 20, 125, 25), {0, 200, 10, 10, 50, 150});
     setHint(BColorTrackBar, "目安です。");
     QLabel* dark = b.label(GroupBox2, "Label8", "暗", 5, 25);
     dark->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -253,7 +264,8 @@ void TScSSDlg::buildImageSide() {
 
 void TScSSDlg::buildTextSide() {
     const Builder b{*this};
-    const QStringList positions{q("左上"), q("左下"), q("なし"), q("右上"), q("右下"), q("ランダム")};
+    const QStringList positions{q("左上"), q("左下"), q("なし"),
+                                q("右上"), q("右下"), q("ランダム")};
     RadioGroup1 = new RadioGroup(q(" ファイル名の表示 "), positions, 2, this);
     RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
     RadioGroup1->setGeometry(b.rect(210, 55, 180, 86));
@@ -294,7 +306,8 @@ void TScSSDlg::buildAudioPanel() {
     Button2->setProperty("Tag", kBrowseAudioFolder);
     CheckBox3 = b.check(Panel1, "CheckBox3", "Media Player で再生", 15, 65);
     GroupBox3 = b.group(Panel1, "GroupBox3", " ボリューム ", b.rect(190, 50, 170, 45));
-    TrackBar1 = b.slider(GroupBox3, "TrackBar1", b.rect(10, 15, 150, 25), {0, 100, 10, 10, 20, 100});
+    TrackBar1 =
+        b.slider(GroupBox3, "TrackBar1", b.rect(10, 15, 150, 25), {0, 100, 10, 10, 20, 100});
     setHint(TrackBar1, "音量調節・Media Player再生時は無効です。");
 }
 
@@ -305,7 +318,8 @@ void TScSSDlg::buildFooter() {
     ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
     ComboBox1->setEditable(false);
     ComboBox1->setGeometry(b.rect(210, 370, 165, 23));
-    for (int i = 0; i < kActTimeFixedEntries; ++i) ComboBox1->addItem(q(actTimeCaption(i)));
+    for (int i = 0; i < kActTimeFixedEntries; ++i)
+        ComboBox1->addItem(q(actTimeCaption(i)));
     ComboBox1->setCurrentIndex(-1);
     setHint(ComboBox1, "省電力機能の時間が優先します。");
 
@@ -325,7 +339,8 @@ void TScSSDlg::buildFooter() {
     image1->setObjectName(QStringLiteral("Image1"));
     image1->setPixmap(formIcon());
     image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    image1->setGeometry(scaled(22), scaled(410), std::max(32, scaled(32)), std::max(32, scaled(41)));
+    image1->setGeometry(scaled(22), scaled(410), std::max(32, scaled(32)),
+                        std::max(32, scaled(41)));
     // The caption "&Slidora Saver" marks its S as an accelerator, drawn
     // underlined; there is no control for it to lead to.
     QLabel* title = b.label(this, "Label14", "", 65, 410);
@@ -340,13 +355,16 @@ void TScSSDlg::buildFooter() {
 }
 
 void TScSSDlg::arrangeTabOrder() {
-    std::vector<QWidget*> order{FolderText, Button1, CheckBox1, SlideTrackBar, Bairitu, BColorTrackBar};
-    for (QWidget* item : RadioGroup1->buttons()) order.push_back(item);
-    for (QWidget* item : std::initializer_list<QWidget*>{Button4, DirCheck, DayCheck, TimeCheck, SizeEdit, SpinEdit1,
-                                                         AudioText, Button2, Button3, CheckBox2, CheckBox3, TrackBar1,
-                                                         ComboBox1, OKBtn, CancelBtn})
+    std::vector<QWidget*> order{FolderText,    Button1, CheckBox1,
+                                SlideTrackBar, Bairitu, BColorTrackBar};
+    for (QWidget* item : RadioGroup1->buttons())
         order.push_back(item);
-    for (std::size_t i = 1; i < order.size(); ++i) QWidget::setTabOrder(order[i - 1], order[i]);
+    for (QWidget* item : std::initializer_list<QWidget*>{
+             Button4, DirCheck, DayCheck, TimeCheck, SizeEdit, SpinEdit1, AudioText, Button2,
+             Button3, CheckBox2, CheckBox3, TrackBar1, ComboBox1, OKBtn, CancelBtn})
+        order.push_back(item);
+    for (std::size_t i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
     Button1->setFocus();
 }
 
@@ -355,10 +373,13 @@ void TScSSDlg::connectHandlers() {
     connect(BColorTrackBar, &QSlider::valueChanged, this, [this] { SlideTrackBarChange(); });
     connect(TrackBar1, &QSlider::valueChanged, this, [this] { SlideTrackBarChange(); });
     connect(Bairitu, &QSlider::valueChanged, this, [this] { BairituChange(); });
-    connect(CuteButton1, &QToolButton::clicked, this, [this] { handle([this] { CuteButton1Click(); }); });
+    connect(CuteButton1, &QToolButton::clicked, this,
+            [this] { handle([this] { CuteButton1Click(); }); });
     connect(Button4, &QPushButton::clicked, this, [this] { handle([this] { Button4Click(); }); });
-    connect(Button1, &QPushButton::clicked, this, [this] { handle([this] { Button1Click(Button1); }); });
-    connect(Button2, &QPushButton::clicked, this, [this] { handle([this] { Button1Click(Button2); }); });
+    connect(Button1, &QPushButton::clicked, this,
+            [this] { handle([this] { Button1Click(Button1); }); });
+    connect(Button2, &QPushButton::clicked, this,
+            [this] { handle([this] { Button1Click(Button2); }); });
     connect(Button3, &QPushButton::clicked, this, [this] { handle([this] { Button3Click(); }); });
     // The dialog closes after OK whether or not the settings could be written.
     connect(OKBtn, &QPushButton::clicked, this, [this] {

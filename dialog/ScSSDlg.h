@@ -60,7 +60,7 @@ struct DialogEnvironment {
 };
 
 class TScSSDlg final : public QDialog {
-public:
+  public:
     explicit TScSSDlg(DialogEnvironment environment = {}, QWidget* parent = nullptr);
     ~TScSSDlg() override;
 
@@ -71,7 +71,7 @@ public:
     // Design pixels (120 per inch) to this screen's pixels.
     int scaled(int designPx) const;
 
-private:
+  private:
     void buildControls();
     void buildImageSide();
     void buildTextSide();

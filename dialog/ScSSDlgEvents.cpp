@@ -2,6 +2,7 @@
 // value labels and the font choice.
 #include "dialog/ScSSDlg.h"
 
+#include "dialog/DialogBoxes.h"
 #include "dialog/DialogRules.h"
 #include "dialog/MiniDir.h"
 #include "dialog/RadioGroup.h"
@@ -14,13 +15,10 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFontDatabase>
-#include <QFontDialog>
 #include <QFontMetrics>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QLocale>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QSlider>
@@ -38,10 +36,16 @@ namespace slidora {
 
 namespace {
 
-QString q(const std::string& utf8) { return QString::fromStdString(utf8); }
-std::string s(const QString& text) { return text.toStdString(); }
+QString q(const std::string& utf8) {
+    return QString::fromStdString(utf8);
+}
+std::string s(const QString& text) {
+    return text.toStdString();
+}
 
-std::string decimalPoint() { return s(QLocale().decimalPoint()); }
+std::string decimalPoint() {
+    return s(QLocale().decimalPoint());
+}
 
 // A spin edit's value: its text as an integer, or its minimum when the text
 // is not one, brought into its range (as leaving the field would).
@@ -63,38 +67,17 @@ int fontSizePt(const QFont& font) {
 
 // The wait cursor for as long as a folder check walks its tree.
 class BusyCursor {
-public:
+  public:
     BusyCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
     ~BusyCursor() { QApplication::restoreOverrideCursor(); }
     BusyCursor(const BusyCursor&) = delete;
     BusyCursor& operator=(const BusyCursor&) = delete;
 };
 
-bool askConfirmation(QWidget* parent, const std::string& message) {
-    QMessageBox box(QMessageBox::Question, QString::fromUtf8("確認"), q(message), QMessageBox::NoButton, parent);
-    QPushButton* yes = box.addButton(QString::fromUtf8("はい(&Y)"), QMessageBox::YesRole);
-    QPushButton* no = box.addButton(QString::fromUtf8("いいえ(&N)"), QMessageBox::NoRole);
-    box.setDefaultButton(yes);
-    box.setEscapeButton(no);
-    box.exec();
-    return box.clickedButton() == yes;
-}
-
-std::optional<QFont> chooseFont(QWidget* parent, const QFont& initial) {
-    QFontDialog dialog(initial, parent);
-    dialog.setOption(QFontDialog::DontUseNativeDialog, true);
-    // Only face, style and size are chosen here: the effects box (underline,
-    // strikeout) stays hidden, and the font keeps the effects it came with.
-    for (QCheckBox* effect : dialog.findChildren<QCheckBox*>())
-        if (auto* box = qobject_cast<QGroupBox*>(effect->parentWidget())) box->hide();
-    if (dialog.exec() != QDialog::Accepted) return std::nullopt;
-    return dialog.selectedFont();
-}
-
 std::string homeAndPicturesFolder() {
-    return defaultPictureFolderFrom(s(QStandardPaths::writableLocation(QStandardPaths::HomeLocation)),
-                                    s(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)),
-                                    folderExists);
+    return defaultPictureFolderFrom(
+        s(QStandardPaths::writableLocation(QStandardPaths::HomeLocation)),
+        s(QStandardPaths::writableLocation(QStandardPaths::PicturesLocation)), folderExists);
 }
 
 } // namespace
@@ -121,7 +104,8 @@ void TScSSDlg::FormCreate() {
     context.programDir = m_env.programDir;
     context.iconFontName = s(QFontDatabase::systemFont(QFontDatabase::GeneralFont).family());
     if (screen != nullptr)
-        context.dialogFontSize = defaultFontSizeText(screen->logicalDotsPerInch(), screen->geometry().width());
+        context.dialogFontSize =
+            defaultFontSizeText(screen->logicalDotsPerInch(), screen->geometry().width());
 
     DialogSettings stored;
     int keysRead = 0;
@@ -246,7 +230,8 @@ void TScSSDlg::BrowseDlg1Show() {
     case kBrowseAudioFolder:
         // Without an audio folder the picker starts at the picture folder;
         // the audio folder itself stays empty until one is taken.
-        BrowseDlg1.setInitialFolder(m_values.DlgAudFolder.empty() ? m_values.DlgPicFolder : m_values.DlgAudFolder);
+        BrowseDlg1.setInitialFolder(m_values.DlgAudFolder.empty() ? m_values.DlgPicFolder
+                                                                  : m_values.DlgAudFolder);
         break;
     default:
         break;
@@ -265,7 +250,8 @@ void TScSSDlg::BrowseDlg1OKBtnClick() {
     }
     if (!usable) {
         const std::string message = folderConfirmationMessage(path, tag);
-        QWidget* over = QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
+        QWidget* over =
+            QApplication::activeModalWidget() ? QApplication::activeModalWidget() : this;
         const bool yes = m_env.confirm ? m_env.confirm(message) : askConfirmation(over, message);
         if (!yes) return;
     }
@@ -286,8 +272,9 @@ void TScSSDlg::Button3Click() {
 
 std::string TScSSDlg::displayPath(const std::string& path) const {
     const QFontMetrics metrics(Label2->font());
-    return MiniDir(path, [&metrics](const std::string& text) { return metrics.horizontalAdvance(q(text)); },
-                   Label2->width());
+    return MiniDir(
+        path, [&metrics](const std::string& text) { return metrics.horizontalAdvance(q(text)); },
+        Label2->width());
 }
 
 void TScSSDlg::showFolder(QLineEdit* field, const std::string& path) {
@@ -306,11 +293,14 @@ void TScSSDlg::BairituChange() {
     BairituD->adjustSize();
 }
 
-void TScSSDlg::CuteButton1Click() { BColorTrackBar->setValue(150); }
+void TScSSDlg::CuteButton1Click() {
+    BColorTrackBar->setValue(150);
+}
 
 void TScSSDlg::Button4Click() {
     const QFont initial = Label19->font();
-    const std::optional<QFont> chosen = m_env.fontChooser ? m_env.fontChooser(initial) : chooseFont(this, initial);
+    const std::optional<QFont> chosen =
+        m_env.fontChooser ? m_env.fontChooser(initial) : chooseFont(this, initial);
     if (chosen) Label19->setFont(*chosen);
 }
 

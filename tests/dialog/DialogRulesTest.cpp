@@ -24,23 +24,27 @@ TEST_P(ActTimeAtLoad, SelectsTheEntryOfItsRange) {
 
 INSTANTIATE_TEST_SUITE_P(
     Ranges, ActTimeAtLoad,
-    ::testing::Values(LoadMapping{-2147483647 - 1, 12, "無制限"}, LoadMapping{-5, 12, "無制限"},
-                      LoadMapping{0, 12, "無制限"}, LoadMapping{1, 0, "5 分間"}, LoadMapping{7, 0, "5 分間"},
-                      LoadMapping{9, 0, "5 分間"}, LoadMapping{10, 1, "10 分間"}, LoadMapping{14, 1, "10 分間"},
-                      LoadMapping{15, 2, "15 分間"}, LoadMapping{19, 2, "15 分間"}, LoadMapping{20, 3, "20 分間"},
-                      LoadMapping{25, 4, "25 分間"}, LoadMapping{29, 4, "25 分間"}, LoadMapping{30, 5, "30 分間"},
-                      LoadMapping{44, 5, "30 分間"}, LoadMapping{45, 6, "45 分間"}, LoadMapping{59, 6, "45 分間"},
-                      LoadMapping{60, 7, "1 時間"}, LoadMapping{119, 7, "1 時間"}, LoadMapping{120, 8, "2 時間"},
-                      LoadMapping{179, 8, "2 時間"}, LoadMapping{180, 9, "3 時間"}, LoadMapping{240, 10, "4 時間"},
-                      LoadMapping{299, 10, "4 時間"}, LoadMapping{300, 11, "5 時間"}, LoadMapping{1000, 11, "5 時間"},
-                      LoadMapping{2147483647, 11, "5 時間"}));
+    ::testing::Values(
+        LoadMapping{-2147483647 - 1, 12, "無制限"}, LoadMapping{-5, 12, "無制限"},
+        LoadMapping{0, 12, "無制限"}, LoadMapping{1, 0, "5 分間"}, LoadMapping{7, 0, "5 分間"},
+        LoadMapping{9, 0, "5 分間"}, LoadMapping{10, 1, "10 分間"}, LoadMapping{14, 1, "10 分間"},
+        LoadMapping{15, 2, "15 分間"}, LoadMapping{19, 2, "15 分間"}, LoadMapping{20, 3, "20 分間"},
+        LoadMapping{25, 4, "25 分間"}, LoadMapping{29, 4, "25 分間"}, LoadMapping{30, 5, "30 分間"},
+        LoadMapping{44, 5, "30 分間"}, LoadMapping{45, 6, "45 分間"}, LoadMapping{59, 6, "45 分間"},
+        LoadMapping{60, 7, "1 時間"}, LoadMapping{119, 7, "1 時間"}, LoadMapping{120, 8, "2 時間"},
+        LoadMapping{179, 8, "2 時間"}, LoadMapping{180, 9, "3 時間"},
+        LoadMapping{240, 10, "4 時間"}, LoadMapping{299, 10, "4 時間"},
+        LoadMapping{300, 11, "5 時間"}, LoadMapping{1000, 11, "5 時間"},
+        LoadMapping{2147483647, 11, "5 時間"}));
 
 TEST(ActTimeAtSave, EveryFixedEntryStoresItsMinutesAndSelectsItselfAgain) {
-    const int expected[kActTimeFixedEntries] = {5, 10, 15, 20, 25, 30, 45, 60, 120, 180, 240, 300, 0};
+    const int expected[kActTimeFixedEntries] = {5,  10,  15,  20,  25,  30, 45,
+                                                60, 120, 180, 240, 300, 0};
     for (int i = 0; i < kActTimeFixedEntries; ++i) {
         ASSERT_TRUE(actTimeMinutesFor(i).has_value()) << i;
         EXPECT_EQ(*actTimeMinutesFor(i), expected[i]) << i;
-        EXPECT_EQ(actTimeIndexFor(expected[i]), i) << "a stored " << expected[i] << " reads back as another entry";
+        EXPECT_EQ(actTimeIndexFor(expected[i]), i)
+            << "a stored " << expected[i] << " reads back as another entry";
     }
 }
 
@@ -52,7 +56,8 @@ TEST(ActTimeAtSave, TheComputedEntryAndNoSelectionKeepTheReadValue) {
 
 TEST(ActTimeList, CaptionsAreTheThirteenFixedEntries) {
     std::set<std::string> seen;
-    for (int i = 0; i < kActTimeFixedEntries; ++i) seen.insert(actTimeCaption(i));
+    for (int i = 0; i < kActTimeFixedEntries; ++i)
+        seen.insert(actTimeCaption(i));
     EXPECT_EQ(seen.size(), static_cast<std::size_t>(kActTimeFixedEntries));
     EXPECT_STREQ(actTimeCaption(0), "5 分間");
     EXPECT_STREQ(actTimeCaption(7), "1 時間");
@@ -73,11 +78,12 @@ TEST_P(ComputedEntry, FollowsThePowerSavingTimeout) {
         << c.state.active << " " << c.state.screenSaveTimeoutSec << " " << c.state.powerTimeoutSec;
 }
 
-INSTANTIATE_TEST_SUITE_P(Timeouts, ComputedEntry,
-                         ::testing::Values(PowerCase{{true, 600, 1500}, 15}, PowerCase{{true, 600, 660}, std::nullopt},
-                                           PowerCase{{true, 600, 661}, 1}, PowerCase{{true, 600, 719}, 1},
-                                           PowerCase{{true, 0, 3600}, 60}, PowerCase{{false, 600, 1500}, std::nullopt},
-                                           PowerCase{{true, 600, 0}, std::nullopt}));
+INSTANTIATE_TEST_SUITE_P(
+    Timeouts, ComputedEntry,
+    ::testing::Values(PowerCase{{true, 600, 1500}, 15}, PowerCase{{true, 600, 660}, std::nullopt},
+                      PowerCase{{true, 600, 661}, 1}, PowerCase{{true, 600, 719}, 1},
+                      PowerCase{{true, 0, 3600}, 60}, PowerCase{{false, 600, 1500}, std::nullopt},
+                      PowerCase{{true, 600, 0}, std::nullopt}));
 
 TEST(ComputedEntry, CaptionIsTheMinutesAndTheMark) {
     EXPECT_EQ(computedActTimeCaption(15), "15 分間 (算出値)");
@@ -93,10 +99,11 @@ TEST_P(SlideLabel, ShowsSecondsToOneDecimalWithHalvesUp) {
     EXPECT_EQ(slideIntervalText(GetParam().position), GetParam().text) << GetParam().position;
 }
 INSTANTIATE_TEST_SUITE_P(Positions, SlideLabel,
-                         ::testing::Values(LabelCase{1, " 0.0秒 "}, LabelCase{49, " 0.0秒 "}, LabelCase{50, " 0.1秒 "},
-                                           LabelCase{2049, " 2.0秒 "}, LabelCase{2050, " 2.1秒 "},
-                                           LabelCase{2150, " 2.2秒 "}, LabelCase{2250, " 2.3秒 "},
-                                           LabelCase{3000, " 3.0秒 "}, LabelCase{9950, " 10.0秒 "},
+                         ::testing::Values(LabelCase{1, " 0.0秒 "}, LabelCase{49, " 0.0秒 "},
+                                           LabelCase{50, " 0.1秒 "}, LabelCase{2049, " 2.0秒 "},
+                                           LabelCase{2050, " 2.1秒 "}, LabelCase{2150, " 2.2秒 "},
+                                           LabelCase{2250, " 2.3秒 "}, LabelCase{3000, " 3.0秒 "},
+                                           LabelCase{9950, " 10.0秒 "},
                                            LabelCase{30000, " 30.0秒 "}, LabelCase{0, " 0.0秒 "},
                                            LabelCase{-50, " -0.1秒 "}));
 
@@ -122,12 +129,12 @@ class VersionLabel : public ::testing::TestWithParam<VersionCase> {};
 TEST_P(VersionLabel, IsCutBeforeTheLastDot) {
     EXPECT_EQ(versionLabelText(GetParam().version), GetParam().label) << GetParam().version;
 }
-INSTANTIATE_TEST_SUITE_P(Versions, VersionLabel,
-                         ::testing::Values(VersionCase{"1.5.0.0", "1.5.0"}, VersionCase{"0.9.7.3", "0.9.7"},
-                                           VersionCase{"0.9.7.13", "0.9.7"}, VersionCase{"  1.2.3  ", "1.2"},
-                                           VersionCase{"1.50.", "1"}, VersionCase{"150", "150"},
-                                           VersionCase{"7", "7"}, VersionCase{"", ""}, VersionCase{"   ", ""},
-                                           VersionCase{".5", ""}));
+INSTANTIATE_TEST_SUITE_P(
+    Versions, VersionLabel,
+    ::testing::Values(VersionCase{"1.5.0.0", "1.5.0"}, VersionCase{"0.9.7.3", "0.9.7"},
+                      VersionCase{"0.9.7.13", "0.9.7"}, VersionCase{"  1.2.3  ", "1.2"},
+                      VersionCase{"1.50.", "1"}, VersionCase{"150", "150"}, VersionCase{"7", "7"},
+                      VersionCase{"", ""}, VersionCase{"   ", ""}, VersionCase{".5", ""}));
 
 struct FontSizeCase {
     double dpi;
@@ -139,15 +146,17 @@ TEST_P(FontSizeDefault, IsElevenOnlyOnLargeFontWideScreens) {
     EXPECT_EQ(defaultFontSizeText(GetParam().dpi, GetParam().width), GetParam().size)
         << GetParam().dpi << " dpi " << GetParam().width << " px";
 }
-INSTANTIATE_TEST_SUITE_P(Screens, FontSizeDefault,
-                         ::testing::Values(FontSizeCase{96, 1920, "9"}, FontSizeCase{120, 1920, "11"},
-                                           FontSizeCase{110, 1920, "9"}, FontSizeCase{110.5, 1001, "11"},
-                                           FontSizeCase{144, 1000, "9"}, FontSizeCase{144, 800, "9"}));
+INSTANTIATE_TEST_SUITE_P(
+    Screens, FontSizeDefault,
+    ::testing::Values(FontSizeCase{96, 1920, "9"}, FontSizeCase{120, 1920, "11"},
+                      FontSizeCase{110, 1920, "9"}, FontSizeCase{110.5, 1001, "11"},
+                      FontSizeCase{144, 1000, "9"}, FontSizeCase{144, 800, "9"}));
 
 TEST(DefaultPictureFolder, PicturesThenHomeThenNothing) {
     const std::set<std::string> existing{"/home/ann", "/home/ann/Pictures", "/home/bob"};
     const auto exists = [&](const std::string& folder) { return existing.count(folder) != 0; };
-    EXPECT_EQ(defaultPictureFolderFrom("/home/ann", "/home/ann/Pictures", exists), "/home/ann/Pictures");
+    EXPECT_EQ(defaultPictureFolderFrom("/home/ann", "/home/ann/Pictures", exists),
+              "/home/ann/Pictures");
     EXPECT_EQ(defaultPictureFolderFrom("/home/bob", "/home/bob/Pictures", exists), "/home/bob");
     EXPECT_EQ(defaultPictureFolderFrom("/home/bob", "", exists), "/home/bob");
     EXPECT_EQ(defaultPictureFolderFrom("/home/gone", "/home/ann/Pictures", exists), "");
@@ -155,8 +164,9 @@ TEST(DefaultPictureFolder, PicturesThenHomeThenNothing) {
 }
 
 TEST(FolderConfirmation, NamesThePathAndTheMissingKindOfFile) {
-    EXPECT_EQ(folderConfirmationMessage("/home/ann/Pictures", kBrowsePictureFolder),
-              "/home/ann/Pictures/ には\n画像ファイルがありません。\n\nこのフォルダを登録しますか？");
+    EXPECT_EQ(
+        folderConfirmationMessage("/home/ann/Pictures", kBrowsePictureFolder),
+        "/home/ann/Pictures/ には\n画像ファイルがありません。\n\nこのフォルダを登録しますか？");
     EXPECT_EQ(folderConfirmationMessage("/srv/音楽", kBrowseAudioFolder),
               "/srv/音楽/ には\n音源ファイルがありません。\n\nこのフォルダを登録しますか？");
     EXPECT_EQ(folderConfirmationMessage("/", kBrowsePictureFolder),

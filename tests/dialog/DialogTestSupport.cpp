@@ -18,7 +18,7 @@ std::unique_ptr<QApplication>& application() {
 // Ends the application after the last test, while Qt's own globals still
 // live (ending it from an exit handler comes too late for them).
 class ApplicationEnvironment : public ::testing::Environment {
-public:
+  public:
     void TearDown() override { application().reset(); }
 };
 

@@ -25,15 +25,14 @@ void writeFile(const std::filesystem::path& path, const std::string& text);
 void writeSizedFile(const std::filesystem::path& path, std::size_t sizeBytes);
 
 // The child named `name`, or an exception that fails the test.
-template <class T>
-T* child(const QObject& parent, const char* name) {
+template <class T> T* child(const QObject& parent, const char* name) {
     T* found = parent.findChild<T*>(QString::fromUtf8(name));
     if (found == nullptr) throw std::runtime_error(std::string("no child named ") + name);
     return found;
 }
 
 class DialogTest : public ::testing::Test {
-protected:
+  protected:
     DialogTest();
     ~DialogTest() override;
 
@@ -57,7 +56,7 @@ protected:
     std::function<std::optional<QFont>(const QFont&)> fontChooser;
     std::string settingsPathOverride;
 
-private:
+  private:
     std::filesystem::path m_dir;
 };
 

@@ -9,7 +9,9 @@ namespace slidora {
 namespace {
 
 // One pixel per byte: easy widths for ASCII paths.
-int byteWidth(const std::string& text) { return static_cast<int>(text.size()); }
+int byteWidth(const std::string& text) {
+    return static_cast<int>(text.size());
+}
 
 // Ten pixels per character, as a font with full-width glyphs measures them.
 int charWidth(const std::string& text) {
@@ -23,7 +25,11 @@ bool isWholeUtf8(const std::string& text) {
     std::size_t i = 0;
     while (i < text.size()) {
         const unsigned char c = static_cast<unsigned char>(text[i]);
-        const std::size_t length = c < 0x80 ? 1 : (c >> 5) == 0x6 ? 2 : (c >> 4) == 0xE ? 3 : (c >> 3) == 0x1E ? 4 : 0;
+        const std::size_t length = c < 0x80           ? 1
+                                   : (c >> 5) == 0x6  ? 2
+                                   : (c >> 4) == 0xE  ? 3
+                                   : (c >> 3) == 0x1E ? 4
+                                                      : 0;
         if (length == 0 || i + length > text.size()) return false;
         for (std::size_t k = 1; k < length; ++k)
             if ((static_cast<unsigned char>(text[i + k]) & 0xC0) != 0x80) return false;
@@ -68,36 +74,34 @@ TEST_P(MiniDirTable, ShowsTheExpectedText) {
 
 INSTANTIATE_TEST_SUITE_P(
     Paths, MiniDirTable,
-    ::testing::Values(
-        MiniDirCase{"", 100, false, ""},
-        // A folder part is always shortened once, even when the path fits.
-        MiniDirCase{"/home/ann/Pictures", 100, false, "/.../ann/Pictures"},
-        MiniDirCase{"/home/ann/Pictures", 18, false, "/.../ann/Pictures"},
-        MiniDirCase{"/home/ann/Pictures", 17, false, "/.../Pictures"},
-        MiniDirCase{"/home/ann/Pictures", 14, false, "/.../Pictures"},
-        MiniDirCase{"/home/ann/Pictures", 13, false, "Pictures"},
-        // Wider than the field even bare: the bare name, clipped by the field.
-        MiniDirCase{"/home/ann/Pictures", 5, false, "Pictures"},
-        MiniDirCase{"/home/ann/Pictures", 0, false, "Pictures"},
-        MiniDirCase{"/home/ann/Pictures", -10, false, "Pictures"},
-        MiniDirCase{"/home/ann/Pictures/", 100, false, "/.../ann/Pictures"},
-        MiniDirCase{"/Pictures", 100, false, "Pictures"},
-        MiniDirCase{"/", 100, false, "/"},
-        MiniDirCase{"/", 0, false, "/"},
-        MiniDirCase{"Pictures", 3, false, "Pictures"},
-        MiniDirCase{"/a/b/c/d/e/f/g/h/i/j/k/l", 12, false, "/.../j/k/l"},
-        MiniDirCase{"/.config/slidora/pics", 100, false, "/.../slidora/pics"},
-        MiniDirCase{"/.a/b/c", 100, false, "/.../c"},
-        // Ten pixels per character; the names are never split.
-        MiniDirCase{"/ホーム/写真/夏休み", 200, true, "/.../夏休み"},
-        MiniDirCase{"/ホーム/写真/夏休み", 80, true, ".../夏休み"},
-        MiniDirCase{"/ホーム/写真/夏休み", 30, true, "夏休み"},
-        // One pixel per byte: a Japanese character is three bytes wide.
-        MiniDirCase{"/ホーム/写真/夏休み", 100, false, "/.../写真/夏休み"},
-        MiniDirCase{"/ホーム/写真/夏休み", 15, false, "/.../夏休み"},
-        MiniDirCase{"/ホーム/写真/夏休み", 14, false, "夏休み"},
-        MiniDirCase{"/ホーム/写真/夏休み", 4, false, "夏休み"},
-        MiniDirCase{"/データ/é/ü", 100, false, "/.../é/ü"}));
+    ::testing::Values(MiniDirCase{"", 100, false, ""},
+                      // A folder part is always shortened once, even when the path fits.
+                      MiniDirCase{"/home/ann/Pictures", 100, false, "/.../ann/Pictures"},
+                      MiniDirCase{"/home/ann/Pictures", 18, false, "/.../ann/Pictures"},
+                      MiniDirCase{"/home/ann/Pictures", 17, false, "/.../Pictures"},
+                      MiniDirCase{"/home/ann/Pictures", 14, false, "/.../Pictures"},
+                      MiniDirCase{"/home/ann/Pictures", 13, false, "Pictures"},
+                      // Wider than the field even bare: the bare name, clipped by the field.
+                      MiniDirCase{"/home/ann/Pictures", 5, false, "Pictures"},
+                      MiniDirCase{"/home/ann/Pictures", 0, false, "Pictures"},
+                      MiniDirCase{"/home/ann/Pictures", -10, false, "Pictures"},
+                      MiniDirCase{"/home/ann/Pictures/", 100, false, "/.../ann/Pictures"},
+                      MiniDirCase{"/Pictures", 100, false, "Pictures"},
+                      MiniDirCase{"/", 100, false, "/"}, MiniDirCase{"/", 0, false, "/"},
+                      MiniDirCase{"Pictures", 3, false, "Pictures"},
+                      MiniDirCase{"/a/b/c/d/e/f/g/h/i/j/k/l", 12, false, "/.../j/k/l"},
+                      MiniDirCase{"/.config/slidora/pics", 100, false, "/.../slidora/pics"},
+                      MiniDirCase{"/.a/b/c", 100, false, "/.../c"},
+                      // Ten pixels per character; the names are never split.
+                      MiniDirCase{"/ホーム/写真/夏休み", 200, true, "/.../夏休み"},
+                      MiniDirCase{"/ホーム/写真/夏休み", 80, true, ".../夏休み"},
+                      MiniDirCase{"/ホーム/写真/夏休み", 30, true, "夏休み"},
+                      // One pixel per byte: a Japanese character is three bytes wide.
+                      MiniDirCase{"/ホーム/写真/夏休み", 100, false, "/.../写真/夏休み"},
+                      MiniDirCase{"/ホーム/写真/夏休み", 15, false, "/.../夏休み"},
+                      MiniDirCase{"/ホーム/写真/夏休み", 14, false, "夏休み"},
+                      MiniDirCase{"/ホーム/写真/夏休み", 4, false, "夏休み"},
+                      MiniDirCase{"/データ/é/ü", 100, false, "/.../é/ü"}));
 
 TEST(MiniDir, EndsForEveryFieldWidthAndNeverGrowsPastThePath) {
     const std::string path = "/home/アン/写真/2024年/夏休み/海";

@@ -30,28 +30,33 @@ TEST_P(ControlCaption, IsTheDialogsOwnText) {
     const auto dlg = open();
     QObject* object = child<QObject>(*dlg, GetParam().control);
     QString shown;
-    if (auto* label = qobject_cast<QLabel*>(object)) shown = label->text();
-    else if (auto* button = qobject_cast<QAbstractButton*>(object)) shown = button->text();
-    else if (auto* group = qobject_cast<QGroupBox*>(object)) shown = group->title();
+    if (auto* label = qobject_cast<QLabel*>(object))
+        shown = label->text();
+    else if (auto* button = qobject_cast<QAbstractButton*>(object))
+        shown = button->text();
+    else if (auto* group = qobject_cast<QGroupBox*>(object))
+        shown = group->title();
     EXPECT_EQ(shown.toStdString(), GetParam().caption) << GetParam().control;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ControlCaption,
-    ::testing::Values(Caption{"Label1", "画像のあるフォルダ"}, Caption{"CheckBox1", "ランダム"},
-                      Caption{"Button1", "参照"}, Caption{"GroupBox1", " スライド間隔 "}, Caption{"Label9", "0"},
-                      Caption{"Label3", "10"}, Caption{"Label5", "20"}, Caption{"Label6", "30"},
-                      Caption{"GroupBox4", " 最大倍率 "}, Caption{"Label13", "1"}, Caption{"Label17", "2"},
-                      Caption{"Label18", "3"}, Caption{"GroupBox2", " 背景色の明るさ"}, Caption{"Label8", "暗"},
-                      Caption{"Label10", "明"}, Caption{"CuteButton1", "↑"},
-                      Caption{"RadioGroup1", " ファイル名の表示 "}, Caption{"Button4", "フォント"},
-                      Caption{"DirCheck", "フォルダ名"}, Caption{"DayCheck", "日付表示"},
-                      Caption{"TimeCheck", "時刻表示"}, Caption{"Label7", "サイズ"}, Caption{"Label15", "KB以上"},
-                      Caption{"Label12", "スキャン回数"}, Caption{"Label16", "Audioファイルのあるフォルダ"},
-                      Caption{"CheckBox2", "ランダム"}, Caption{"Button3", "クリア"}, Caption{"Button2", "参照"},
-                      Caption{"CheckBox3", "Media Player で再生"}, Caption{"GroupBox3", " ボリューム "},
-                      Caption{"Label20", "Slidoraの動作時間"}, Caption{"Label19", "フォント用Dummy"},
-                      Caption{"Label14", "<u>S</u>lidora Saver"}, Caption{"OKBtn", "OK"}, Caption{"CancelBtn", "ｷｬﾝｾﾙ"}));
+    ::testing::Values(
+        Caption{"Label1", "画像のあるフォルダ"}, Caption{"CheckBox1", "ランダム"},
+        Caption{"Button1", "参照"}, Caption{"GroupBox1", " スライド間隔 "}, Caption{"Label9", "0"},
+        Caption{"Label3", "10"}, Caption{"Label5", "20"}, Caption{"Label6", "30"},
+        Caption{"GroupBox4", " 最大倍率 "}, Caption{"Label13", "1"}, Caption{"Label17", "2"},
+        Caption{"Label18", "3"}, Caption{"GroupBox2", " 背景色の明るさ"}, Caption{"Label8", "暗"},
+        Caption{"Label10", "明"}, Caption{"CuteButton1", "↑"},
+        Caption{"RadioGroup1", " ファイル名の表示 "}, Caption{"Button4", "フォント"},
+        Caption{"DirCheck", "フォルダ名"}, Caption{"DayCheck", "日付表示"},
+        Caption{"TimeCheck", "時刻表示"}, Caption{"Label7", "サイズ"}, Caption{"Label15", "KB以上"},
+        Caption{"Label12", "スキャン回数"}, Caption{"Label16", "Audioファイルのあるフォルダ"},
+        Caption{"CheckBox2", "ランダム"}, Caption{"Button3", "クリア"}, Caption{"Button2", "参照"},
+        Caption{"CheckBox3", "Media Player で再生"}, Caption{"GroupBox3", " ボリューム "},
+        Caption{"Label20", "Slidoraの動作時間"}, Caption{"Label19", "フォント用Dummy"},
+        Caption{"Label14", "<u>S</u>lidora Saver"}, Caption{"OKBtn", "OK"},
+        Caption{"CancelBtn", "ｷｬﾝｾﾙ"}));
 
 struct Hint {
     const char* control;
@@ -67,15 +72,17 @@ TEST_P(ControlHint, IsItsTooltip) {
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, ControlHint,
-    ::testing::Values(Hint{"SlideTrackBar", "目安です。"}, Hint{"Bairitu", "拡大時の最大倍率。"},
-                      Hint{"BColorTrackBar", "目安です。"}, Hint{"CuteButton1", "デフォルトに戻します。"},
-                      Hint{"RadioGroup1", "ファイル名の表示位置"}, Hint{"DirCheck", "フォルダ名を表示します。"},
-                      Hint{"DayCheck", "日付を表示します。"}, Hint{"TimeCheck", "時刻を表示します。"},
-                      Hint{"Label7", "MAX 200。デフォルトは、20回。"},
-                      Hint{"SizeEdit", "最低のファイルサイズ。MAX 50KB。MIN 5KB。デフォルトは、10KB。"},
-                      Hint{"Label12", "MAX 200。デフォルトは、20回。"}, Hint{"SpinEdit1", "MAX 200。デフォルトは、20回。"},
-                      Hint{"TrackBar1", "音量調節・Media Player再生時は無効です。"},
-                      Hint{"ComboBox1", "省電力機能の時間が優先します。"}));
+    ::testing::Values(
+        Hint{"SlideTrackBar", "目安です。"}, Hint{"Bairitu", "拡大時の最大倍率。"},
+        Hint{"BColorTrackBar", "目安です。"}, Hint{"CuteButton1", "デフォルトに戻します。"},
+        Hint{"RadioGroup1", "ファイル名の表示位置"}, Hint{"DirCheck", "フォルダ名を表示します。"},
+        Hint{"DayCheck", "日付を表示します。"}, Hint{"TimeCheck", "時刻を表示します。"},
+        Hint{"Label7", "MAX 200。デフォルトは、20回。"},
+        Hint{"SizeEdit", "最低のファイルサイズ。MAX 50KB。MIN 5KB。デフォルトは、10KB。"},
+        Hint{"Label12", "MAX 200。デフォルトは、20回。"},
+        Hint{"SpinEdit1", "MAX 200。デフォルトは、20回。"},
+        Hint{"TrackBar1", "音量調節・Media Player再生時は無効です。"},
+        Hint{"ComboBox1", "省電力機能の時間が優先します。"}));
 
 struct SliderRange {
     const char* control;
@@ -115,12 +122,14 @@ TEST_F(DialogTest, SpinEditsListsAndWindow) {
     auto* combo = child<QComboBox>(*dlg, "ComboBox1");
     EXPECT_FALSE(combo->isEditable());
     QStringList entries;
-    for (int i = 0; i < combo->count(); ++i) entries << combo->itemText(i);
-    EXPECT_EQ(entries.join('|').toStdString(),
-              "5 分間|10 分間|15 分間|20 分間|25 分間|30 分間|45 分間|1 時間|2 時間|3 時間|4 時間|5 時間|無制限");
+    for (int i = 0; i < combo->count(); ++i)
+        entries << combo->itemText(i);
+    EXPECT_EQ(entries.join('|').toStdString(), "5 分間|10 分間|15 分間|20 分間|25 分間|30 分間|45 "
+                                               "分間|1 時間|2 時間|3 時間|4 時間|5 時間|無制限");
     auto* radio = child<RadioGroup>(*dlg, "RadioGroup1");
     QStringList items;
-    for (QRadioButton* b : radio->buttons()) items << b->text();
+    for (QRadioButton* b : radio->buttons())
+        items << b->text();
     EXPECT_EQ(items.join('|').toStdString(), "左上|左下|なし|右上|右下|ランダム");
     // Two columns, filled top to bottom: 左上 左下 なし on the left.
     EXPECT_LT(radio->buttons()[0]->x(), radio->buttons()[3]->x());
@@ -131,7 +140,8 @@ TEST_F(DialogTest, SpinEditsListsAndWindow) {
     EXPECT_TRUE(child<QPushButton>(*dlg, "OKBtn")->isDefault());
     EXPECT_TRUE(child<QLabel>(*dlg, "Label2")->isHidden());
     EXPECT_TRUE(child<QLabel>(*dlg, "Label19")->isHidden());
-    EXPECT_EQ(child<QLabel>(*dlg, "Label2")->width(), child<QLineEdit>(*dlg, "FolderText")->width());
+    EXPECT_EQ(child<QLabel>(*dlg, "Label2")->width(),
+              child<QLineEdit>(*dlg, "FolderText")->width());
     EXPECT_EQ(dlg->windowTitle().toStdString(), "  Slidora の設定");
     EXPECT_EQ(dlg->width(), dlg->scaled(404));
     EXPECT_EQ(dlg->height(), dlg->scaled(450));
@@ -143,10 +153,11 @@ TEST_F(DialogTest, SpinEditsListsAndWindow) {
 
 TEST_F(DialogTest, TabVisitsTheControlsInTheDialogsOrder) {
     const auto dlg = open();
-    const std::vector<std::string> expected{"Button1", "CheckBox1", "SlideTrackBar", "Bairitu", "BColorTrackBar",
-                                            "RadioGroup1", "Button4", "DirCheck", "DayCheck", "TimeCheck",
-                                            "SizeEdit", "SpinEdit1", "Button2", "Button3", "CheckBox2",
-                                            "CheckBox3", "TrackBar1", "ComboBox1", "OKBtn", "CancelBtn"};
+    const std::vector<std::string> expected{
+        "Button1",     "CheckBox1", "SlideTrackBar", "Bairitu",  "BColorTrackBar",
+        "RadioGroup1", "Button4",   "DirCheck",      "DayCheck", "TimeCheck",
+        "SizeEdit",    "SpinEdit1", "Button2",       "Button3",  "CheckBox2",
+        "CheckBox3",   "TrackBar1", "ComboBox1",     "OKBtn",    "CancelBtn"};
     std::vector<std::string> visited;
     QWidget* start = child<QWidget>(*dlg, "Button1");
     QWidget* w = start;
@@ -154,11 +165,13 @@ TEST_F(DialogTest, TabVisitsTheControlsInTheDialogsOrder) {
         if ((w->focusPolicy() & Qt::TabFocus) && w->isEnabled()) {
             QWidget* named = w;
             // Inner widgets (a spin box's field, a radio button) count as their control.
-            while (named != dlg.get() && std::find(expected.begin(), expected.end(),
-                                                   named->objectName().toStdString()) == expected.end())
+            while (named != dlg.get() &&
+                   std::find(expected.begin(), expected.end(), named->objectName().toStdString()) ==
+                       expected.end())
                 named = named->parentWidget();
             const std::string name = named->objectName().toStdString();
-            if (named != dlg.get() && (visited.empty() || visited.back() != name)) visited.push_back(name);
+            if (named != dlg.get() && (visited.empty() || visited.back() != name))
+                visited.push_back(name);
         }
         w = w->nextInFocusChain();
     } while (w != start);
@@ -178,7 +191,8 @@ TEST_P(ValueLabel, FollowsItsSlider) {
     const auto dlg = open();
     const LabelAt& c = GetParam();
     child<QSlider>(*dlg, c.slider)->setValue(c.position);
-    EXPECT_EQ(child<QLabel>(*dlg, c.label)->text().toStdString(), c.text) << c.slider << " at " << c.position;
+    EXPECT_EQ(child<QLabel>(*dlg, c.label)->text().toStdString(), c.text)
+        << c.slider << " at " << c.position;
 }
 
 INSTANTIATE_TEST_SUITE_P(Positions, ValueLabel,

@@ -15,7 +15,7 @@ namespace slidora::test {
 namespace {
 
 class FolderChoice : public DialogTest {
-protected:
+  protected:
     FolderChoice() {
         pictures = (dir() / "pictures").string();
         writeSizedFile(dir() / "pictures" / "small.jpg", 8 * 1024);
@@ -56,7 +56,8 @@ TEST_F(FolderChoice, APictureFolderWithoutLargeEnoughPicturesAsksAndNoKeepsTheOl
     answerYes = false;
     child<QPushButton>(*dlg, "Button1")->click();
     ASSERT_EQ(questions.size(), 1u);
-    EXPECT_EQ(questions[0], pictures + "/ には\n画像ファイルがありません。\n\nこのフォルダを登録しますか？");
+    EXPECT_EQ(questions[0],
+              pictures + "/ には\n画像ファイルがありません。\n\nこのフォルダを登録しますか？");
     EXPECT_EQ(dlg->values().DlgPicFolder, "/srv/old-pictures");
     EXPECT_EQ(fieldText(*dlg, "FolderText"), shownBefore);
     EXPECT_EQ(fieldHint(*dlg, "FolderText"), "/srv/old-pictures");
@@ -105,7 +106,8 @@ TEST_F(FolderChoice, AnAudioFolderWithOnlyOtherFilesAsks) {
     answerYes = false;
     child<QPushButton>(*dlg, "Button2")->click();
     ASSERT_EQ(questions.size(), 1u) << ".mid is not among the stored extensions (.kar)";
-    EXPECT_EQ(questions[0], silent + "/ には\n音源ファイルがありません。\n\nこのフォルダを登録しますか？");
+    EXPECT_EQ(questions[0],
+              silent + "/ には\n音源ファイルがありません。\n\nこのフォルダを登録しますか？");
     EXPECT_EQ(dlg->values().DlgAudFolder, "");
     EXPECT_EQ(fieldText(*dlg, "AudioText"), "");
 }
@@ -177,7 +179,10 @@ TEST_F(DialogTest, TheCursorIsBusyWhileAFolderIsCheckedAndRestoredForTheQuestion
     env.defaultPictureFolder = [] { return std::string("/srv/pics"); };
     env.powerSaveInfo = [] { return PowerSaveState{}; };
     env.errorReport = [this](const std::string& m) { errors.push_back(m); };
-    auto isBusy = [] { return QApplication::overrideCursor() && QApplication::overrideCursor()->shape() == Qt::WaitCursor; };
+    auto isBusy = [] {
+        return QApplication::overrideCursor() &&
+               QApplication::overrideCursor()->shape() == Qt::WaitCursor;
+    };
     env.picFolderChk = [&](const std::string&, int minimumSizeKb) {
         busyDuringCheck.push_back(isBusy());
         EXPECT_EQ(minimumSizeKb, 10);

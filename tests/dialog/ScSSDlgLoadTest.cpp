@@ -16,15 +16,33 @@
 namespace slidora::test {
 namespace {
 
-std::string text(const QLabel* label) { return label->text().toStdString(); }
-std::string text(const QLineEdit* edit) { return edit->text().toStdString(); }
-std::string hint(const QWidget* widget) { return widget->toolTip().toStdString(); }
-int slider(const QObject& dlg, const char* name) { return child<QSlider>(dlg, name)->value(); }
-int spin(const QObject& dlg, const char* name) { return child<QSpinBox>(dlg, name)->value(); }
-bool checked(const QObject& dlg, const char* name) { return child<QCheckBox>(dlg, name)->isChecked(); }
-int radioIndex(const QObject& dlg) { return child<RadioGroup>(dlg, "RadioGroup1")->itemIndex(); }
-std::string comboText(const QObject& dlg) { return child<QComboBox>(dlg, "ComboBox1")->currentText().toStdString(); }
-QFont overlayFont(const QObject& dlg) { return child<QLabel>(dlg, "Label19")->font(); }
+std::string text(const QLabel* label) {
+    return label->text().toStdString();
+}
+std::string text(const QLineEdit* edit) {
+    return edit->text().toStdString();
+}
+std::string hint(const QWidget* widget) {
+    return widget->toolTip().toStdString();
+}
+int slider(const QObject& dlg, const char* name) {
+    return child<QSlider>(dlg, name)->value();
+}
+int spin(const QObject& dlg, const char* name) {
+    return child<QSpinBox>(dlg, name)->value();
+}
+bool checked(const QObject& dlg, const char* name) {
+    return child<QCheckBox>(dlg, name)->isChecked();
+}
+int radioIndex(const QObject& dlg) {
+    return child<RadioGroup>(dlg, "RadioGroup1")->itemIndex();
+}
+std::string comboText(const QObject& dlg) {
+    return child<QComboBox>(dlg, "ComboBox1")->currentText().toStdString();
+}
+QFont overlayFont(const QObject& dlg) {
+    return child<QLabel>(dlg, "Label19")->font();
+}
 
 // A display path is one of the shortened forms of the path, never the path
 // itself (which step depends on the font's glyph widths).
@@ -35,39 +53,39 @@ QFont overlayFont(const QObject& dlg) { return child<QLabel>(dlg, "Label19")->fo
     return ::testing::AssertionFailure() << "'" << shown << "' is no shortened form of " << path;
 }
 
-const char* const kFullFile =
-    "[Image]\n"
-    "DispFolder=/srv/写真/旅行\n"
-    "MiniSize=33\n"
-    "SleepTime=12345\n"
-    "MaxExtend=22\n"
-    "Random=Yes\n"
-    "[Text]\n"
-    "FileName=1\n"
-    "Folder=Yes\n"
-    "Date=Yes\n"
-    "Time=Yes\n"
-    "[Font]\n"
-    "Name=IPAPGothic\n"
-    "Style=Bold+Italic\n"
-    "Size=14\n"
-    "[Audio]\n"
-    "AudioFolder=/srv/音楽\n"
-    "Volume=40\n"
-    "Random=Yes\n"
-    "MPlayer=Yes\n"
-    "MediaExt=.mid .rmi\n"
-    "[Omake]\n"
-    "ActTime=25\n"
-    "BGDensity=90\n"
-    "ScanTime=120\n";
+const char* const kFullFile = "[Image]\n"
+                              "DispFolder=/srv/写真/旅行\n"
+                              "MiniSize=33\n"
+                              "SleepTime=12345\n"
+                              "MaxExtend=22\n"
+                              "Random=Yes\n"
+                              "[Text]\n"
+                              "FileName=1\n"
+                              "Folder=Yes\n"
+                              "Date=Yes\n"
+                              "Time=Yes\n"
+                              "[Font]\n"
+                              "Name=IPAPGothic\n"
+                              "Style=Bold+Italic\n"
+                              "Size=14\n"
+                              "[Audio]\n"
+                              "AudioFolder=/srv/音楽\n"
+                              "Volume=40\n"
+                              "Random=Yes\n"
+                              "MPlayer=Yes\n"
+                              "MediaExt=.mid .rmi\n"
+                              "[Omake]\n"
+                              "ActTime=25\n"
+                              "BGDensity=90\n"
+                              "ScanTime=120\n";
 
 TEST_F(DialogTest, WithoutAFileEveryDialogDefaultApplies) {
     const auto dlg = open();
     EXPECT_TRUE(errors.empty());
     EXPECT_EQ(dlg->values().DlgPicFolder, "/srv/default-pictures");
     EXPECT_EQ(hint(child<QLineEdit>(*dlg, "FolderText")), "/srv/default-pictures");
-    EXPECT_TRUE(isShortenedForm(text(child<QLineEdit>(*dlg, "FolderText")), "/srv/default-pictures"));
+    EXPECT_TRUE(
+        isShortenedForm(text(child<QLineEdit>(*dlg, "FolderText")), "/srv/default-pictures"));
     EXPECT_EQ(spin(*dlg, "SizeEdit"), 10);
     EXPECT_EQ(slider(*dlg, "SlideTrackBar"), 3000);
     EXPECT_EQ(text(child<QLabel>(*dlg, "Label4")), " 3.0秒 ");
@@ -242,7 +260,8 @@ TEST_P(ActTimeSelection, SelectsTheEntryOfTheStoredRange) {
 INSTANTIATE_TEST_SUITE_P(Stored, ActTimeSelection,
                          ::testing::Values(ActTimeCase{"0", "無制限"}, ActTimeCase{"-5", "無制限"},
                                            ActTimeCase{"7", "5 分間"}, ActTimeCase{"44", "30 分間"},
-                                           ActTimeCase{"45", "45 分間"}, ActTimeCase{"119", "1 時間"},
+                                           ActTimeCase{"45", "45 分間"},
+                                           ActTimeCase{"119", "1 時間"},
                                            ActTimeCase{"1000", "5 時間"}));
 
 TEST_F(DialogTest, PowerSavingAddsAndSelectsTheComputedEntry) {
@@ -290,19 +309,22 @@ TEST_F(DialogTest, ALetterValueStopsLoadingAndLeavesLaterControlsAtDesignValues)
     auto* combo = child<QComboBox>(*dlg, "ComboBox1");
     EXPECT_EQ(combo->currentIndex(), -1);
     EXPECT_EQ(combo->count(), 13);
-    EXPECT_EQ(text(child<QLineEdit>(*dlg, "FolderText")), "") << "no folder is shown after a failed load";
+    EXPECT_EQ(text(child<QLineEdit>(*dlg, "FolderText")), "")
+        << "no folder is shown after a failed load";
     EXPECT_EQ(dlg->values().DlgMediaExt, "");
     EXPECT_EQ(dlg->values().DlgActTime, 0);
 }
 
 TEST_F(DialogTest, ABadValueLateInTheFileKeepsWhatWasReadBeforeIt) {
-    writeSettings("[Image]\nSleepTime=4000\n[Font]\nStyle=B\nSize=12\n[Audio]\nVolume=40\nMPlayer=Yes\n"
-                  "[Omake]\nActTime=30\nBGDensity=30\nScanTime=\n");
+    writeSettings(
+        "[Image]\nSleepTime=4000\n[Font]\nStyle=B\nSize=12\n[Audio]\nVolume=40\nMPlayer=Yes\n"
+        "[Omake]\nActTime=30\nBGDensity=30\nScanTime=\n");
     const auto dlg = open();
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_EQ(errors[0], "'' は整数ではありません");
     EXPECT_EQ(slider(*dlg, "SlideTrackBar"), 4000);
-    EXPECT_EQ(text(child<QLabel>(*dlg, "Label4")), " 4.0秒 ") << "a slider set while reading updates its label";
+    EXPECT_EQ(text(child<QLabel>(*dlg, "Label4")), " 4.0秒 ")
+        << "a slider set while reading updates its label";
     EXPECT_EQ(overlayFont(*dlg).pointSize(), 12);
     EXPECT_FALSE(overlayFont(*dlg).bold()) << "the style is applied only after a complete read";
     EXPECT_TRUE(checked(*dlg, "CheckBox3"));

@@ -18,12 +18,17 @@
 namespace slidora::test {
 namespace {
 
-void pressOk(TScSSDlg& dlg) { child<QPushButton>(dlg, "OKBtn")->click(); }
+void pressOk(TScSSDlg& dlg) {
+    child<QPushButton>(dlg, "OKBtn")->click();
+}
 
 std::string defaultsWritten(const std::string& fontName) {
-    return "[Image]\nDispFolder=/srv/default-pictures\nMiniSize=10\nSleepTime=3000\nMaxExtend=15\nRandom=No\n"
+    return "[Image]\nDispFolder=/srv/"
+           "default-pictures\nMiniSize=10\nSleepTime=3000\nMaxExtend=15\nRandom=No\n"
            "[Text]\nFileName=4\nFolder=No\nDate=No\nTime=No\n"
-           "[Font]\nName=" + fontName + "\nStyle=\nSize=9\n"
+           "[Font]\nName=" +
+           fontName +
+           "\nStyle=\nSize=9\n"
            "[Audio]\nAudioFolder=\nVolume=100\nRandom=No\nMPlayer=No\nMediaExt=.mid\n"
            "[Omake]\nActTime=60\nBGDensity=150\nScanTime=20\n";
 }
@@ -33,7 +38,9 @@ TEST_F(DialogTest, OkWithoutAFileWritesAllTwentyKeysInOrder) {
     pressOk(*dlg);
     EXPECT_EQ(dlg->result(), QDialog::Accepted);
     EXPECT_TRUE(errors.empty());
-    EXPECT_EQ(settingsText(), defaultsWritten(QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString()));
+    EXPECT_EQ(settingsText(),
+              defaultsWritten(
+                  QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString()));
 }
 
 TEST_F(DialogTest, OkWritesWhatTheControlsHold) {
@@ -52,24 +59,29 @@ TEST_F(DialogTest, OkWritesWhatTheControlsHold) {
     child<QSpinBox>(*dlg, "SpinEdit1")->setValue(7);
     pressOk(*dlg);
     EXPECT_TRUE(errors.empty());
-    EXPECT_EQ(settingsText(),
-              "[Image]\nDispFolder=/srv/pics\nMiniSize=25\nSleepTime=2050\nMaxExtend=27\nRandom=Yes\n"
-              "[Font]\nName=IPAGothic\nStyle=Bold\nSize=10\n"
-              "[Audio]\nAudioFolder=/srv/音楽\nMediaExt=.mid .kar\nVolume=35\nRandom=No\nMPlayer=Yes\n"
-              "[Omake]\nActTime=120\nBGDensity=0\nScanTime=7\n"
-              "[Text]\nFileName=4\nFolder=No\nDate=Yes\nTime=No\n");
+    EXPECT_EQ(
+        settingsText(),
+        "[Image]\nDispFolder=/srv/pics\nMiniSize=25\nSleepTime=2050\nMaxExtend=27\nRandom=Yes\n"
+        "[Font]\nName=IPAGothic\nStyle=Bold\nSize=10\n"
+        "[Audio]\nAudioFolder=/srv/音楽\nMediaExt=.mid .kar\nVolume=35\nRandom=No\nMPlayer=Yes\n"
+        "[Omake]\nActTime=120\nBGDensity=0\nScanTime=7\n"
+        "[Text]\nFileName=4\nFolder=No\nDate=Yes\nTime=No\n");
 }
 
 TEST_F(DialogTest, UnknownKeysSectionsAndCommentsSurviveOk) {
-    writeSettings("; written by hand\n[Image]\nExtra=keep me\nSleepTime=4000\n\n[Other]\nKey=Value\n"
-                  "[OMake]\nBGDensity=300\nNote=still here\n");
+    writeSettings(
+        "; written by hand\n[Image]\nExtra=keep me\nSleepTime=4000\n\n[Other]\nKey=Value\n"
+        "[OMake]\nBGDensity=300\nNote=still here\n");
     const auto dlg = open();
     pressOk(*dlg);
     const std::string written = settingsText();
-    EXPECT_EQ(written.rfind("; written by hand\n[Image]\nExtra=keep me\nSleepTime=4000\n", 0), 0u) << written;
+    EXPECT_EQ(written.rfind("; written by hand\n[Image]\nExtra=keep me\nSleepTime=4000\n", 0), 0u)
+        << written;
     EXPECT_NE(written.find("\n[Other]\nKey=Value\n"), std::string::npos) << written;
-    EXPECT_NE(written.find("[OMake]\nBGDensity=150\nNote=still here\nActTime=60\nScanTime=20\n"), std::string::npos)
-        << "Omake and OMake are one section\n" << written;
+    EXPECT_NE(written.find("[OMake]\nBGDensity=150\nNote=still here\nActTime=60\nScanTime=20\n"),
+              std::string::npos)
+        << "Omake and OMake are one section\n"
+        << written;
     EXPECT_EQ(written.find("[Omake]"), std::string::npos) << written;
 }
 
@@ -148,10 +160,12 @@ TEST_P(ActTimeSaved, FromTheSelectedEntry) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Entries, ActTimeSaved,
-                         ::testing::Values(ActTimeWrite{0, "5"}, ActTimeWrite{1, "10"}, ActTimeWrite{2, "15"},
-                                           ActTimeWrite{3, "20"}, ActTimeWrite{4, "25"}, ActTimeWrite{5, "30"},
-                                           ActTimeWrite{6, "45"}, ActTimeWrite{7, "60"}, ActTimeWrite{8, "120"},
-                                           ActTimeWrite{9, "180"}, ActTimeWrite{10, "240"}, ActTimeWrite{11, "300"},
+                         ::testing::Values(ActTimeWrite{0, "5"}, ActTimeWrite{1, "10"},
+                                           ActTimeWrite{2, "15"}, ActTimeWrite{3, "20"},
+                                           ActTimeWrite{4, "25"}, ActTimeWrite{5, "30"},
+                                           ActTimeWrite{6, "45"}, ActTimeWrite{7, "60"},
+                                           ActTimeWrite{8, "120"}, ActTimeWrite{9, "180"},
+                                           ActTimeWrite{10, "240"}, ActTimeWrite{11, "300"},
                                            ActTimeWrite{12, "0"}, ActTimeWrite{-1, "33"}));
 
 TEST_F(DialogTest, TheComputedEntryStoresTheActiveTimeAsRead) {
@@ -210,9 +224,11 @@ class TypedSpinValue : public DialogTest, public ::testing::WithParamInterface<T
 TEST_P(TypedSpinValue, IsSavedInRange) {
     const TypedSpin& c = GetParam();
     const auto dlg = open();
-    child<QLineEdit>(*child<QSpinBox>(*dlg, c.control), "qt_spinbox_lineedit")->setText(QString::fromUtf8(c.typed));
+    child<QLineEdit>(*child<QSpinBox>(*dlg, c.control), "qt_spinbox_lineedit")
+        ->setText(QString::fromUtf8(c.typed));
     pressOk(*dlg);
-    EXPECT_EQ(IniFile(settingsPath()).readString(c.control == std::string("SizeEdit") ? "Image" : "Omake", c.key, "?"),
+    EXPECT_EQ(IniFile(settingsPath())
+                  .readString(c.control == std::string("SizeEdit") ? "Image" : "Omake", c.key, "?"),
               c.written)
         << c.control << " typed '" << c.typed << "'";
 }
@@ -227,10 +243,11 @@ INSTANTIATE_TEST_SUITE_P(Texts, TypedSpinValue,
                                            TypedSpin{"SpinEdit1", "999", "ScanTime", "200"}));
 
 TEST_F(DialogTest, AFileWrittenByTheDialogReadsBackTheSame) {
-    writeSettings("[Image]\nDispFolder=/srv/写真\nMiniSize=33\nSleepTime=12345\nMaxExtend=22\nRandom=Yes\n"
-                  "[Text]\nFileName=5\nDate=Yes\n[Font]\nName=IPAPGothic\nStyle=Italic+Strikeout\nSize=14\n"
-                  "[Audio]\nAudioFolder=/srv/音楽\nVolume=40\nMPlayer=Yes\nMediaExt=.mid .rmi\n"
-                  "[Omake]\nActTime=240\nBGDensity=90\nScanTime=50\n");
+    writeSettings(
+        "[Image]\nDispFolder=/srv/写真\nMiniSize=33\nSleepTime=12345\nMaxExtend=22\nRandom=Yes\n"
+        "[Text]\nFileName=5\nDate=Yes\n[Font]\nName=IPAPGothic\nStyle=Italic+Strikeout\nSize=14\n"
+        "[Audio]\nAudioFolder=/srv/音楽\nVolume=40\nMPlayer=Yes\nMediaExt=.mid .rmi\n"
+        "[Omake]\nActTime=240\nBGDensity=90\nScanTime=50\n");
     {
         const auto first = open();
         child<QSpinBox>(*first, "SpinEdit1")->setValue(7);
@@ -239,7 +256,8 @@ TEST_F(DialogTest, AFileWrittenByTheDialogReadsBackTheSame) {
     const std::string once = settingsText();
     EXPECT_NE(once.find("ScanTime=7\n"), std::string::npos) << once;
     const auto second = open();
-    EXPECT_EQ(child<QSpinBox>(*second, "SpinEdit1")->value(), 20) << "a scan count below 10 reads back as 20";
+    EXPECT_EQ(child<QSpinBox>(*second, "SpinEdit1")->value(), 20)
+        << "a scan count below 10 reads back as 20";
     child<QSpinBox>(*second, "SpinEdit1")->setValue(7);
     pressOk(*second);
     EXPECT_EQ(settingsText(), once);
