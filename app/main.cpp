@@ -6,6 +6,7 @@
 #include "audio/AudioPlayback.h"
 #include "audio/SdlMixerPlayer.h"
 #include "audio/Vbmp3Library.h"
+#include "dialog/RunDialog.h"
 #include "platform/Clock.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
@@ -21,11 +22,6 @@
 #include <QScreen>
 
 #include <memory>
-
-namespace slidora {
-// The settings dialog, modal; returns when it has closed.
-void runSettingsDialog();
-} // namespace slidora
 
 namespace slidora {
 namespace {

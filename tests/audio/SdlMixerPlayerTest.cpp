@@ -144,7 +144,7 @@ TEST_F(SdlMixerPlayerTest, NoAudioDeviceFailsTheOpenCleanly) {
 TEST_F(SdlMixerPlayerTest, MidiLoadsWithTheGeneralMidiSoundFont) {
     struct stat st {};
     ASSERT_EQ(::stat(SdlMixerPlayer::kGeneralMidiSoundFont, &st), 0)
-        << "install the package fluid-soundfont-gm: MIDI files need its sound font";
+        << "install the package timgm6mb-soundfont: MIDI files need its sound font";
     const std::string mid = tree.addFile("note.mid", oneNoteMidi());
     SdlMixerPlayer player;
 

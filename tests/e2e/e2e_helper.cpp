@@ -4,6 +4,8 @@
 //   e2e_helper tone-wav PATH SECONDS   a 440 Hz 16-bit stereo sine
 //   e2e_helper pixel X Y               prints "R G B" of the root window
 //   e2e_helper peak FILE               prints the largest |sample| of raw s16/f32 data
+//   e2e_helper host-window W H         maps a plain window, prints its id, and
+//                                      keeps it until standard input closes
 #include "tools/picwriter/PicWriter.h"
 
 #include <X11/Xlib.h>
@@ -100,6 +102,24 @@ int peak(const std::string& path) {
     return 0;
 }
 
+int hostWindow(int w, int h) {
+    Display* d = XOpenDisplay(nullptr);
+    if (d == nullptr) return 1;
+    const Window win = XCreateSimpleWindow(d, DefaultRootWindow(d), 100, 100, static_cast<unsigned>(w),
+                                           static_cast<unsigned>(h), 0, 0, 0x404040);
+    XStoreName(d, win, "e2e host");
+    XMapWindow(d, win);
+    XSync(d, False);
+    std::printf("%lu\n", static_cast<unsigned long>(win));
+    std::fflush(stdout);
+    char buf[64];
+    while (std::fread(buf, 1, sizeof buf, stdin) > 0) {
+    }
+    XDestroyWindow(d, win);
+    XCloseDisplay(d);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -108,6 +128,7 @@ int main(int argc, char** argv) {
     if (cmd == "tone-wav" && argc == 4) return toneWav(argv[2], std::atof(argv[3]));
     if (cmd == "pixel" && argc == 4) return pixel(std::atoi(argv[2]), std::atoi(argv[3]));
     if (cmd == "peak" && argc == 3) return peak(argv[2]);
+    if (cmd == "host-window" && argc == 4) return hostWindow(std::atoi(argv[2]), std::atoi(argv[3]));
     std::fprintf(stderr, "usage: see the comment at the top of e2e_helper.cpp\n");
     return 2;
 }
