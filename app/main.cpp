@@ -81,6 +81,7 @@ int runSaver(QApplication& app, unsigned long parentWnd) {
     };
 
     TSlidoraSaver saver(parentWnd, services);
+    resizeHost.setOwner(&saver);
     SignalPipe terminationSignals([&saver] { saver.endRequested(); });
     std::unique_ptr<HostWatch> watch;
     if (parentWnd != 0) {

@@ -14,6 +14,10 @@ class QtResizeHost final : public ResizeHost {
     // null) owns the message box while it is shown.
     explicit QtResizeHost(const std::string& programDir, QWidget* parent = nullptr);
 
+    // The window the box belongs to from now on, so that it stands above a
+    // full-screen saver instead of behind it.
+    void setOwner(QWidget* owner) { m_parent = owner; }
+
     std::string modulePath() const override;
     void showMessage(const std::string& text) override;
 

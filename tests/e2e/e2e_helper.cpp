@@ -1,6 +1,7 @@
 // Small jobs for the whole-program runs: write a test picture or tone, read
 // a pixel of the X screen, and measure the level of captured audio.
 //   e2e_helper framed-bmp PATH W H     a red picture with a blue border
+//   e2e_helper framed-jpg PATH W H     the same as a JPEG file, whatever the name
 //   e2e_helper tone-wav PATH SECONDS   a 440 Hz 16-bit stereo sine
 //   e2e_helper pixel X Y               prints "R G B" of the root window
 //   e2e_helper peak FILE               prints the largest |sample| of raw s16/f32 data
@@ -22,9 +23,9 @@
 
 namespace {
 
-int framedBmp(const std::string& path, int w, int h) {
+slidora::Bitmap framed(int w, int h) {
     slidora::Bitmap bmp;
-    if (!bmp.allocate(w, h, 24)) return 1;
+    if (!bmp.allocate(w, h, 24)) return bmp;
     const int border = 8;
     for (int y = 0; y < h; ++y) {
         std::uint8_t* row = bmp.row(y);
@@ -35,7 +36,17 @@ int framedBmp(const std::string& path, int w, int h) {
             row[x * 3 + 2] = edge ? 0 : 255; // red
         }
     }
-    return slidora::picwriter::writeBmp(path, bmp) ? 0 : 1;
+    return bmp;
+}
+
+int framedBmp(const std::string& path, int w, int h) {
+    const slidora::Bitmap bmp = framed(w, h);
+    return !bmp.empty() && slidora::picwriter::writeBmp(path, bmp) ? 0 : 1;
+}
+
+int framedJpg(const std::string& path, int w, int h) {
+    const slidora::Bitmap bmp = framed(w, h);
+    return !bmp.empty() && slidora::picwriter::writeJpeg(path, bmp) ? 0 : 1;
 }
 
 void put16(std::ofstream& out, std::uint16_t v) { out.put(static_cast<char>(v & 0xFF)).put(static_cast<char>(v >> 8)); }
@@ -125,6 +136,7 @@ int hostWindow(int w, int h) {
 int main(int argc, char** argv) {
     const std::string cmd = argc > 1 ? argv[1] : "";
     if (cmd == "framed-bmp" && argc == 5) return framedBmp(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (cmd == "framed-jpg" && argc == 5) return framedJpg(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (cmd == "tone-wav" && argc == 4) return toneWav(argv[2], std::atof(argv[3]));
     if (cmd == "pixel" && argc == 4) return pixel(std::atoi(argv[2]), std::atoi(argv[3]));
     if (cmd == "peak" && argc == 3) return peak(argv[2]);

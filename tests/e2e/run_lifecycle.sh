@@ -15,10 +15,11 @@ expect_exit0 $PID 2
 echo "ok: window, second copy, key"
 
 for n in 1 2 3 4; do "$HELPER" framed-bmp "$WORK/pics/p$n.bmp" $((200 * n)) $((150 * n)); done
-printf '[Image]\nDispFolder=%s\nSleepTime=500\nMiniSize=5\n' "$WORK/pics" > "$INI"
+printf '[Image]\nDispFolder=%s\nSleepTime=250\nMiniSize=5\n' "$WORK/pics" > "$INI"
 # The pointer rests at the screen's centre, over the centred picture, where a
-# move reaches the window only through the cursor check after the next
-# picture (four pictures, one every 400 ms, so it acts within a second).
+# move reaches the window only through the cursor check after a later
+# picture (four pictures, one every 200 ms; the check acts after two of
+# them, so within about 600 ms).
 "$SLIDORA" /s & PID=$!
 wait_for 10 saver_window_shown || fail "no saver window"
 xdotool mousemove_relative 1 0

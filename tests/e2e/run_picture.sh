@@ -26,3 +26,21 @@ is_colour 998 384 0 0 0 || fail "picture ends right of x=993: $("$HELPER" pixel 
 kill -TERM $PID
 expect_exit0 $PID 2
 echo "ok: picture placed and scaled"
+
+# A show over ".jp" and ".jpeg" files reads them where they are: the
+# folder's names are the same after the show as before it.
+rm -f "$WORK/pics/"*
+"$HELPER" framed-jpg "$WORK/pics/photo.JPEG" 800 600
+"$HELPER" framed-jpg "$WORK/pics/scan.jp" 800 600
+"$HELPER" framed-jpg "$WORK/pics/a.b.jpeg" 800 600
+before=$(ls -la --time-style=+ "$WORK/pics")
+printf '[Image]\nDispFolder=%s\nSleepTime=500\nMiniSize=1\n' "$WORK/pics" > "$INI"
+"$SLIDORA" /s & PID=$!
+wait_for 10 saver_window_shown || fail "no saver window"
+wait_for 10 is_colour 512 384 255 0 0 || fail "JPEG pictures under .jp/.jpeg names not shown"
+sleep 2 # every picture shown at least once (one every 400 ms)
+kill -TERM $PID
+expect_exit0 $PID 2
+after=$(ls -la --time-style=+ "$WORK/pics")
+[ "$before" = "$after" ] || fail "the picture folder changed: $before --- $after"
+echo "ok: .jp and .jpeg files shown in place, names unchanged"
