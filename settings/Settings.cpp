@@ -29,22 +29,22 @@ const SettingSpec kSpecs[kSettingKeyCount] = {
     {SettingKey::ScanTime, "Omake", "OMake", "ScanTime", "20", "20"},
 };
 
-std::string saverDefault(const SettingSpec& spec, const ReaderContext& ctx) {
-    if (spec.saverDefault != nullptr) return spec.saverDefault;
-    return spec.key == SettingKey::DispFolder ? ctx.programDir : ctx.iconFontName;
+std::string saverDefault(const SettingSpec& entry, const ReaderContext& ctx) {
+    if (entry.saverDefault != nullptr) return entry.saverDefault;
+    return entry.key == SettingKey::DispFolder ? ctx.programDir : ctx.iconFontName;
 }
 
-std::string dialogDefault(const SettingSpec& spec, const ReaderContext& ctx) {
-    if (spec.dialogDefault != nullptr) return spec.dialogDefault;
-    return spec.key == SettingKey::FontSize ? ctx.dialogFontSize : ctx.iconFontName;
+std::string dialogDefault(const SettingSpec& entry, const ReaderContext& ctx) {
+    if (entry.dialogDefault != nullptr) return entry.dialogDefault;
+    return entry.key == SettingKey::FontSize ? ctx.dialogFontSize : ctx.iconFontName;
 }
 
 class SaverReader {
 public:
     SaverReader(const IniFile& file, const ReaderContext& ctx) : m_file(file), m_ctx(ctx) {}
     std::string text(SettingKey key) const {
-        const SettingSpec& spec = settingSpec(key);
-        return m_file.readString(spec.saverSection, spec.name, saverDefault(spec, m_ctx));
+        const SettingSpec& entry = settingSpec(key);
+        return m_file.readString(entry.saverSection, entry.name, saverDefault(entry, m_ctx));
     }
     int integer(SettingKey key) const { return strictToInt(text(key)); }
     bool yes(SettingKey key) const { return text(key) == kYes; }
@@ -86,8 +86,8 @@ void readSaverSettings(const IniFile& file, const ReaderContext& ctx, SaverSetti
 void readDialogSettings(const IniFile& file, const ReaderContext& ctx, DialogSettings& out, int& keysRead) {
     keysRead = 0;
     auto text = [&](SettingKey key) {
-        const SettingSpec& spec = settingSpec(key);
-        return file.readString(spec.section, spec.name, dialogDefault(spec, ctx));
+        const SettingSpec& entry = settingSpec(key);
+        return file.readString(entry.section, entry.name, dialogDefault(entry, ctx));
     };
     auto integer = [&](SettingKey key) { return strictToInt(text(key)); };
     auto yes = [&](SettingKey key) { return text(key) == kYes; };
@@ -116,8 +116,8 @@ void readDialogSettings(const IniFile& file, const ReaderContext& ctx, DialogSet
 
 void writeDialogSettings(IniFile& file, const DialogSettings& v) {
     auto put = [&](SettingKey key, const std::string& value) {
-        const SettingSpec& spec = settingSpec(key);
-        file.writeString(spec.section, spec.name, value);
+        const SettingSpec& entry = settingSpec(key);
+        file.writeString(entry.section, entry.name, value);
     };
     auto num = [](int n) { return std::to_string(n); };
     if (!v.dispFolder.empty()) put(SettingKey::DispFolder, v.dispFolder);
