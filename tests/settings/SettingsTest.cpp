@@ -454,6 +454,34 @@ TEST(Writer, FailedWriteKeepsTheKeysWrittenBefore) {
     EXPECT_EQ(readWholeFile(path), firstThree);
 }
 
+// Into a new file every key lands at the end, so the file after k keys is
+// the full text up to the k-th key line. A disk that fills after k keys
+// leaves exactly that: this pins the writing order of all twenty keys.
+TEST(Writer, DiskFullAfterEachKeyLeavesTheKeysBeforeIt) {
+    const std::string full = kSampleText;
+    int keys = 0;
+    for (std::size_t end = full.find('\n'); end != std::string::npos; end = full.find('\n', end + 1)) {
+        const std::size_t start = full.rfind('\n', end - 1);
+        const std::string line = full.substr(start == std::string::npos ? 0 : start + 1, end - (start + 1));
+        if (line.find('=') == std::string::npos) continue;
+        ++keys;
+        const std::string expected = full.substr(0, end + 1);
+        TempTree tree;
+        const std::string path = tree.path("slidora.ini");
+        IniFile file(path);
+        bool failed = false;
+        try {
+            const test::FileSizeLimit limit(expected.size());
+            writeDialogSettings(file, sampleDialogValues());
+        } catch (const SlidoraError&) {
+            failed = true;
+        }
+        EXPECT_EQ(failed, keys < kSettingKeyCount) << "room for " << keys << " keys";
+        EXPECT_EQ(readWholeFile(path), expected) << "room for " << keys << " keys";
+    }
+    EXPECT_EQ(keys, kSettingKeyCount);
+}
+
 TEST(StyleWords, WordsJoinedByPlusAndReadBackByTheirLetters) {
     struct Case {
         int bits;
