@@ -38,6 +38,13 @@ std::string extensionOf(const std::string& path) {
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+
+std::string asciiLower(std::string text) {
+    for (char& c : text) c = asciiLower(c);
+    return text;
+}
+
 std::string withTrailingSlash(const std::string& folder) {
     if (!folder.empty() && folder.back() == '/') return folder;
     return folder + '/';
@@ -50,7 +57,7 @@ std::string settingsPathFor(const std::string& executablePath) {
     const auto dot = name.rfind('.');
     if (dot != std::string::npos) name.erase(dot);
     name += ".ini";
-    for (char& c : name) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    name = asciiLower(name);
     return folder + name;
 }
 

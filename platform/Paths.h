@@ -17,6 +17,11 @@ std::string fileNameOf(const std::string& path);
 // Extension of a file name or path: from the last dot of the file name to its
 // end, dot included; empty when the name has no dot.
 std::string extensionOf(const std::string& path);
+// The ASCII letters A to Z lowered; every other byte (UTF-8 included) kept,
+// whatever the process's C locale.
+char asciiLower(char c);
+std::string asciiLower(std::string text);
+
 // `folder` with a '/' appended unless it already ends with one.
 std::string withTrailingSlash(const std::string& folder);
 // The settings file beside an executable: its extension replaced by ".ini"

@@ -9,13 +9,6 @@
 
 namespace slidora {
 
-namespace {
-std::string asciiLower(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    return s;
-}
-} // namespace
-
 int FontStyleBits(const std::string& styleText) {
     int bits = 0;
     if (styleText.find('B') != std::string::npos) bits |= kStyleBold;

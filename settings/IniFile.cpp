@@ -1,6 +1,7 @@
 #include "settings/IniFile.h"
 
 #include "platform/ErrorText.h"
+#include "platform/Paths.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -29,7 +30,11 @@ std::string trimmed(const std::string& s) {
 
 // The name of a section line ("[name]" with blanks allowed around), or false.
 bool sectionName(const std::string& body, std::string& name) {
-    const std::string t = trimmed(body);
+    // A byte-order mark that an editor put before the first line is not
+    // part of the section name.
+    static const std::string kBom = "\xEF\xBB\xBF";
+    const bool hasBom = body.compare(0, kBom.size(), kBom) == 0;
+    const std::string t = trimmed(hasBom ? body.substr(kBom.size()) : body);
     if (t.size() < 2 || t.front() != '[') return false;
     const auto close = t.find(']');
     if (close == std::string::npos) return false;
@@ -59,7 +64,7 @@ std::string cutUtf8(const std::string& s, std::size_t maxBytes) {
 bool equalsIgnoreAsciiCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+        if (asciiLower(a[i]) != asciiLower(b[i]))
             return false;
     return true;
 }

@@ -368,5 +368,17 @@ TEST(EqualsIgnoreAsciiCase, Table) {
     for (const Case& c : cases) EXPECT_EQ(equalsIgnoreAsciiCase(c.a, c.b), c.equal) << c.a << " vs " << c.b;
 }
 
+// An editor's byte-order mark before the first section line must not hide
+// that section: reading finds it and writing replaces in it, keeping the
+// mark, instead of adding a second section of the same name.
+TEST(IniFileBom, FirstSectionBehindAByteOrderMarkIsFound) {
+    TempTree tree;
+    const std::string path = tree.text("bom.ini", "\xEF\xBB\xBF[Image]\nSleepTime=2000\n");
+    IniFile file(path);
+    EXPECT_EQ(file.readString("Image", "SleepTime", "500"), "2000");
+    file.writeString("Image", "SleepTime", "4000");
+    EXPECT_EQ(readWholeFile(path), "\xEF\xBB\xBF[Image]\nSleepTime=4000\n");
+}
+
 } // namespace
 } // namespace slidora
