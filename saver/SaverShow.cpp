@@ -247,7 +247,10 @@ void TSlidoraSaver::mousePressEvent(QMouseEvent* event) {
 void TSlidoraSaver::mouseMoveEvent(QMouseEvent* event) {
     event->accept();
     if (previewMode()) return;
-    const QPoint p = event->position().toPoint();
+    // Screen coordinates: the full-screen window lies at the screen's origin,
+    // so they equal the window's own, and they stay right while the window
+    // manager has not yet confirmed where the window is.
+    const QPoint p = event->globalPosition().toPoint();
     FormMouseMove(p.x(), p.y());
 }
 

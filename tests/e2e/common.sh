@@ -14,7 +14,14 @@ INI="$WORK/bin/slidora.ini"
 export XDG_RUNTIME_DIR="$WORK/run"
 export SDL_AUDIODRIVER=${SDL_AUDIODRIVER:-dummy}
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# The programs' own messages, shown when a run fails.
+LOG="$WORK/program.log"
+: > "$LOG"
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -s "$LOG" ]; then echo "--- program output:" >&2; tail -n 40 "$LOG" >&2; fi
+  exit 1
+}
 
 # wait_for SECONDS COMMAND...: polls until COMMAND succeeds.
 wait_for() {

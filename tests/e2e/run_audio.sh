@@ -8,7 +8,7 @@ export SDL_DISKAUDIOFILE="$WORK/captured.raw"
 "$HELPER" framed-bmp "$WORK/pics/a.bmp" 640 480
 "$HELPER" tone-wav "$WORK/music/tone.wav" 2
 printf '[Image]\nDispFolder=%s\nSleepTime=500\n[Audio]\nAudioFolder=%s\nVolume=100\n' "$WORK/pics" "$WORK/music" > "$INI"
-"$SLIDORA" /s & PID=$!
+"$SLIDORA" /s 2>>"$LOG" & PID=$!
 wait_for 10 saver_window_shown || fail "no saver window"
 has_sound() {
   read -r bytes peak16 peakf < <("$HELPER" peak "$SDL_DISKAUDIOFILE")
@@ -21,7 +21,7 @@ echo "ok: music captured ($("$HELPER" peak "$SDL_DISKAUDIOFILE"))"
 
 # No audio device at all: the pictures still run.
 export SDL_AUDIODRIVER=no-such-driver
-"$SLIDORA" /s & PID=$!
+"$SLIDORA" /s 2>>"$LOG" & PID=$!
 wait_for 10 saver_window_shown || fail "no saver window without audio"
 red_centre() { read -r r g b < <("$HELPER" pixel 512 384); [ "$r" -gt 200 ] && [ "$g" -lt 60 ] && [ "$b" -lt 60 ]; }
 wait_for 10 red_centre || fail "no picture without an audio device"

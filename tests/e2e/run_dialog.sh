@@ -4,7 +4,7 @@
 source "$(dirname "$0")/common.sh"
 
 rm -f "$INI"
-"$SLIDORA" /c & PID=$!
+"$SLIDORA" /c 2>>"$LOG" & PID=$!
 dialog_shown() { xdotool search --onlyvisible --name 'Slidora の設定' >/dev/null 2>&1 && sleep 0.5; }
 wait_for 10 dialog_shown || fail "no settings dialog"
 xdotool search --onlyvisible --name 'Slidora の設定' windowfocus --sync key Return

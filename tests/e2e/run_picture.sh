@@ -5,7 +5,7 @@ source "$(dirname "$0")/common.sh"
 
 "$HELPER" framed-bmp "$WORK/pics/only.bmp" 640 480
 printf '[Image]\nDispFolder=%s\nSleepTime=30000\n[Text]\nFileName=2\n' "$WORK/pics" > "$INI"
-"$SLIDORA" /s & PID=$!
+"$SLIDORA" /s 2>>"$LOG" & PID=$!
 wait_for 10 saver_window_shown || fail "no saver window"
 
 is_colour() { # X Y R G B with a tolerance of 40 per channel
@@ -35,7 +35,7 @@ rm -f "$WORK/pics/"*
 "$HELPER" framed-jpg "$WORK/pics/a.b.jpeg" 800 600
 before=$(ls -la --time-style=+ "$WORK/pics")
 printf '[Image]\nDispFolder=%s\nSleepTime=500\nMiniSize=1\n' "$WORK/pics" > "$INI"
-"$SLIDORA" /s & PID=$!
+"$SLIDORA" /s 2>>"$LOG" & PID=$!
 wait_for 10 saver_window_shown || fail "no saver window"
 wait_for 10 is_colour 512 384 255 0 0 || fail "JPEG pictures under .jp/.jpeg names not shown"
 sleep 2 # every picture shown at least once (one every 400 ms)

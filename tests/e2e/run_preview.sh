@@ -7,7 +7,7 @@ printf '[Image]\nDispFolder=%s\n' "$WORK/pics" > "$INI"
 exec 3> >("$HELPER" host-window 320 240 > "$WORK/host.id")
 wait_for 5 test -s "$WORK/host.id" || fail "no host window"
 HOST=$(cat "$WORK/host.id")
-"$SLIDORA" /p "$HOST" 3>&- & PID=$!
+"$SLIDORA" /p "$HOST" 3>&- 2>>"$LOG" & PID=$!
 # The host is at (100, 100); the preview's message mode paints it teal.
 teal_in_host() {
   read -r r g b < <("$HELPER" pixel 200 110)
