@@ -197,11 +197,9 @@ void TSlidoraSaver::FormMouseMove(int x, int y) {
 }
 
 bool TSlidoraSaver::FormCloseQuery() {
-    // No platform here has a screen-saver password module: the preview and
-    // this platform family both allow closing. The query stays a step of its
-    // own so that a password check could stand behind it.
-    if (previewMode()) return true;
-    if (m_platformKind == 2) return true;
+    // The preview, and this platform family (kind 2), have no screen-saver
+    // password: closing is allowed. The query stays a step of its own so that
+    // a password check could stand here, before closing.
     return true;
 }
 
