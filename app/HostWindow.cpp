@@ -12,16 +12,20 @@ namespace {
 // A missing window is an expected answer, not a fatal X error.
 int ignoreXError(Display*, XErrorEvent*) { return 0; }
 
-bool windowAttributes(unsigned long xid, XWindowAttributes& attrs) {
-    if (xid == 0) return false;
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) return false;
+bool windowAttributes(Display* display, unsigned long xid, XWindowAttributes& attrs) {
+    if (display == nullptr || xid == 0) return false;
     auto previous = XSetErrorHandler(ignoreXError);
     const Status ok = XGetWindowAttributes(display, static_cast<Window>(xid), &attrs);
     XSync(display, False);
     XSetErrorHandler(previous);
-    XCloseDisplay(display);
     return ok != 0;
+}
+
+bool windowAttributes(unsigned long xid, XWindowAttributes& attrs) {
+    Display* display = XOpenDisplay(nullptr);
+    const bool ok = windowAttributes(display, xid, attrs);
+    if (display != nullptr) XCloseDisplay(display);
+    return ok;
 }
 
 } // namespace
@@ -48,14 +52,19 @@ void embedIntoHost(QWidget& widget, unsigned long xid) {
 }
 
 HostWatch::HostWatch(unsigned long xid, std::function<void()> gone, QObject* parent)
-    : QObject(parent), m_xid(xid), m_gone(std::move(gone)) {
+    : QObject(parent), m_xid(xid), m_gone(std::move(gone)), m_display(XOpenDisplay(nullptr)) {
     m_poll.setInterval(500);
     QObject::connect(&m_poll, &QTimer::timeout, this, [this] {
-        if (hostWindowExists(m_xid)) return;
+        XWindowAttributes attrs{};
+        if (windowAttributes(m_display, m_xid, attrs)) return;
         m_poll.stop();
         if (m_gone) m_gone();
     });
     m_poll.start();
+}
+
+HostWatch::~HostWatch() {
+    if (m_display != nullptr) XCloseDisplay(m_display);
 }
 
 } // namespace slidora

@@ -8,6 +8,7 @@
 #include <functional>
 
 class QWidget;
+struct _XDisplay;
 
 namespace slidora {
 
@@ -25,10 +26,14 @@ class HostWatch : public QObject {
     Q_OBJECT
 public:
     HostWatch(unsigned long xid, std::function<void()> gone, QObject* parent = nullptr);
+    ~HostWatch() override;
 
 private:
     unsigned long m_xid;
     std::function<void()> m_gone;
+    // One connection of its own for the whole watch; polls are cheap round
+    // trips on it. Null without a display: then the host counts as gone.
+    _XDisplay* m_display;
     QTimer m_poll;
 };
 
