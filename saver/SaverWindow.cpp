@@ -47,12 +47,6 @@ QPixmap programIcon() {
     return icon;
 }
 
-bool isAsciiOnly(const std::string& text) {
-    for (unsigned char c : text)
-        if (c >= 0x80) return false;
-    return true;
-}
-
 } // namespace
 
 TSlidoraSaver::TSlidoraSaver(unsigned long parentWnd, SaverServices& services)
@@ -166,7 +160,6 @@ void TSlidoraSaver::FormCreate() {
             overlayFont.setUnderline((style & kStyleUnderline) != 0);
             overlayFont.setStrikeOut((style & kStyleStrikeout) != 0);
             Label1->setFont(overlayFont);
-            m_singleByteFont = isAsciiOnly(m_settings.fontName);
             Label2->setFont(overlayFont);
             Label2->move(width() + 10, height() + 10);
             PicDisp();

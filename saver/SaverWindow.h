@@ -93,7 +93,6 @@ private:
     std::string m_messageText;
     int m_tickIntervalMs = 0;
     int m_picIndex = 0;
-    bool m_singleByteFont = false;
     bool m_closePending = false;
     double m_activeDeadline = 0.0;
     int m_activeSeconds = 0;
