@@ -1,5 +1,7 @@
 #include "saver/picture/PicLoad.h"
 
+#include "platform/Paths.h"
+
 #include "saver/picture/BmpDecoder.h"
 #include "saver/picture/JpegDecoder.h"
 #include "saver/picture/PngDecoder.h"
@@ -42,13 +44,7 @@ bool equalsAsciiNoCase(std::string_view text, std::string_view lower) {
 
 } // namespace
 
-std::string pictureExtension(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
-    const std::size_t dot = path.find_last_of('.');
-    if (dot == std::string::npos || dot < nameStart) return {};
-    return path.substr(dot);
-}
+std::string pictureExtension(const std::string& path) { return extensionOf(path); }
 
 DecodeFn pictureDecoderFor(const std::string& extension) {
     for (const DecoderEntry& entry : kDecoders)
