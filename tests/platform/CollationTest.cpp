@@ -14,13 +14,15 @@ namespace slidora {
 namespace {
 
 std::string lowered(std::string s) {
-    for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : s)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return s;
 }
 
 std::string listed(const std::vector<std::string>& v) {
     std::string out;
-    for (const std::string& s : v) out += "[" + s + "]";
+    for (const std::string& s : v)
+        out += "[" + s + "]";
     return out;
 }
 
@@ -33,14 +35,14 @@ struct SortCase {
 // the expectations hold in any locale that orders plain ASCII letters
 // alphabetically and ignores their case.
 class SortPathsForUser : public ::testing::TestWithParam<const char*> {
-protected:
+  protected:
     void SetUp() override {
         m_saved = QLocale();
         if (*GetParam() != '\0') QLocale::setDefault(QLocale(QString::fromLatin1(GetParam())));
     }
     void TearDown() override { QLocale::setDefault(m_saved); }
 
-private:
+  private:
     QLocale m_saved;
 };
 
@@ -48,7 +50,8 @@ TEST_P(SortPathsForUser, OrdersIgnoringCaseAndKeepsTheFirstOfEqualEntries) {
     const SortCase cases[] = {
         {{}, {}},
         {{"/p/only.jpg"}, {"/p/only.jpg"}},
-        {{"/p/Zeta.jpg", "/p/alpha.jpg", "/p/Beta.jpg"}, {"/p/alpha.jpg", "/p/Beta.jpg", "/p/Zeta.jpg"}},
+        {{"/p/Zeta.jpg", "/p/alpha.jpg", "/p/Beta.jpg"},
+         {"/p/alpha.jpg", "/p/Beta.jpg", "/p/Zeta.jpg"}},
         {{"/p/b.jpg", "/p/A.jpg", "/p/a.jpg", "/p/C.jpg"}, {"/p/A.jpg", "/p/b.jpg", "/p/C.jpg"}},
         {{"/p/a.jpg", "/p/A.jpg"}, {"/p/a.jpg"}},
         {{"/p/A.jpg", "/p/a.jpg"}, {"/p/A.jpg"}},
@@ -64,6 +67,37 @@ TEST_P(SortPathsForUser, OrdersIgnoringCaseAndKeepsTheFirstOfEqualEntries) {
     }
 }
 
+// Names that differ by more than letter case are different files: kana
+// kind, character width, a zero-width character or an accent keep both.
+TEST_P(SortPathsForUser, OnlyLetterCaseMakesNamesEqual) {
+    const std::pair<const char*, const char*> pairs[] = {
+        {"/写真/写真あ.jpg", "/写真/写真ア.jpg"},
+        {"/p/Ａ.jpg", "/p/A.jpg"},
+        {"/p/カ.jpg", "/p/ｶ.jpg"},
+        {"/p/ab.jpg", "/p/a\u200Bb.jpg"},
+        {"/p/ab.jpg", "/p/a\u00ADb.jpg"},
+        {"/p/e.jpg", "/p/é.jpg"},
+        {"/p/ｶﾞ.jpg", "/p/ガ.jpg"},
+    };
+    for (const auto& [a, b] : pairs) {
+        for (const bool swapped : {false, true}) {
+            std::vector<std::string> paths =
+                swapped ? std::vector<std::string>{b, a} : std::vector<std::string>{a, b};
+            sortPathsForUser(paths);
+            if (paths.size() != 2) {
+                ADD_FAILURE() << a << " and " << b << " gave " << listed(paths);
+                continue;
+            }
+            EXPECT_LT(compareForUser(paths[0], paths[1]), 0) << listed(paths);
+            std::vector<std::string> again = {paths[1], paths[0]};
+            sortPathsForUser(again);
+            EXPECT_EQ(again, paths)
+                << "the order of " << a << " and " << b << " depends on the input order";
+        }
+        EXPECT_NE(compareForUser(a, b), 0) << a << " and " << b;
+    }
+}
+
 TEST_P(SortPathsForUser, CompareForUserIgnoresCase) {
     EXPECT_EQ(compareForUser("/p/ABC.jpg", "/p/abc.JPG"), 0);
     EXPECT_LT(compareForUser("/p/apple.jpg", "/p/Banana.jpg"), 0);
@@ -71,12 +105,14 @@ TEST_P(SortPathsForUser, CompareForUserIgnoresCase) {
 }
 
 TEST_P(SortPathsForUser, JapaneseNamesSurviveAndDuplicatesGo) {
-    std::vector<std::string> paths = {"/写真/猫.jpg", "/写真/犬.jpg", "/写真/猫.jpg", "/写真/A.jpg"};
+    std::vector<std::string> paths = {"/写真/猫.jpg", "/写真/犬.jpg", "/写真/猫.jpg",
+                                      "/写真/A.jpg"};
     sortPathsForUser(paths);
     ASSERT_EQ(paths.size(), 3u) << listed(paths);
     const std::set<std::string> got(paths.begin(), paths.end());
     EXPECT_EQ(got, (std::set<std::string>{"/写真/猫.jpg", "/写真/犬.jpg", "/写真/A.jpg"}));
-    for (std::size_t i = 1; i < paths.size(); ++i) EXPECT_LT(compareForUser(paths[i - 1], paths[i]), 0);
+    for (std::size_t i = 1; i < paths.size(); ++i)
+        EXPECT_LT(compareForUser(paths[i - 1], paths[i]), 0);
 }
 
 // 100,000 generated paths with case-only duplicates: the result is strictly
@@ -108,15 +144,17 @@ TEST_P(SortPathsForUser, HundredThousandGeneratedPaths) {
     sortPathsForUser(paths);
     ASSERT_EQ(paths.size(), firstSeen.size());
     for (std::size_t i = 1; i < paths.size(); ++i)
-        ASSERT_LT(compareForUser(paths[i - 1], paths[i]), 0) << paths[i - 1] << " before " << paths[i];
+        ASSERT_LT(compareForUser(paths[i - 1], paths[i]), 0)
+            << paths[i - 1] << " before " << paths[i];
     const std::set<std::string> kept(paths.begin(), paths.end());
     const std::set<std::string> expected(firstSeen.begin(), firstSeen.end());
     EXPECT_TRUE(kept == expected) << "the kept spellings are not the first ones met";
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, SortPathsForUser, ::testing::Values("", "en_US", "ja_JP"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
-                             return *info.param == '\0' ? std::string("Environment") : std::string(info.param);
+                         [](const ::testing::TestParamInfo<const char*>& p) {
+                             return *p.param == '\0' ? std::string("Environment")
+                                                     : std::string(p.param);
                          });
 
 } // namespace
