@@ -43,7 +43,10 @@ bool AudFileChk(const std::string& extension, const std::string& dialogMediaExt)
 }
 
 bool PicFolderChk(const std::string& folder, int minimumSizeKb) {
-    if (folder.size() < 3) return false;
+    // Refusing texts shorter than three characters without a look is meant
+    // for a bare drive name ("C:"). Paths here have no drive part, so the rule
+    // leaves only the empty text: "/" and "/x" are folders like any other.
+    if (folder.empty()) return false;
     const std::int64_t limit = static_cast<std::int64_t>(minimumSizeKb) * 1024;
     bool found = false;
     walkFolder(folder, [&](const WalkFile& f) {
@@ -69,12 +72,15 @@ PowerSaveState PowerSaveInfo(const PowerParams& p) {
     s.screenSaveTimeoutSec = p.screenSaveTimeoutSec;
     if (p.lowPowerActive > 0 && p.lowPowerTimeoutSec > 0) s.powerTimeoutSec = p.lowPowerTimeoutSec;
     // Compared with the low-power timeout as read, active or not.
-    if (p.powerOffActive > 0 && p.powerOffTimeoutSec > 0 && p.powerOffTimeoutSec < p.lowPowerTimeoutSec)
+    if (p.powerOffActive > 0 && p.powerOffTimeoutSec > 0 &&
+        p.powerOffTimeoutSec < p.lowPowerTimeoutSec)
         s.powerTimeoutSec = p.powerOffTimeoutSec;
     return s;
 }
 
-PowerSaveState PowerSaveInfo() { return PowerSaveInfo(readX11PowerParams()); }
+PowerSaveState PowerSaveInfo() {
+    return PowerSaveInfo(readX11PowerParams());
+}
 
 int powerOverrideSeconds(const PowerSaveState& s) {
     if (s.active && static_cast<long long>(s.screenSaveTimeoutSec) + 60 < s.powerTimeoutSec)

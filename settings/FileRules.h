@@ -31,8 +31,8 @@ bool MediaExtChk(const std::string& extension, const std::string& mediaExtText);
 bool AudFileChk(const std::string& extension, const std::string& dialogMediaExt);
 
 // Whether the folder or any folder below it holds a picture file larger than
-// minimumSizeKb x 1024 bytes. A text shorter than 3 characters is false
-// without looking at the disk. Stops at the first match.
+// minimumSizeKb x 1024 bytes. The empty text is false without looking at the
+// disk; a short one such as "/" or "/x" is looked at. Stops at the first match.
 bool PicFolderChk(const std::string& folder, int minimumSizeKb);
 
 // Whether the folder or any folder below it holds an audio file by

@@ -37,7 +37,8 @@ TEST(FontStyleBits, CapitalLettersAnywhere) {
         {"太字B", kStyleBold},
         {"Regular", 0},
     };
-    for (const Case& c : cases) EXPECT_EQ(FontStyleBits(c.text), c.bits) << "style [" << c.text << "]";
+    for (const Case& c : cases)
+        EXPECT_EQ(FontStyleBits(c.text), c.bits) << "style [" << c.text << "]";
 }
 
 TEST(PicExtKind, WholeExtensionIgnoringCase) {
@@ -46,11 +47,13 @@ TEST(PicExtKind, WholeExtensionIgnoringCase) {
         int kind;
     };
     const Case cases[] = {
-        {".bmp", 0}, {".BMP", 0}, {".jpg", 1}, {".Jpg", 1}, {".png", 2}, {".Png", 2}, {".jp", 3}, {".JP", 3},
-        {".jpeg", 4}, {".JPEG", 4}, {".jpe", -1}, {".gif", -1}, {"", -1}, {".", -1}, {"jpg", -1}, {".jpgx", -1},
-        {".j", -1}, {".bmp ", -1}, {". jpg", -1},
+        {".bmp", 0},   {".BMP", 0},  {".jpg", 1},   {".Jpg", 1},   {".png", 2},
+        {".Png", 2},   {".jp", 3},   {".JP", 3},    {".jpeg", 4},  {".JPEG", 4},
+        {".jpe", -1},  {".gif", -1}, {"", -1},      {".", -1},     {"jpg", -1},
+        {".jpgx", -1}, {".j", -1},   {".bmp ", -1}, {". jpg", -1},
     };
-    for (const Case& c : cases) EXPECT_EQ(PicExtKind(c.ext), c.kind) << "extension [" << c.ext << "]";
+    for (const Case& c : cases)
+        EXPECT_EQ(PicExtKind(c.ext), c.kind) << "extension [" << c.ext << "]";
 }
 
 TEST(AudExtChk, FiveExtensionsIgnoringCase) {
@@ -58,10 +61,11 @@ TEST(AudExtChk, FiveExtensionsIgnoringCase) {
         const char* ext;
         bool audio;
     };
-    const Case cases[] = {{".mp1", true},  {".MP2", true},  {".Mp3", true},  {".rmp", true}, {".WAV", true},
-                          {".mp4", false}, {".mid", false}, {".ogg", false}, {"", false},    {"mp3", false},
-                          {".mp", false},  {".mp33", false}};
-    for (const Case& c : cases) EXPECT_EQ(AudExtChk(c.ext), c.audio) << "extension [" << c.ext << "]";
+    const Case cases[] = {{".mp1", true}, {".MP2", true},  {".Mp3", true},  {".rmp", true},
+                          {".WAV", true}, {".mp4", false}, {".mid", false}, {".ogg", false},
+                          {"", false},    {"mp3", false},  {".mp", false},  {".mp33", false}};
+    for (const Case& c : cases)
+        EXPECT_EQ(AudExtChk(c.ext), c.audio) << "extension [" << c.ext << "]";
 }
 
 TEST(MediaExtChk, LowerCasedExtensionContainedInTheText) {
@@ -71,14 +75,23 @@ TEST(MediaExtChk, LowerCasedExtensionContainedInTheText) {
         bool match;
     };
     const Case cases[] = {
-        {".MID", ".mid ", true},  {".mid", ".mid ", true},      {".mp3", ".mid ", false},
-        {"", ".mid ", false},     {".mi", ".mid ", true},       {".Mi", ".mid ", true},
-        {".midi", ".mid ", false}, {".mid", "", false},         {".kar", ".mid .kar ", true},
+        {".MID", ".mid ", true},
+        {".mid", ".mid ", true},
+        {".mp3", ".mid ", false},
+        {"", ".mid ", false},
+        {".mi", ".mid ", true},
+        {".Mi", ".mid ", true},
+        {".midi", ".mid ", false},
+        {".mid", "", false},
+        {".kar", ".mid .kar ", true},
         // The stored text is not lower-cased: upper case in it never matches.
-        {".mid", ".MID ", false}, {".MID", ".MID ", false},     {".rmi", ".mid .rmi ", true},
+        {".mid", ".MID ", false},
+        {".MID", ".MID ", false},
+        {".rmi", ".mid .rmi ", true},
     };
     for (const Case& c : cases)
-        EXPECT_EQ(MediaExtChk(c.ext, c.text), c.match) << "extension [" << c.ext << "] text [" << c.text << "]";
+        EXPECT_EQ(MediaExtChk(c.ext, c.text), c.match)
+            << "extension [" << c.ext << "] text [" << c.text << "]";
 }
 
 TEST(AudFileChk, LibraryExtensionsOrTheDialogsMediaExt) {
@@ -87,11 +100,13 @@ TEST(AudFileChk, LibraryExtensionsOrTheDialogsMediaExt) {
         const char* mediaExt;
         bool match;
     };
-    const Case cases[] = {{".mp3", "", true},     {".WAV", "", true},          {".mid", "", false},
-                          {".mid", ".mid", true}, {".MID", ".mid", true},      {".mid", ".kar", false},
-                          {".ogg", ".mid", false}, {".ogg", ".mid .ogg", true}, {"", ".mid", false}};
+    const Case cases[] = {
+        {".mp3", "", true},      {".WAV", "", true},          {".mid", "", false},
+        {".mid", ".mid", true},  {".MID", ".mid", true},      {".mid", ".kar", false},
+        {".ogg", ".mid", false}, {".ogg", ".mid .ogg", true}, {"", ".mid", false}};
     for (const Case& c : cases)
-        EXPECT_EQ(AudFileChk(c.ext, c.mediaExt), c.match) << "extension [" << c.ext << "] MediaExt [" << c.mediaExt << "]";
+        EXPECT_EQ(AudFileChk(c.ext, c.mediaExt), c.match)
+            << "extension [" << c.ext << "] MediaExt [" << c.mediaExt << "]";
 }
 
 TEST(PicFolderChk, SizeMustExceedTheMinimum) {
@@ -100,8 +115,8 @@ TEST(PicFolderChk, SizeMustExceedTheMinimum) {
         int minimumKb;
         bool found;
     };
-    const Case cases[] = {{10240, 10, false}, {10241, 10, true}, {1, 0, true}, {0, 0, false}, {2048, 1, true},
-                          {1024, 1, false}};
+    const Case cases[] = {{10240, 10, false}, {10241, 10, true}, {1, 0, true},
+                          {0, 0, false},      {2048, 1, true},   {1024, 1, false}};
     for (const Case& c : cases) {
         TempTree tree;
         tree.file("pics/only.jpg", c.sizeBytes);
@@ -129,38 +144,50 @@ TEST(PicFolderChk, TreesAndFolderTexts) {
         bool found;
     };
     const Case cases[] = {
-        {tree.path("nested"), true},
-        {tree.path("nested") + "/", true},
-        {tree.path("nested/a/b/c"), true},
-        {tree.path("text"), false},
-        {tree.path("empty"), false},
-        {tree.path("missing"), false},
-        {tree.path("kinds"), true},
-        {tree.path("jp"), true},
-        {tree.path("jpeg/"), true},
-        {tree.path("dotdir.jpg"), false},
-        {tree.path("text/notes.txt"), false},
-        {"", false},
+        {tree.path("nested"), true},          {tree.path("nested") + "/", true},
+        {tree.path("nested/a/b/c"), true},    {tree.path("text"), false},
+        {tree.path("empty"), false},          {tree.path("missing"), false},
+        {tree.path("kinds"), true},           {tree.path("jp"), true},
+        {tree.path("jpeg/"), true},           {tree.path("dotdir.jpg"), false},
+        {tree.path("text/notes.txt"), false}, {"", false},
     };
-    for (const Case& c : cases) EXPECT_EQ(PicFolderChk(c.folder, 10), c.found) << "folder " << c.folder;
+    for (const Case& c : cases)
+        EXPECT_EQ(PicFolderChk(c.folder, 10), c.found) << "folder " << c.folder;
 }
 
-// Texts shorter than three characters are refused before the disk is asked:
-// "p/" names a folder with a large picture, yet the answer is false.
-TEST(PicFolderChk, TwoCharacterTextIsFalse) {
+// Paths here have no drive part, so a short text is a folder like any
+// other: "p" and "p/" relative to the working folder, "/" and "/x" inside a
+// changed root.
+TEST(PicFolderChk, ShortFolderTextsAreLookedAt) {
     TempTree tree;
     tree.file("p/big.jpg", 50000);
+    tree.file("x/big.png", 50000);
+    tree.file("e/small.jpg", 100);
+    struct Case {
+        const char* folder;
+        bool found;
+    };
+    const Case relative[] = {{"p", true},  {"p/", true}, {"./p", true},
+                             {"e", false}, {"q", false}, {"", false}};
     char previous[4096];
     ASSERT_NE(::getcwd(previous, sizeof previous), nullptr);
     ASSERT_EQ(::chdir(tree.root().c_str()), 0);
-    const bool shortText = PicFolderChk("p/", 10);
-    const bool shortName = PicFolderChk("p", 10);
-    const bool longer = PicFolderChk("./p", 10);
+    for (const Case& c : relative)
+        EXPECT_EQ(PicFolderChk(c.folder, 10), c.found) << "folder [" << c.folder << "]";
     ASSERT_EQ(::chdir(previous), 0);
-    EXPECT_FALSE(shortText);
-    EXPECT_FALSE(shortName);
-    EXPECT_TRUE(longer);
-    EXPECT_FALSE(PicFolderChk("/", 10)) << "a root folder text is one character";
+
+    const auto changeRoot = [&] { return ::chroot(tree.root().c_str()) == 0 && ::chdir("/") == 0; };
+    if (test::runInChild(changeRoot) != ChildOutcome::True)
+        GTEST_SKIP() << "the root cannot be changed here";
+    const auto inRoot = [&](const char* folder) {
+        return test::runInChild([&] { return changeRoot() && PicFolderChk(folder, 10); });
+    };
+    const Case rooted[] = {{"/", true}, {"/x", true}, {"/x/", true}, {"/e", false}, {"/q", false}};
+    for (const Case& c : rooted) {
+        const ChildOutcome outcome = inRoot(c.folder);
+        EXPECT_EQ(outcome, c.found ? ChildOutcome::True : ChildOutcome::False)
+            << "folder [" << c.folder << "]: " << test::outcomeName(outcome);
+    }
 }
 
 TEST(PicFolderChk, SymlinkLoopEnds) {
@@ -168,10 +195,12 @@ TEST(PicFolderChk, SymlinkLoopEnds) {
     tree.file("pics/small.jpg", 10);
     tree.link("..", "pics/sub/up");
     tree.link(tree.path("pics"), "pics/sub/again");
-    const ChildOutcome outcome = test::runInChild([&] { return PicFolderChk(tree.path("pics"), 10); });
+    const ChildOutcome outcome =
+        test::runInChild([&] { return PicFolderChk(tree.path("pics"), 10); });
     EXPECT_EQ(outcome, ChildOutcome::False) << test::outcomeName(outcome);
     tree.file("pics/sub/later/big.jpg", 10241);
-    const ChildOutcome found = test::runInChild([&] { return PicFolderChk(tree.path("pics"), 10); });
+    const ChildOutcome found =
+        test::runInChild([&] { return PicFolderChk(tree.path("pics"), 10); });
     EXPECT_EQ(found, ChildOutcome::True) << test::outcomeName(found);
 }
 
@@ -232,7 +261,8 @@ TEST(AudFolderChk, Trees) {
         const ChildOutcome outcome =
             test::runInChild([&] { return AudFolderChk(c.folder, c.mediaExt); });
         EXPECT_EQ(outcome, c.found ? ChildOutcome::True : ChildOutcome::False)
-            << "folder " << c.folder << " MediaExt [" << c.mediaExt << "]: " << test::outcomeName(outcome);
+            << "folder " << c.folder << " MediaExt [" << c.mediaExt
+            << "]: " << test::outcomeName(outcome);
     }
 }
 
@@ -256,26 +286,20 @@ TEST(PowerSaveInfo, Arithmetic) {
         int powerTimeout;
     };
     const Case cases[] = {
-        {{1, 1, 300, 600, 900}, true, 600},
-        {{0, 1, 300, 300, 900}, true, 0},
-        {{0, 1, 300, 1200, 900}, true, 900},
-        {{1, 1, 300, 900, 600}, true, 600},
-        {{1, 0, 300, 600, 300}, true, 600},
-        {{0, 0, 300, 600, 900}, false, 0},
-        {{1, 0, 300, 0, 0}, true, 0},
-        {{1, 1, 300, 0, 900}, true, 0},
-        {{1, 1, 300, 600, 0}, true, 600},
-        {{1, 1, 300, 600, 600}, true, 600},
-        {{0, 1, 0, 0, 900}, true, 0},
-        {{-1, 1, 0, 1200, 900}, true, 900},
+        {{1, 1, 300, 600, 900}, true, 600},  {{0, 1, 300, 300, 900}, true, 0},
+        {{0, 1, 300, 1200, 900}, true, 900}, {{1, 1, 300, 900, 600}, true, 600},
+        {{1, 0, 300, 600, 300}, true, 600},  {{0, 0, 300, 600, 900}, false, 0},
+        {{1, 0, 300, 0, 0}, true, 0},        {{1, 1, 300, 0, 900}, true, 0},
+        {{1, 1, 300, 600, 0}, true, 600},    {{1, 1, 300, 600, 600}, true, 600},
+        {{0, 1, 0, 0, 900}, true, 0},        {{-1, 1, 0, 1200, 900}, true, 900},
         {{0, 0, 0, 0, 0}, false, 0},
     };
     for (const Case& c : cases) {
         const PowerSaveState s = PowerSaveInfo(c.params);
         const PowerParams& p = c.params;
-        const std::string label = "low " + std::to_string(p.lowPowerActive) + "/" + std::to_string(p.lowPowerTimeoutSec) +
-                                  " off " + std::to_string(p.powerOffActive) + "/" +
-                                  std::to_string(p.powerOffTimeoutSec);
+        const std::string label =
+            "low " + std::to_string(p.lowPowerActive) + "/" + std::to_string(p.lowPowerTimeoutSec) +
+            " off " + std::to_string(p.powerOffActive) + "/" + std::to_string(p.powerOffTimeoutSec);
         EXPECT_EQ(s.active, c.active) << label;
         EXPECT_EQ(s.powerTimeoutSec, c.powerTimeout) << label;
         EXPECT_EQ(s.screenSaveTimeoutSec, p.screenSaveTimeoutSec) << label;
@@ -290,9 +314,17 @@ TEST(PowerOverrideSeconds, OnlyWhenPowerSavingComesMoreThanAMinuteLater) {
         int seconds;
     };
     const Case cases[] = {
-        {true, 600, 900, 300},  {true, 600, 660, 0},          {true, 600, 661, 61}, {true, 840, 900, 0},
-        {false, 600, 900, 0},   {true, 600, 0, 0},            {true, 0, 61, 61},    {true, 0, 60, 0},
-        {true, 900, 600, 0},    {true, INT_MAX, INT_MAX, 0},  {true, INT_MAX - 30, INT_MAX, 0},
+        {true, 600, 900, 300},
+        {true, 600, 660, 0},
+        {true, 600, 661, 61},
+        {true, 840, 900, 0},
+        {false, 600, 900, 0},
+        {true, 600, 0, 0},
+        {true, 0, 61, 61},
+        {true, 0, 60, 0},
+        {true, 900, 600, 0},
+        {true, INT_MAX, INT_MAX, 0},
+        {true, INT_MAX - 30, INT_MAX, 0},
         {true, 0, INT_MAX, INT_MAX},
     };
     for (const Case& c : cases) {
