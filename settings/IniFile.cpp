@@ -10,9 +10,9 @@
 #include <cctype>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
-#include <fstream>
-#include <sstream>
+#include <new>
 
 namespace slidora {
 
@@ -20,11 +20,27 @@ namespace {
 
 const char* const kWriteError = "%s に書き込めません";
 const char* const kNotIntegerError = "'%s' は整数ではありません";
+const char* const kNotAFileError = "%s は通常のファイルではありません";
+const char* const kTooLargeError = "%s は設定ファイルとしては大きすぎます";
+const char* const kNoMemoryError = "%s を読むためのメモリが足りません";
+
+class FdCloser {
+  public:
+    explicit FdCloser(int fd) : m_fd(fd) {}
+    ~FdCloser() { ::close(m_fd); }
+    FdCloser(const FdCloser&) = delete;
+    FdCloser& operator=(const FdCloser&) = delete;
+
+  private:
+    int m_fd;
+};
 
 std::string trimmed(const std::string& s) {
     std::size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t')) ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t')) --e;
+    while (b < e && (s[b] == ' ' || s[b] == '\t'))
+        ++b;
+    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t'))
+        --e;
     return s.substr(b, e - b);
 }
 
@@ -55,7 +71,8 @@ bool keyAndValue(const std::string& body, std::string& key, std::string& value) 
 std::string cutUtf8(const std::string& s, std::size_t maxBytes) {
     if (s.size() <= maxBytes) return s;
     std::size_t n = maxBytes;
-    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80) --n;
+    while (n > 0 && (static_cast<unsigned char>(s[n]) & 0xC0) == 0x80)
+        --n;
     return s.substr(0, n);
 }
 
@@ -64,8 +81,7 @@ std::string cutUtf8(const std::string& s, std::size_t maxBytes) {
 bool equalsIgnoreAsciiCase(const std::string& a, const std::string& b) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size(); ++i)
-        if (asciiLower(a[i]) != asciiLower(b[i]))
-            return false;
+        if (asciiLower(a[i]) != asciiLower(b[i])) return false;
     return true;
 }
 
@@ -87,16 +103,64 @@ int strictToInt(const std::string& text) {
     }
     if (!digits || i != text.size()) throw SlidoraError(formatMessage(kNotIntegerError, text));
     if (negative) value = -value;
-    if (value < INT_MIN || value > INT_MAX) throw SlidoraError(formatMessage(kNotIntegerError, text));
+    if (value < INT_MIN || value > INT_MAX)
+        throw SlidoraError(formatMessage(kNotIntegerError, text));
     return static_cast<int>(value);
 }
 
 IniFile::IniFile(std::string path) : m_path(std::move(path)) {
-    std::ifstream in(m_path, std::ios::binary);
-    if (!in) return;
-    std::ostringstream buf;
-    buf << in.rdbuf();
-    const std::string all = buf.str();
+    try {
+        load();
+    } catch (const std::bad_alloc&) {
+        m_lines = {};
+        m_refusal = formatMessage(kNoMemoryError, m_path);
+    }
+}
+
+void IniFile::load() {
+    // Looked at before opening, so a device is never opened (that alone may
+    // act on it), and again on the open descriptor in case the name was
+    // replaced in between. Opening without waiting keeps a FIFO from holding
+    // the program until some writer comes.
+    struct stat named {};
+    if (::stat(m_path.c_str(), &named) != 0) return;
+    if (!S_ISREG(named.st_mode)) {
+        m_refusal = formatMessage(kNotAFileError, m_path);
+        return;
+    }
+    const int fd = ::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return;
+    const FdCloser closer(fd);
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0) return;
+    if (!S_ISREG(opened.st_mode)) {
+        m_refusal = formatMessage(kNotAFileError, m_path);
+        return;
+    }
+    if (static_cast<std::uint64_t>(opened.st_size) > kMaxFileBytes) {
+        m_refusal = formatMessage(kTooLargeError, m_path);
+        return;
+    }
+    // One byte more than the size taken, so that a file which grew since is
+    // noticed and still held to the bound.
+    std::string all(static_cast<std::size_t>(opened.st_size) + 1, '\0');
+    std::size_t got = 0;
+    for (;;) {
+        if (got == all.size()) {
+            if (all.size() > kMaxFileBytes) {
+                m_refusal = formatMessage(kTooLargeError, m_path);
+                return;
+            }
+            all.resize(kMaxFileBytes + 1);
+        }
+        const ssize_t n = ::read(fd, all.data() + got, all.size() - got);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) return;
+        if (n == 0) break;
+        got += static_cast<std::size_t>(n);
+    }
+    all.resize(got);
+
     std::size_t pos = 0;
     bool sawCrLf = false;
     while (pos < all.size()) {
@@ -123,7 +187,8 @@ IniFile::IniFile(std::string path) : m_path(std::move(path)) {
 int IniFile::findSection(const std::string& section) const {
     std::string name;
     for (std::size_t i = 0; i < m_lines.size(); ++i)
-        if (sectionName(m_lines[i].body, name) && equalsIgnoreAsciiCase(name, section)) return static_cast<int>(i);
+        if (sectionName(m_lines[i].body, name) && equalsIgnoreAsciiCase(name, section))
+            return static_cast<int>(i);
     return -1;
 }
 
@@ -131,7 +196,8 @@ int IniFile::findKey(int sectionLine, const std::string& key) const {
     std::string name, k, v;
     for (std::size_t i = static_cast<std::size_t>(sectionLine) + 1; i < m_lines.size(); ++i) {
         if (sectionName(m_lines[i].body, name)) break;
-        if (keyAndValue(m_lines[i].body, k, v) && equalsIgnoreAsciiCase(k, key)) return static_cast<int>(i);
+        if (keyAndValue(m_lines[i].body, k, v) && equalsIgnoreAsciiCase(k, key))
+            return static_cast<int>(i);
     }
     return -1;
 }
@@ -149,15 +215,18 @@ std::string IniFile::readString(const std::string& section, const std::string& k
 
 std::string IniFile::text() const {
     std::string out;
-    for (const Line& l : m_lines) out += l.body + l.ending;
+    for (const Line& l : m_lines)
+        out += l.body + l.ending;
     return out;
 }
 
-void IniFile::writeString(const std::string& section, const std::string& key, const std::string& rawValue) {
+void IniFile::writeString(const std::string& section, const std::string& key,
+                          const std::string& rawValue) {
     std::string value = rawValue;
     for (char& c : value)
         if (c == '\n' || c == '\r') c = ' ';
 
+    if (!m_refusal.empty()) throw SlidoraError(formatMessage(kWriteError, m_path));
     std::vector<Line> before = m_lines;
     const int s = findSection(section);
     if (s < 0) {
@@ -171,10 +240,12 @@ void IniFile::writeString(const std::string& section, const std::string& key, co
         // separate it from the next section stay where they are.
         std::size_t insertAt = static_cast<std::size_t>(s) + 1;
         std::string name;
-        for (std::size_t i = insertAt; i < m_lines.size() && !sectionName(m_lines[i].body, name); ++i)
+        for (std::size_t i = insertAt; i < m_lines.size() && !sectionName(m_lines[i].body, name);
+             ++i)
             if (!trimmed(m_lines[i].body).empty()) insertAt = i + 1;
         if (m_lines[insertAt - 1].ending.empty()) m_lines[insertAt - 1].ending = m_newline;
-        m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt), Line{key + "=" + value, m_newline});
+        m_lines.insert(m_lines.begin() + static_cast<std::ptrdiff_t>(insertAt),
+                       Line{key + "=" + value, m_newline});
     }
     try {
         commit(text());
@@ -197,6 +268,9 @@ void IniFile::commit(const std::string& newText) const {
     // A file the user cannot write stays as it is, even though its folder
     // would allow replacing it.
     if (exists && ::access(target.c_str(), W_OK) != 0) throw failure;
+    // What took the file's place since it was read (a FIFO, a device) is not
+    // replaced.
+    if (exists && !S_ISREG(st.st_mode)) throw failure;
 
     std::string temp = target + ".XXXXXX";
     const int fd = ::mkstemp(temp.data());
@@ -206,8 +280,10 @@ void IniFile::commit(const std::string& newText) const {
     while (ok && done < newText.size()) {
         const ssize_t n = ::write(fd, newText.data() + done, newText.size() - done);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else done += static_cast<std::size_t>(n);
+        if (n <= 0)
+            ok = false;
+        else
+            done += static_cast<std::size_t>(n);
     }
     if (ok && exists) ok = ::fchmod(fd, st.st_mode & 07777) == 0;
     if (ok && !exists) ok = ::fchmod(fd, 0644) == 0;

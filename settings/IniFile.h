@@ -16,13 +16,25 @@
 namespace slidora {
 
 class IniFile {
-public:
+  public:
     static constexpr std::size_t kMaxValueBytes = 2047;
+    // A real settings file is a few hundred bytes; anything larger than this
+    // is not one and is not read.
+    static constexpr std::size_t kMaxFileBytes = 1024 * 1024;
 
     // Reads the file at `path`; a missing or unreadable file reads as empty.
+    // Only a regular file of at most kMaxFileBytes is read, and opening it
+    // never waits. Anything else (a FIFO, a device, a folder, a larger file)
+    // and a read that runs out of memory also read as empty, and refusal()
+    // then says why.
     explicit IniFile(std::string path);
 
     const std::string& path() const { return m_path; }
+
+    // Why the file was not read, in the user's language; empty when it was
+    // read or is simply missing or unreadable. A refused file is never
+    // written: it is not the settings file the program made.
+    const std::string& refusal() const { return m_refusal; }
 
     // The value of `key` in `section`, or `defaultValue` when the key, its
     // section or the whole file is missing. A key present with an empty value
@@ -32,14 +44,14 @@ public:
 
     // Sets `key` in `section` to `value` and commits the file. Line breaks in
     // the value are replaced by blanks (they would split the line). Throws
-    // SlidoraError "<path> に書き込めません" when the file cannot be written;
-    // the file on disk is then unchanged.
+    // SlidoraError "<path> に書き込めません" when the file cannot be written
+    // (a refused one included); the file on disk is then unchanged.
     void writeString(const std::string& section, const std::string& key, const std::string& value);
 
     // The whole text as it would be written.
     std::string text() const;
 
-private:
+  private:
     struct Line {
         std::string body;   // the line without its terminator
         std::string ending; // "\n", "\r\n" or "" for a last line without one
@@ -49,8 +61,10 @@ private:
     // Index of the key line in the section starting at `sectionLine`, or -1.
     int findKey(int sectionLine, const std::string& key) const;
     void commit(const std::string& newText) const;
+    void load();
 
     std::string m_path;
+    std::string m_refusal;
     std::vector<Line> m_lines;
     std::string m_newline = "\n";
 };

@@ -1,5 +1,6 @@
 #include "settings/Settings.h"
 
+#include "platform/ErrorText.h"
 #include "settings/IniFile.h"
 
 namespace slidora {
@@ -40,7 +41,7 @@ std::string dialogDefault(const SettingSpec& entry, const ReaderContext& ctx) {
 }
 
 class SaverReader {
-public:
+  public:
     SaverReader(const IniFile& file, const ReaderContext& ctx) : m_file(file), m_ctx(ctx) {}
     std::string text(SettingKey key) const {
         const SettingSpec& entry = settingSpec(key);
@@ -49,15 +50,25 @@ public:
     int integer(SettingKey key) const { return strictToInt(text(key)); }
     bool yes(SettingKey key) const { return text(key) == kYes; }
 
-private:
+  private:
     const IniFile& m_file;
     const ReaderContext& m_ctx;
 };
 
+// A file that was not read has given every key its default; the reason is
+// then reported like a bad value, after the defaults are in place.
+void throwIfRefused(const IniFile& file) {
+    if (!file.refusal().empty()) throw SlidoraError(file.refusal());
+}
+
 } // namespace
 
-const SettingSpec& settingSpec(SettingKey key) { return kSpecs[static_cast<int>(key)]; }
-const SettingSpec* allSettingSpecs() { return kSpecs; }
+const SettingSpec& settingSpec(SettingKey key) {
+    return kSpecs[static_cast<int>(key)];
+}
+const SettingSpec* allSettingSpecs() {
+    return kSpecs;
+}
 
 void readSaverSettings(const IniFile& file, const ReaderContext& ctx, SaverSettings& out) {
     const SaverReader r(file, ctx);
@@ -81,9 +92,11 @@ void readSaverSettings(const IniFile& file, const ReaderContext& ctx, SaverSetti
     out.activeMinutes = r.integer(SettingKey::ActTime);
     out.backgroundDensity = r.integer(SettingKey::BGDensity);
     out.scanCount = r.integer(SettingKey::ScanTime);
+    throwIfRefused(file);
 }
 
-void readDialogSettings(const IniFile& file, const ReaderContext& ctx, DialogSettings& out, int& keysRead) {
+void readDialogSettings(const IniFile& file, const ReaderContext& ctx, DialogSettings& out,
+                        int& keysRead) {
     keysRead = 0;
     auto text = [&](SettingKey key) {
         const SettingSpec& entry = settingSpec(key);
@@ -112,6 +125,7 @@ void readDialogSettings(const IniFile& file, const ReaderContext& ctx, DialogSet
     out.actTime = integer(SettingKey::ActTime), ++keysRead;
     out.bgDensity = integer(SettingKey::BGDensity), ++keysRead;
     out.scanTime = integer(SettingKey::ScanTime), ++keysRead;
+    throwIfRefused(file);
 }
 
 void writeDialogSettings(IniFile& file, const DialogSettings& v) {
@@ -142,8 +156,12 @@ void writeDialogSettings(IniFile& file, const DialogSettings& v) {
     put(SettingKey::ScanTime, num(v.scanTime));
 }
 
-int correctedDensity(int value) { return (value < 0 || value > 200) ? 150 : value; }
-int correctedScanCount(int value) { return (value < 10 || value > 200) ? 20 : value; }
+int correctedDensity(int value) {
+    return (value < 0 || value > 200) ? 150 : value;
+}
+int correctedScanCount(int value) {
+    return (value < 10 || value > 200) ? 20 : value;
+}
 
 std::string styleWords(int styleBits) {
     static const char* const kWords[] = {"Bold", "Italic", "Underline", "Strikeout"};

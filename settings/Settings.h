@@ -9,11 +9,26 @@ namespace slidora {
 class IniFile;
 
 enum class SettingKey {
-    DispFolder, MiniSize, SleepTime, MaxExtend, ImageRandom,
-    FileName, Folder, Date, Time,
-    FontName, FontStyle, FontSize,
-    AudioFolder, Volume, AudioRandom, MPlayer, MediaExt,
-    ActTime, BGDensity, ScanTime,
+    DispFolder,
+    MiniSize,
+    SleepTime,
+    MaxExtend,
+    ImageRandom,
+    FileName,
+    Folder,
+    Date,
+    Time,
+    FontName,
+    FontStyle,
+    FontSize,
+    AudioFolder,
+    Volume,
+    AudioRandom,
+    MPlayer,
+    MediaExt,
+    ActTime,
+    BGDensity,
+    ScanTime,
 };
 inline constexpr int kSettingKeyCount = 20;
 
@@ -34,14 +49,16 @@ const SettingSpec* allSettingSpecs(); // kSettingKeyCount entries
 
 // Defaults that come from the machine rather than the schema.
 struct ReaderContext {
-    std::string programDir;       // the saver's default picture folder
-    std::string iconFontName;     // both readers' default font face
+    std::string programDir;           // the saver's default picture folder
+    std::string iconFontName;         // both readers' default font face
     std::string dialogFontSize = "9"; // "11" on a large-font wide screen
 };
 
 inline constexpr const char* kYes = "Yes";
 inline constexpr const char* kNo = "No";
-inline const char* YesNoText(bool checked) { return checked ? kYes : kNo; }
+inline const char* YesNoText(bool checked) {
+    return checked ? kYes : kNo;
+}
 
 // The settings as the saver holds them for a run, converted as it needs them.
 struct SaverSettings {
@@ -65,12 +82,15 @@ struct SaverSettings {
     int activeMinutes = 0;
     int backgroundDensity = 0;
     int scanCount = 0;
+
+    friend bool operator==(const SaverSettings&, const SaverSettings&) = default;
 };
 
 // Reads the saver's settings in key order. Throws SlidoraError at the first
 // value that must be an integer and is not; the fields read before it are
-// filled in, the rest keep what they held. No range corrections are applied
-// here (see correctedDensity and correctedScanCount).
+// filled in, the rest keep what they held. A file the IniFile refused gives
+// every field its default and then throws its refusal. No range corrections
+// are applied here (see correctedDensity and correctedScanCount).
 void readSaverSettings(const IniFile& file, const ReaderContext& context, SaverSettings& out);
 
 // The settings as the dialog reads and writes them: the stored values before
@@ -96,13 +116,17 @@ struct DialogSettings {
     int actTime = 0;
     int bgDensity = 0;
     int scanTime = 0;
+
+    friend bool operator==(const DialogSettings&, const DialogSettings&) = default;
 };
 
 // Reads the dialog's settings in key order. `keysRead` counts the keys read
 // successfully, so that after an error the caller applies only those (the
 // count is complete, kSettingKeyCount, when no error was thrown). Throws
-// SlidoraError at the first non-integer.
-void readDialogSettings(const IniFile& file, const ReaderContext& context, DialogSettings& out, int& keysRead);
+// SlidoraError at the first non-integer, and with the count complete and
+// every value its default for a file the IniFile refused.
+void readDialogSettings(const IniFile& file, const ReaderContext& context, DialogSettings& out,
+                        int& keysRead);
 
 // Writes all keys in order; DispFolder only when it is not empty. Throws
 // SlidoraError at the first write that fails; keys written before it stay.

@@ -27,7 +27,9 @@
 
 namespace slidora::test {
 
-inline bool runningAsRoot() { return ::geteuid() == 0; }
+inline bool runningAsRoot() {
+    return ::geteuid() == 0;
+}
 
 inline std::string readWholeFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -43,17 +45,20 @@ inline void writeWholeFile(const std::string& path, const std::string& bytes) {
 }
 
 class TempTree {
-public:
+  public:
     TempTree() {
         const char* tmp = std::getenv("TMPDIR");
-        std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/slidora-test-XXXXXX";
-        if (::mkdtemp(pattern.data()) == nullptr) ADD_FAILURE() << "mkdtemp failed: " << std::strerror(errno);
+        std::string pattern =
+            std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") + "/slidora-test-XXXXXX";
+        if (::mkdtemp(pattern.data()) == nullptr)
+            ADD_FAILURE() << "mkdtemp failed: " << std::strerror(errno);
         m_root = pattern;
     }
     ~TempTree() {
         // Folders a test made unreadable must be opened up again before the
         // tree can be removed.
-        for (const std::string& d : m_lockedDirs) ::chmod(d.c_str(), 0700);
+        for (const std::string& d : m_lockedDirs)
+            ::chmod(d.c_str(), 0700);
         std::error_code ec;
         std::filesystem::remove_all(m_root, ec);
     }
@@ -83,13 +88,15 @@ public:
     std::string link(const std::string& target, const std::string& rel) {
         const std::string p = path(rel);
         std::filesystem::create_directories(std::filesystem::path(p).parent_path());
-        if (::symlink(target.c_str(), p.c_str()) != 0) ADD_FAILURE() << "symlink " << p << ": " << std::strerror(errno);
+        if (::symlink(target.c_str(), p.c_str()) != 0)
+            ADD_FAILURE() << "symlink " << p << ": " << std::strerror(errno);
         return p;
     }
     std::string fifo(const std::string& rel) {
         const std::string p = path(rel);
         std::filesystem::create_directories(std::filesystem::path(p).parent_path());
-        if (::mkfifo(p.c_str(), 0600) != 0) ADD_FAILURE() << "mkfifo " << p << ": " << std::strerror(errno);
+        if (::mkfifo(p.c_str(), 0600) != 0)
+            ADD_FAILURE() << "mkfifo " << p << ": " << std::strerror(errno);
         return p;
     }
     // Removes every permission from a folder; opened again on destruction.
@@ -99,7 +106,7 @@ public:
         m_lockedDirs.push_back(p);
     }
 
-private:
+  private:
     std::string m_root;
     std::vector<std::string> m_lockedDirs;
 };
@@ -109,10 +116,14 @@ enum class ChildOutcome { False, True, TimedOut, Crashed };
 
 inline const char* outcomeName(ChildOutcome o) {
     switch (o) {
-    case ChildOutcome::False: return "false";
-    case ChildOutcome::True: return "true";
-    case ChildOutcome::TimedOut: return "timed out (blocked)";
-    case ChildOutcome::Crashed: return "crashed";
+    case ChildOutcome::False:
+        return "false";
+    case ChildOutcome::True:
+        return "true";
+    case ChildOutcome::TimedOut:
+        return "timed out (blocked)";
+    case ChildOutcome::Crashed:
+        return "crashed";
     }
     return "?";
 }
@@ -128,7 +139,14 @@ inline ChildOutcome runInChild(const std::function<bool()>& call,
     if (pid < 0) return ChildOutcome::Crashed;
     if (pid == 0) {
         ::close(fds[0]);
-        const char answer = call() ? '1' : '0';
+        // An exception must not unwind into the test runner's copy in the
+        // child, which would go on running tests there.
+        char answer = 0;
+        try {
+            answer = call() ? '1' : '0';
+        } catch (...) {
+            ::_exit(1);
+        }
         (void)!::write(fds[1], &answer, 1);
         ::_exit(0);
     }

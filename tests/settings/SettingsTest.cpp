@@ -8,8 +8,34 @@
 
 #include <gtest/gtest.h>
 
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <filesystem>
+#include <functional>
+#include <new>
 #include <set>
 #include <string>
+
+namespace slidora {
+namespace {
+
+// While set, every allocation of 64 KiB or more fails as it does when memory
+// runs out; smaller ones (test bookkeeping) still succeed.
+std::atomic<bool> g_failLargeAllocations{false};
+
+} // namespace
+} // namespace slidora
+
+void* operator new(std::size_t size) {
+    if (slidora::g_failLargeAllocations && size >= 64 * 1024) throw std::bad_alloc();
+    using NewFn = void* (*)(std::size_t);
+    static const auto next = reinterpret_cast<NewFn>(::dlsym(RTLD_NEXT, "_Znwm"));
+    if (next == nullptr) std::abort();
+    return next(size);
+}
 
 namespace slidora {
 namespace {
@@ -95,7 +121,8 @@ TEST(DialogReader, DefaultsWithoutAFile) {
 
 TEST(Readers, EveryKeyFromAFullFile) {
     const std::string text =
-        "[Image]\nDispFolder=/home/user/写真\nMiniSize=25\nSleepTime=1234\nMaxExtend=25\nRandom=Yes\n"
+        "[Image]\nDispFolder=/home/user/"
+        "写真\nMiniSize=25\nSleepTime=1234\nMaxExtend=25\nRandom=Yes\n"
         "[Text]\nFileName=5\nFolder=Yes\nDate=Yes\nTime=Yes\n"
         "[Font]\nName=IPAPGothic\nStyle=Italic+Underline\nSize=14\n"
         "[Audio]\nAudioFolder=/music\nVolume=40\nRandom=Yes\nMPlayer=Yes\nMediaExt=.mid .kar\n"
@@ -146,8 +173,9 @@ TEST(SaverReader, TickAndMagnificationArithmetic) {
         int tickMs;
         float magnification;
     };
-    const Case cases[] = {{"500", "15", 100, 1.5f}, {"3000", "10", 600, 1.0f}, {"7", "30", 1, 3.0f},
-                          {"4", "12", 0, 1.2f},     {"-7", "0", -1, 0.0f},     {"30000", "-10", 6000, -1.0f}};
+    const Case cases[] = {{"500", "15", 100, 1.5f}, {"3000", "10", 600, 1.0f},
+                          {"7", "30", 1, 3.0f},     {"4", "12", 0, 1.2f},
+                          {"-7", "0", -1, 0.0f},    {"30000", "-10", 6000, -1.0f}};
     for (const Case& c : cases) {
         const std::string text =
             std::string("[Image]\nSleepTime=") + c.sleepTime + "\nMaxExtend=" + c.maxExtend + "\n";
@@ -174,8 +202,8 @@ TEST(Readers, FlagsAreCaseSensitive) {
     for (const Case& c : cases) {
         std::string text = "[Image]\n[Text]\n[Audio]\n";
         if (c.value != nullptr) {
-            text = std::string("[Image]\nRandom=") + c.value + "\n[Text]\nDate=" + c.value + "\n[Audio]\nMPlayer=" +
-                   c.value + "\nRandom=" + c.value + "\n";
+            text = std::string("[Image]\nRandom=") + c.value + "\n[Text]\nDate=" + c.value +
+                   "\n[Audio]\nMPlayer=" + c.value + "\nRandom=" + c.value + "\n";
         }
         const char* shown = c.value != nullptr ? c.value : "<missing>";
         const SaverSettings s = readSaver(&text);
@@ -201,7 +229,8 @@ TEST(Readers, StyleEmptyDiffersFromMissing) {
         {"[Font]\nName=X\n", kStyleBold, 0},
         {"[Font]\nStyle=\n", 0, 0},
         {"[Font]\nStyle=bold\n", 0, 0},
-        {"[Font]\nStyle=XSU\n", kStyleStrikeout | kStyleUnderline, kStyleStrikeout | kStyleUnderline},
+        {"[Font]\nStyle=XSU\n", kStyleStrikeout | kStyleUnderline,
+         kStyleStrikeout | kStyleUnderline},
         {"[Font]\nStyle=Bold+Italic+Underline+Strikeout\n", 15, 15},
     };
     for (const Case& c : cases) {
@@ -237,8 +266,11 @@ TEST(Corrections, OutOfRangeBecomesTheDefault) {
         int density;
         int scans;
     };
-    const Case cases[] = {{250, 150, 20}, {-1, 150, 20}, {0, 0, 20},      {200, 200, 200}, {201, 150, 20},
-                          {5, 5, 20},     {9, 9, 20},    {10, 10, 10},    {150, 150, 150}, {-2147483647 - 1, 150, 20},
+    const Case cases[] = {{250, 150, 20},       {-1, 150, 20},
+                          {0, 0, 20},           {200, 200, 200},
+                          {201, 150, 20},       {5, 5, 20},
+                          {9, 9, 20},           {10, 10, 10},
+                          {150, 150, 150},      {-2147483647 - 1, 150, 20},
                           {2147483647, 150, 20}};
     for (const Case& c : cases) {
         EXPECT_EQ(correctedDensity(c.value), c.density) << "BGDensity " << c.value;
@@ -257,8 +289,9 @@ TEST(Readers, NonIntegerStopsReadingAtThatKey) {
                           {"5000000000", "'5000000000' は整数ではありません"}};
     for (const Case& c : cases) {
         TempTree tree;
-        tree.text("slidora.ini", std::string("[Image]\nDispFolder=/pics\nMiniSize=25\nSleepTime=") + c.sleepTime +
-                                     "\nMaxExtend=20\nRandom=Yes\n[Font]\nSize=14\n[Omake]\nScanTime=50\n");
+        tree.text("slidora.ini",
+                  std::string("[Image]\nDispFolder=/pics\nMiniSize=25\nSleepTime=") + c.sleepTime +
+                      "\nMaxExtend=20\nRandom=Yes\n[Font]\nSize=14\n[Omake]\nScanTime=50\n");
         const IniFile file(tree.path("slidora.ini"));
 
         SaverSettings s;
@@ -306,19 +339,23 @@ TEST(Readers, KeysReadCountsUpToTheBadKey) {
         const char* text;
         int keysRead;
     };
-    const Case cases[] = {{"[Image]\nMiniSize=x\n", 1},   {"[Image]\nMaxExtend=x\n", 3}, {"[Text]\nFileName=x\n", 5},
-                          {"[Font]\nSize=x\n", 11},        {"[Audio]\nVolume=x\n", 13},   {"[Omake]\nActTime=x\n", 17},
+    const Case cases[] = {{"[Image]\nMiniSize=x\n", 1},   {"[Image]\nMaxExtend=x\n", 3},
+                          {"[Text]\nFileName=x\n", 5},    {"[Font]\nSize=x\n", 11},
+                          {"[Audio]\nVolume=x\n", 13},    {"[Omake]\nActTime=x\n", 17},
                           {"[Omake]\nBGDensity=x\n", 18}, {"[Omake]\nScanTime=x\n", 19}};
     for (const Case& c : cases) {
         TempTree tree;
         tree.text("slidora.ini", c.text);
         DialogSettings d;
         int keysRead = -1;
-        EXPECT_THROW(readDialogSettings(IniFile(tree.path("slidora.ini")), context(), d, keysRead), SlidoraError)
+        EXPECT_THROW(readDialogSettings(IniFile(tree.path("slidora.ini")), context(), d, keysRead),
+                     SlidoraError)
             << c.text;
         EXPECT_EQ(keysRead, c.keysRead) << c.text;
         SaverSettings s;
-        EXPECT_THROW(readSaverSettings(IniFile(tree.path("slidora.ini")), context(), s), SlidoraError) << c.text;
+        EXPECT_THROW(readSaverSettings(IniFile(tree.path("slidora.ini")), context(), s),
+                     SlidoraError)
+            << c.text;
     }
 }
 
@@ -423,15 +460,19 @@ TEST(Writer, EmptyPictureFolderLeavesTheStoredOne) {
 
 TEST(Writer, HandEditedFileKeepsItsOwnLines) {
     TempTree tree;
-    tree.text("slidora.ini",
-              "; my settings\r\n[OMake]\r\nBGDensity=300\r\nNote=keep\r\n\r\n[Image]\r\nSleepTime=9\r\n");
+    tree.text(
+        "slidora.ini",
+        "; my settings\r\n[OMake]\r\nBGDensity=300\r\nNote=keep\r\n\r\n[Image]\r\nSleepTime=9\r\n");
     IniFile file(tree.path("slidora.ini"));
     writeDialogSettings(file, sampleDialogValues());
     const std::string text = readWholeFile(tree.path("slidora.ini"));
-    EXPECT_EQ(text.rfind("; my settings\r\n[OMake]\r\nBGDensity=150\r\nNote=keep\r\nActTime=60\r\nScanTime=20\r\n"
-                         "\r\n[Image]\r\nSleepTime=3000\r\n",
-                         0),
-              0u)
+    EXPECT_EQ(
+        text.rfind(
+            "; my "
+            "settings\r\n[OMake]\r\nBGDensity=150\r\nNote=keep\r\nActTime=60\r\nScanTime=20\r\n"
+            "\r\n[Image]\r\nSleepTime=3000\r\n",
+            0),
+        0u)
         << text;
     EXPECT_EQ(text.find("\n[Omake]"), std::string::npos) << "a second Omake section was added";
     for (std::size_t at = text.find('\n'); at != std::string::npos; at = text.find('\n', at + 1))
@@ -442,7 +483,8 @@ TEST(Writer, FailedWriteKeepsTheKeysWrittenBefore) {
     TempTree tree;
     const std::string path = tree.path("slidora.ini");
     // Room for exactly the first three keys.
-    const std::string firstThree = "[Image]\nDispFolder=/home/user/写真\nMiniSize=10\nSleepTime=3000\n";
+    const std::string firstThree =
+        "[Image]\nDispFolder=/home/user/写真\nMiniSize=10\nSleepTime=3000\n";
     IniFile file(path);
     try {
         const test::FileSizeLimit limit(firstThree.size());
@@ -460,9 +502,11 @@ TEST(Writer, FailedWriteKeepsTheKeysWrittenBefore) {
 TEST(Writer, DiskFullAfterEachKeyLeavesTheKeysBeforeIt) {
     const std::string full = kSampleText;
     int keys = 0;
-    for (std::size_t end = full.find('\n'); end != std::string::npos; end = full.find('\n', end + 1)) {
+    for (std::size_t end = full.find('\n'); end != std::string::npos;
+         end = full.find('\n', end + 1)) {
         const std::size_t start = full.rfind('\n', end - 1);
-        const std::string line = full.substr(start == std::string::npos ? 0 : start + 1, end - (start + 1));
+        const std::string line =
+            full.substr(start == std::string::npos ? 0 : start + 1, end - (start + 1));
         if (line.find('=') == std::string::npos) continue;
         ++keys;
         const std::string expected = full.substr(0, end + 1);
@@ -495,25 +539,133 @@ TEST(StyleWords, WordsJoinedByPlusAndReadBackByTheirLetters) {
                           {9, "Bold+Strikeout"},
                           {6, "Italic+Underline"},
                           {15, "Bold+Italic+Underline+Strikeout"}};
-    for (const Case& c : cases) EXPECT_EQ(styleWords(c.bits), c.words) << "bits " << c.bits;
-    for (int bits = 0; bits < 16; ++bits) EXPECT_EQ(FontStyleBits(styleWords(bits)), bits) << "bits " << bits;
+    for (const Case& c : cases)
+        EXPECT_EQ(styleWords(c.bits), c.words) << "bits " << c.bits;
+    for (int bits = 0; bits < 16; ++bits)
+        EXPECT_EQ(FontStyleBits(styleWords(bits)), bits) << "bits " << bits;
 }
 
 TEST(Schema, TwentyKeysInWritingOrder) {
     const char* const expected[kSettingKeyCount][2] = {
-        {"Image", "DispFolder"}, {"Image", "MiniSize"},    {"Image", "SleepTime"}, {"Image", "MaxExtend"},
-        {"Image", "Random"},     {"Text", "FileName"},     {"Text", "Folder"},     {"Text", "Date"},
-        {"Text", "Time"},        {"Font", "Name"},         {"Font", "Style"},      {"Font", "Size"},
-        {"Audio", "AudioFolder"}, {"Audio", "Volume"},     {"Audio", "Random"},    {"Audio", "MPlayer"},
-        {"Audio", "MediaExt"},   {"Omake", "ActTime"},     {"Omake", "BGDensity"}, {"Omake", "ScanTime"}};
+        {"Image", "DispFolder"},  {"Image", "MiniSize"}, {"Image", "SleepTime"},
+        {"Image", "MaxExtend"},   {"Image", "Random"},   {"Text", "FileName"},
+        {"Text", "Folder"},       {"Text", "Date"},      {"Text", "Time"},
+        {"Font", "Name"},         {"Font", "Style"},     {"Font", "Size"},
+        {"Audio", "AudioFolder"}, {"Audio", "Volume"},   {"Audio", "Random"},
+        {"Audio", "MPlayer"},     {"Audio", "MediaExt"}, {"Omake", "ActTime"},
+        {"Omake", "BGDensity"},   {"Omake", "ScanTime"}};
     const SettingSpec* specs = allSettingSpecs();
     for (int i = 0; i < kSettingKeyCount; ++i) {
         EXPECT_STREQ(specs[i].section, expected[i][0]) << i;
         EXPECT_STREQ(specs[i].name, expected[i][1]) << i;
         EXPECT_EQ(static_cast<int>(specs[i].key), i);
         EXPECT_EQ(&settingSpec(specs[i].key), &specs[i]);
-        EXPECT_TRUE(equalsIgnoreAsciiCase(specs[i].section, specs[i].saverSection)) << specs[i].name;
+        EXPECT_TRUE(equalsIgnoreAsciiCase(specs[i].section, specs[i].saverSection))
+            << specs[i].name;
     }
+}
+
+// Names, kinds, sizes and link targets of a folder's entries.
+std::set<std::string> folderSnapshot(const std::string& folder) {
+    std::set<std::string> entries;
+    for (const auto& e : std::filesystem::directory_iterator(folder)) {
+        struct stat st {};
+        ::lstat(e.path().c_str(), &st);
+        std::string entry = e.path().filename().string() + " mode " + std::to_string(st.st_mode) +
+                            " size " + std::to_string(st.st_size);
+        if (S_ISLNK(st.st_mode)) entry += " -> " + std::filesystem::read_symlink(e.path()).string();
+        entries.insert(entry);
+    }
+    return entries;
+}
+
+bool throwsExactly(const std::function<void()>& call, const std::string& message) {
+    try {
+        call();
+    } catch (const SlidoraError& e) {
+        if (e.what() == message) return true;
+        ADD_FAILURE() << "reported [" << e.what() << "], not [" << message << "]";
+        return false;
+    }
+    ADD_FAILURE() << "nothing reported, expected [" << message << "]";
+    return false;
+}
+
+// A settings file that is not one is refused without waiting: both readers
+// get every default and report why, and the dialog's OK does not touch it.
+TEST(Readers, RefusedFileGivesTheDefaultsAndIsNeverWritten) {
+    const std::string kNotAFile = " は通常のファイルではありません";
+    const std::string kTooLarge = " は設定ファイルとしては大きすぎます";
+    const std::string kNoMemory = " を読むためのメモリが足りません";
+    const std::string small = "[Image]\nSleepTime=700\n";
+    struct Case {
+        const char* name;
+        std::function<void(TempTree&, const std::string&)> make;
+        std::string reason;
+        bool memoryRunsOut = false;
+    };
+    const Case cases[] = {
+        {"FIFO", [](TempTree& t, const std::string&) { t.fifo("slidora.ini"); }, kNotAFile},
+        {"link to /dev/zero",
+         [](TempTree& t, const std::string&) { t.link("/dev/zero", "slidora.ini"); }, kNotAFile},
+        {"folder", [](TempTree& t, const std::string&) { t.dir("slidora.ini"); }, kNotAFile},
+        {"sparse 4 GiB",
+         [&](TempTree& t, const std::string& path) {
+             t.text("slidora.ini", small);
+             ASSERT_EQ(::truncate(path.c_str(), 4LL << 30), 0);
+         },
+         kTooLarge},
+        {"one byte over the bound",
+         [&](TempTree& t, const std::string&) {
+             t.text("slidora.ini",
+                    small + std::string(IniFile::kMaxFileBytes + 1 - small.size(), ';'));
+         },
+         kTooLarge},
+        {"memory runs out",
+         [&](TempTree& t, const std::string&) {
+             t.text("slidora.ini", small + std::string(200000, ';'));
+         },
+         kNoMemory, true},
+    };
+    const SaverSettings saverDefaults = readSaver(nullptr);
+    const DialogSettings dialogDefaults = readDialog(nullptr);
+    for (const Case& c : cases) {
+        TempTree tree;
+        const std::string path = tree.path("slidora.ini");
+        c.make(tree, path);
+        const std::set<std::string> before = folderSnapshot(tree.root());
+        const test::ChildOutcome outcome = test::runInChild(
+            [&] {
+                g_failLargeAllocations = c.memoryRunsOut;
+                IniFile file(path);
+                g_failLargeAllocations = false;
+                SaverSettings saver;
+                DialogSettings dialog;
+                int keysRead = -1;
+                const bool saverOk = throwsExactly(
+                    [&] { readSaverSettings(file, context(), saver); }, path + c.reason);
+                const bool dialogOk =
+                    throwsExactly([&] { readDialogSettings(file, context(), dialog, keysRead); },
+                                  path + c.reason);
+                const bool writeRefused =
+                    throwsExactly([&] { writeDialogSettings(file, sampleDialogValues()); },
+                                  path + " に書き込めません");
+                return saverOk && dialogOk && writeRefused && saver == saverDefaults &&
+                       dialog == dialogDefaults && keysRead == kSettingKeyCount;
+            },
+            std::chrono::seconds(5));
+        EXPECT_EQ(outcome, test::ChildOutcome::True)
+            << c.name << ": " << test::outcomeName(outcome);
+        EXPECT_EQ(folderSnapshot(tree.root()), before)
+            << c.name << ": the file or its folder changed";
+    }
+
+    TempTree tree;
+    tree.text("slidora.ini",
+              std::string(IniFile::kMaxFileBytes - small.size() - 1, ';') + "\n" + small);
+    const IniFile atTheBound(tree.path("slidora.ini"));
+    EXPECT_EQ(atTheBound.refusal(), "");
+    EXPECT_EQ(atTheBound.readString("Image", "SleepTime", ""), "700");
 }
 
 TEST(YesNoText, Words) {
