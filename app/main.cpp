@@ -12,6 +12,7 @@
 #include "platform/Paths.h"
 #include "platform/QtPlatform.h"
 #include "platform/Random.h"
+#include "platform/StandardStreams.h"
 #include "saver/SaverWindow.h"
 #include "saver/picture/PicLoad.h"
 #include "saver/resize/QtResizeHost.h"
@@ -111,6 +112,9 @@ int runSaver(QApplication& app, unsigned long parentWnd) {
 
 int main(int argc, char** argv) {
     using namespace slidora;
+    // Before any file is opened, so none takes the number of a closed
+    // standard stream.
+    openClosedStandardStreams();
     // A second copy ends at once, silently, before any window exists. When the
     // lock file cannot be made at all, run unguarded rather than not at all.
     bool lockUnavailable = false;
