@@ -43,7 +43,7 @@ typedef struct Vbmp3Info {
     int durationMs;    /* exact for PCM, an estimate for MPEG; -1 when unknown */
 } Vbmp3Info;
 
-/* Starts SDL's audio subsystem; true when it is ready and the default output
+/* Starts the audio output (SDL audio here); true when it is ready and a
  * device opens. False leaves nothing started (no driver, or a driver without
  * a device). A second call while ready answers true again without starting
  * anything new. */
@@ -68,7 +68,7 @@ VBMP3_API int SLIDORA_STDCALL vbmp3_play(void);
 VBMP3_API int SLIDORA_STDCALL vbmp3_getState(int* state);
 /* Stops and closes the open file; true, also when nothing was open. */
 VBMP3_API int SLIDORA_STDCALL vbmp3_close(void);
-/* Closes the open file and shuts SDL's audio subsystem down; harmless when
+/* Closes the open file and shuts the audio output down; harmless when
  * never initialised or already freed. vbmp3_init may be called again. */
 VBMP3_API void SLIDORA_STDCALL vbmp3_free(void);
 
