@@ -48,9 +48,8 @@ std::int16_t toS16(double value) {
 
 } // namespace
 
-PcmConverter::PcmConverter(const PcmFormat& in, const OutputFormat& out)
-    : m_in(in), m_out(out),
-      m_step(static_cast<double>(in.rateHz) / static_cast<double>(out.rateHz)) {}
+PcmConverter::PcmConverter(const PcmFormat& in, int outputRateHz)
+    : m_in(in), m_step(static_cast<double>(in.rateHz) / static_cast<double>(outputRateHz)) {}
 
 PcmConverter::Frame PcmConverter::readFrame(const std::uint8_t* bytes) const {
     const int sampleBytes = bytesPerSample(m_in.sampleFormat);
@@ -59,11 +58,7 @@ PcmConverter::Frame PcmConverter::readFrame(const std::uint8_t* bytes) const {
     return {first, sampleValue(m_in.sampleFormat, bytes + sampleBytes)};
 }
 
-void PcmConverter::emit(const Frame& frame, std::vector<std::int16_t>& out) const {
-    if (m_out.channels == 1) {
-        out.push_back(toS16((frame[0] + frame[1]) / 2));
-        return;
-    }
+void PcmConverter::emit(const Frame& frame, std::vector<std::int16_t>& out) {
     out.push_back(toS16(frame[0]));
     out.push_back(toS16(frame[1]));
 }
@@ -71,9 +66,9 @@ void PcmConverter::emit(const Frame& frame, std::vector<std::int16_t>& out) cons
 void PcmConverter::convert(std::span<const std::uint8_t> bytes, std::vector<std::int16_t>& out) {
     const auto frameBytes = static_cast<std::size_t>(m_in.frameBytes());
     const std::size_t frames = bytes.size() / frameBytes;
-    const bool sameRate = m_in.rateHz == m_out.rateHz;
-    out.reserve(out.size() + static_cast<std::size_t>(static_cast<double>(frames) / m_step + 2) *
-                                 static_cast<std::size_t>(m_out.channels));
+    const bool sameRate = m_step == 1.0;
+    out.reserve(out.size() +
+                static_cast<std::size_t>(static_cast<double>(frames) / m_step + 2) * 2);
     for (std::size_t i = 0; i < frames; ++i) {
         const Frame current = readFrame(bytes.data() + i * frameBytes);
         if (sameRate) {

@@ -34,7 +34,7 @@ std::unique_ptr<Playback> Playback::create(std::unique_ptr<AudioSource> source, 
     playback->setVolume(volumeLeft, volumeRight);
     const PcmFormat format = playback->m_source->format();
     playback->m_outputFormat = outputFormatFor(format);
-    playback->m_converter.emplace(format, playback->m_outputFormat);
+    playback->m_converter.emplace(format, playback->m_outputFormat.rateHz);
     // The output is opened anew for every file, in that file's format, so
     // nothing of the file played before carries over.
     if (!output.open(playback->m_outputFormat, *playback)) return nullptr;
@@ -99,7 +99,7 @@ void Playback::decodeLoop() {
         // What read() hands out is in the format reported before the call; a
         // stream that changes it part way is converted to the output's rate.
         const PcmFormat format = m_source->format();
-        if (!(m_converter->input() == format)) m_converter.emplace(format, m_outputFormat);
+        if (!(m_converter->input() == format)) m_converter.emplace(format, m_outputFormat.rateHz);
         const std::size_t got = m_source->read(m_chunk);
         m_staged.clear();
         m_stagedOffset = 0;

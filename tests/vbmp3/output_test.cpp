@@ -176,26 +176,5 @@ TEST_F(Vbmp3Output, ShortSixteenBitWavPlaysWholeEveryTime) {
     }
 }
 
-TEST_F(Vbmp3Output, UndecodableWavIsRefusedAtOpen) {
-    using test::chunk;
-    const struct {
-        const char* name;
-        test::Bytes fmt;
-    } cases[] = {
-        {"double-float", test::fmtPayload(3, 2, 44100, 64)},
-        {"mu-law", test::fmtPayload(7, 1, 8000, 8)},
-        {"four-channels", test::fmtPayload(1, 4, 44100, 16)},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.name);
-        const std::string path = m_dir.path(std::string(c.name) + ".wav");
-        test::writeFile(path, test::riff("WAVE", {chunk("fmt ", c.fmt),
-                                                  chunk("data", test::Bytes(4096, 0x40))}));
-        EXPECT_FALSE(m_library.open(path.c_str(), nullptr));
-        EXPECT_NE(m_library.getState(), Playback::kPlaying);
-    }
-    EXPECT_TRUE(m_output->opened.empty()) << "a refused file opened the output";
-}
-
 } // namespace
 } // namespace slidora::vbmp3

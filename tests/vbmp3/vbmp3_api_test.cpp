@@ -227,6 +227,12 @@ TEST_F(Vbmp3Api, BadFilesFailCleanly) {
         {"adpcm.wav", riff("WAVE", {chunk("fmt ", test::fmtPayload(2, 2, 44100, 4)),
                                     chunk("data", Bytes(400, 0))})},
         {"avi.avi", riff("AVI ", {chunk("data", Bytes(400, 0))})},
+        {"double-float.wav", riff("WAVE", {chunk("fmt ", test::fmtPayload(3, 2, 44100, 64)),
+                                           chunk("data", Bytes(400, 0))})},
+        {"mu-law.wav", riff("WAVE", {chunk("fmt ", test::fmtPayload(7, 1, 8000, 8)),
+                                     chunk("data", Bytes(400, 0))})},
+        {"four-channels.wav", riff("WAVE", {chunk("fmt ", test::fmtPayload(1, 4, 44100, 16)),
+                                            chunk("data", Bytes(400, 0))})},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
