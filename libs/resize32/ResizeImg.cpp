@@ -196,9 +196,9 @@ bool resizeImage(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits, SlidoraHGloba
 
 } // namespace
 
-extern "C" int ResizeImg(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits,
-                         SlidoraHGlobal* dstHeader, SlidoraHGlobal* dstBits, int width, int height,
-                         int /*reserved*/, int /*mode*/) {
+extern "C" int SLIDORA_STDCALL ResizeImg(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits,
+                                         SlidoraHGlobal* dstHeader, SlidoraHGlobal* dstBits,
+                                         int width, int height, int /*reserved*/, int /*mode*/) {
     if (dstHeader == nullptr || dstBits == nullptr || dstHeader == dstBits) return 0;
     *dstHeader = nullptr;
     *dstBits = nullptr;

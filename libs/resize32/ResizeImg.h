@@ -3,8 +3,11 @@
 // time by the slideshow. The module takes a packed DIB in two global blocks
 // (see platform/Dib.h) and returns a new one of the wanted size.
 #include "platform/GlobalMem.h"
+#include "slidora/Export.h"
 
-#define SLIDORA_RESIZE_EXPORT __attribute__((visibility("default")))
+// The real module and the test stand-ins all define ResizeImg through this
+// declaration; callers only look it up by name, never link to it.
+#define SLIDORA_RESIZE_EXPORT SLIDORA_EXPORT
 
 extern "C" {
 
@@ -16,11 +19,13 @@ extern "C" {
 // returns 0 and sets both result handles to null. The source blocks are only
 // read. `reserved` and `mode` select nothing yet: every call gets the same
 // high-quality filter.
-SLIDORA_RESIZE_EXPORT int ResizeImg(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits,
-                                    SlidoraHGlobal* dstHeader, SlidoraHGlobal* dstBits, int width,
-                                    int height, int reserved, int mode);
+SLIDORA_RESIZE_EXPORT int SLIDORA_STDCALL ResizeImg(SlidoraHGlobal srcHeader,
+                                                    SlidoraHGlobal srcBits,
+                                                    SlidoraHGlobal* dstHeader,
+                                                    SlidoraHGlobal* dstBits, int width, int height,
+                                                    int reserved, int mode);
 
-typedef int (*ResizeImgFunction)(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits,
-                                 SlidoraHGlobal* dstHeader, SlidoraHGlobal* dstBits, int width,
-                                 int height, int reserved, int mode);
+typedef int(SLIDORA_STDCALL* ResizeImgFunction)(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits,
+                                                SlidoraHGlobal* dstHeader, SlidoraHGlobal* dstBits,
+                                                int width, int height, int reserved, int mode);
 }

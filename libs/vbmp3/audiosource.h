@@ -1,6 +1,6 @@
 #pragma once
 
-#include <SDL_audio.h>
+#include "pcmformat.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -8,18 +8,6 @@
 #include <span>
 
 namespace slidora::vbmp3 {
-
-// Interleaved PCM as a source hands it out.
-struct PcmFormat {
-    SDL_AudioFormat sampleFormat = 0; // AUDIO_U8, AUDIO_S16LSB or AUDIO_S16SYS
-    int channels = 0;
-    int rateHz = 0;
-
-    int frameBytes() const {
-        return channels * static_cast<int>(SDL_AUDIO_BITSIZE(sampleFormat) / 8);
-    }
-    bool operator==(const PcmFormat&) const = default;
-};
 
 enum class SourceKind { PcmWave = 1, Mpeg = 2, MpegInRiff = 3 };
 

@@ -9,7 +9,7 @@
 namespace slidora::vbmp3 {
 
 // Single-producer single-consumer ring of interleaved stereo 16-bit frames,
-// shared between the decoder thread (producer) and SDL's audio thread
+// shared between the decoder thread (producer) and the output's thread
 // (consumer) without locks.
 class FrameRing {
   public:

@@ -129,7 +129,7 @@ bool MpegSource::takeFormat() {
     if (mpg123_getformat(m_handle, &rateHz, &channels, &encoding) != MPG123_OK) return false;
     if (encoding != MPG123_ENC_SIGNED_16 || channels < 1 || channels > 2 || rateHz <= 0)
         return false;
-    m_format.sampleFormat = AUDIO_S16SYS;
+    m_format.sampleFormat = SampleFormat::S16;
     m_format.channels = channels;
     m_format.rateHz = static_cast<int>(rateHz);
     return true;

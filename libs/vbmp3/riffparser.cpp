@@ -14,6 +14,7 @@ constexpr int kMaxChunks = 4096;
 constexpr std::uint32_t kPlainFmtBytes = 16;
 constexpr std::uint32_t kExtensibleFmtBytes = 40;
 constexpr std::uint16_t kTagPcm = 0x0001;
+constexpr std::uint16_t kTagFloat = 0x0003;
 constexpr std::uint16_t kTagMpeg = 0x0050;
 constexpr std::uint16_t kTagMpegLayer3 = 0x0055;
 constexpr std::uint16_t kTagExtensible = 0xFFFE;
@@ -57,11 +58,36 @@ bool readFmt(const RandomAccess& file, std::uint64_t payload, std::uint32_t size
     return true;
 }
 
+// The encodings the library decodes; every other tag or width is refused,
+// so such a file fails at open instead of playing as noise or silence.
+bool sampleFormatOf(const FmtChunk& fmt, SampleFormat& format) {
+    if (fmt.tag == kTagFloat) {
+        format = SampleFormat::F32;
+        return fmt.bitsPerSample == 32;
+    }
+    if (fmt.tag != kTagPcm) return false;
+    switch (fmt.bitsPerSample) {
+    case 8:
+        format = SampleFormat::U8;
+        return true;
+    case 16:
+        format = SampleFormat::S16;
+        return true;
+    case 24:
+        format = SampleFormat::S24;
+        return true;
+    case 32:
+        format = SampleFormat::S32;
+        return true;
+    default:
+        return false;
+    }
+}
+
 RiffKind classifyWave(const FmtChunk& fmt, PcmWaveFormat& pcm) {
     if (fmt.tag == kTagMpeg || fmt.tag == kTagMpegLayer3) return RiffKind::MpegInRiff;
-    if (fmt.tag != kTagPcm) return RiffKind::Unsupported;
+    if (!sampleFormatOf(fmt, pcm.sampleFormat)) return RiffKind::Unsupported;
     if (fmt.channels < 1 || fmt.channels > 2) return RiffKind::Unsupported;
-    if (fmt.bitsPerSample != 8 && fmt.bitsPerSample != 16) return RiffKind::Unsupported;
     if (fmt.rateHz < kMinRateHz || fmt.rateHz > kMaxRateHz) return RiffKind::Unsupported;
     pcm.channels = fmt.channels;
     pcm.rateHz = static_cast<int>(fmt.rateHz);

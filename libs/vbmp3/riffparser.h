@@ -1,5 +1,7 @@
 #pragma once
 
+#include "pcmformat.h"
+
 #include <cstdint>
 
 namespace slidora::vbmp3 {
@@ -8,7 +10,7 @@ class RandomAccess;
 
 enum class RiffKind {
     NotRiff,     // no RIFF header: the bytes go to the MPEG decoder
-    PcmWave,     // 'WAVE' with 8- or 16-bit PCM, mono or stereo
+    PcmWave,     // 'WAVE' with 8/16/24/32-bit integer or 32-bit float PCM, mono or stereo
     MpegInRiff,  // 'RMP3', or 'WAVE' with MPEG format tag 0x50/0x55
     Unsupported, // RIFF, but nothing we play (other form, codec, or broken layout)
 };
@@ -17,6 +19,7 @@ struct PcmWaveFormat {
     int channels = 0;
     int rateHz = 0;
     int bitsPerSample = 0;
+    SampleFormat sampleFormat = SampleFormat::S16;
 
     int frameBytes() const { return channels * (bitsPerSample / 8); }
 };

@@ -14,8 +14,7 @@ std::unique_ptr<WavSource> WavSource::create(std::unique_ptr<RandomAccess> file,
 
 WavSource::WavSource(std::unique_ptr<RandomAccess> file, const RiffLayout& layout)
     : m_file(std::move(file)), m_dataOffset(layout.dataOffset), m_dataBytes(layout.dataBytes) {
-    // WAV stores 8-bit samples unsigned and 16-bit samples signed little-endian.
-    m_format.sampleFormat = layout.pcm.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB;
+    m_format.sampleFormat = layout.pcm.sampleFormat;
     m_format.channels = layout.pcm.channels;
     m_format.rateHz = layout.pcm.rateHz;
 }

@@ -17,7 +17,8 @@ constexpr int kVolume = 70;
 
 std::string joined(const CallLog& log) {
     std::string text;
-    for (const std::string& entry : log) text += (text.empty() ? "" : " ") + entry;
+    for (const std::string& entry : log)
+        text += (text.empty() ? "" : " ") + entry;
     return "[" + text + "]";
 }
 
@@ -29,7 +30,8 @@ struct Rig {
     TempTree tree;
 
     void makeList(const std::vector<std::string>& names) {
-        for (const std::string& name : names) tree.addFile(name);
+        for (const std::string& name : names)
+            tree.addFile(name);
         audio.AudRead(tree.root(), ".mid ");
         ASSERT_EQ(audio.audioList().size(), names.size());
     }
@@ -55,7 +57,9 @@ struct PollCase {
     bool libraryInUse;
 };
 
-void PrintTo(const PollCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const PollCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AudLoadPoll : public ::testing::TestWithParam<PollCase> {};
 
@@ -81,52 +85,161 @@ const auto kPlayerEnded = [](FakeLibrary&, FakePlayer& player) { player.playing 
 
 INSTANTIATE_TEST_SUITE_P(
     StateTable, AudLoadPoll,
-    ::testing::Values(
-        PollCase{"LibraryStillPlaying", {"a.mp3", "b.mp3"}, true, 1, kNoChange, "[lib.getState]", 1, 0, true, true},
-        PollCase{"LibraryAnyStateButOneIsTheEnd", {"a.mp3", "b.mp3"}, true, 1,
-                 [](FakeLibrary& lib, FakePlayer&) { lib.state = -1; },
-                 "[lib.getState lib.close lib.open(b.mp3) lib.play]", 1, 1, true, true},
-        PollCase{"LibraryEndedNextToLibrary", {"a.mp3", "b.wav"}, true, 1, kLibraryEnded,
-                 "[lib.getState lib.close lib.open(b.wav) lib.play]", 1, 1, true, true},
-        PollCase{"LibraryEndedNextToPlayer", {"a.mp3", "b.mid"}, true, 1, kLibraryEnded,
-                 "[lib.getState lib.close player.open(b.mid) player.play]", 2, 1, true, true},
-        PollCase{"LibraryCloseFails", {"a.mp3", "b.mp3"}, true, 1,
-                 [](FakeLibrary& lib, FakePlayer&) {
-                     lib.state = 0;
-                     lib.closeOk = false;
-                 },
-                 "[lib.getState lib.close lib.free]", -2, 0, true, false},
-        PollCase{"LibraryOpenFailsOnNext", {"a.mp3", "b.mp3"}, true, 1,
-                 [](FakeLibrary& lib, FakePlayer&) {
-                     lib.state = 0;
-                     lib.failOpen.insert("b.mp3");
-                 },
-                 "[lib.getState lib.close lib.open(b.mp3) lib.free]", -4, 1, true, false},
-        PollCase{"LibraryPlayFailsOnNext", {"a.mp3", "b.mp3"}, true, 1,
-                 [](FakeLibrary& lib, FakePlayer&) {
-                     lib.state = 0;
-                     lib.playOk = false;
-                 },
-                 "[lib.getState lib.close lib.open(b.mp3) lib.play lib.free]", -4, 1, true, false},
-        PollCase{"OneLibraryFileRepeats", {"a.mp3"}, true, 1, kLibraryEnded,
-                 "[lib.getState lib.close lib.open(a.mp3) lib.play]", 1, 0, true, true},
-        PollCase{"PlayerStillPlaying", {"a.mid", "b.mid"}, true, 2, kNoChange, "[player.isPlaying]", 2, 0, true,
-                 true},
-        PollCase{"PlayerEndedNextToPlayer", {"a.mid", "b.mid"}, true, 2, kPlayerEnded,
-                 "[player.isPlaying player.close player.open(b.mid) player.play]", 2, 1, true, true},
-        PollCase{"PlayerEndedNextToLibrary", {"a.mid", "b.mp3"}, true, 2, kPlayerEnded,
-                 "[player.isPlaying player.close lib.open(b.mp3) lib.play]", 1, 1, true, true},
-        PollCase{"PlayerOpenFailsOnNext", {"a.mid", "b.mid"}, true, 2,
-                 [](FakeLibrary&, FakePlayer& player) {
-                     player.playing = false;
-                     player.failOpen.insert("b.mid");
-                 },
-                 "[player.isPlaying player.close player.open(b.mid) player.close]", -8, 1, false, true},
-        PollCase{"OnePlayerFileRepeats", {"a.mid"}, false, 2, kPlayerEnded,
-                 "[player.isPlaying player.close player.open(a.mid) player.play]", 2, 0, true, false},
-        PollCase{"WithoutLibraryMp3GoesToPlayer", {"a.mp3", "b.mp3"}, false, 2, kPlayerEnded,
-                 "[player.isPlaying player.close player.open(b.mp3) player.play]", 2, 1, true, false}),
-    [](const ::testing::TestParamInfo<PollCase>& info) { return std::string(info.param.name); });
+    ::testing::Values(PollCase{"LibraryStillPlaying",
+                               {"a.mp3", "b.mp3"},
+                               true,
+                               1,
+                               kNoChange,
+                               "[lib.getState]",
+                               1,
+                               0,
+                               true,
+                               true},
+                      PollCase{"LibraryAnyStateButOneIsTheEnd",
+                               {"a.mp3", "b.mp3"},
+                               true,
+                               1,
+                               [](FakeLibrary& lib, FakePlayer&) { lib.state = -1; },
+                               "[lib.getState lib.close lib.open(b.mp3) lib.play]",
+                               1,
+                               1,
+                               true,
+                               true},
+                      PollCase{"LibraryEndedNextToLibrary",
+                               {"a.mp3", "b.wav"},
+                               true,
+                               1,
+                               kLibraryEnded,
+                               "[lib.getState lib.close lib.open(b.wav) lib.play]",
+                               1,
+                               1,
+                               true,
+                               true},
+                      PollCase{"LibraryEndedNextToPlayer",
+                               {"a.mp3", "b.mid"},
+                               true,
+                               1,
+                               kLibraryEnded,
+                               "[lib.getState lib.close player.open(b.mid) player.play]",
+                               2,
+                               1,
+                               true,
+                               true},
+                      PollCase{"LibraryCloseFails",
+                               {"a.mp3", "b.mp3"},
+                               true,
+                               1,
+                               [](FakeLibrary& lib, FakePlayer&) {
+                                   lib.state = 0;
+                                   lib.closeOk = false;
+                               },
+                               "[lib.getState lib.close lib.free]",
+                               -2,
+                               0,
+                               true,
+                               false},
+                      PollCase{"LibraryOpenFailsOnNext",
+                               {"a.mp3", "b.mp3"},
+                               true,
+                               1,
+                               [](FakeLibrary& lib, FakePlayer&) {
+                                   lib.state = 0;
+                                   lib.failOpen.insert("b.mp3");
+                               },
+                               "[lib.getState lib.close lib.open(b.mp3) lib.free]",
+                               -4,
+                               1,
+                               true,
+                               false},
+                      PollCase{"LibraryPlayFailsOnNext",
+                               {"a.mp3", "b.mp3"},
+                               true,
+                               1,
+                               [](FakeLibrary& lib, FakePlayer&) {
+                                   lib.state = 0;
+                                   lib.playOk = false;
+                               },
+                               "[lib.getState lib.close lib.open(b.mp3) lib.play lib.free]",
+                               -4,
+                               1,
+                               true,
+                               false},
+                      PollCase{"OneLibraryFileRepeats",
+                               {"a.mp3"},
+                               true,
+                               1,
+                               kLibraryEnded,
+                               "[lib.getState lib.close lib.open(a.mp3) lib.play]",
+                               1,
+                               0,
+                               true,
+                               true},
+                      PollCase{"PlayerStillPlaying",
+                               {"a.mid", "b.mid"},
+                               true,
+                               2,
+                               kNoChange,
+                               "[player.isPlaying]",
+                               2,
+                               0,
+                               true,
+                               true},
+                      PollCase{"PlayerEndedNextToPlayer",
+                               {"a.mid", "b.mid"},
+                               true,
+                               2,
+                               kPlayerEnded,
+                               "[player.isPlaying player.close player.open(b.mid) player.play]",
+                               2,
+                               1,
+                               true,
+                               true},
+                      PollCase{"PlayerEndedNextToLibrary",
+                               {"a.mid", "b.mp3"},
+                               true,
+                               2,
+                               kPlayerEnded,
+                               "[player.isPlaying player.close lib.open(b.mp3) lib.play]",
+                               1,
+                               1,
+                               true,
+                               true},
+                      PollCase{"PlayerOpenFailsOnNext",
+                               {"a.mid", "b.mid"},
+                               true,
+                               2,
+                               [](FakeLibrary&, FakePlayer& player) {
+                                   player.playing = false;
+                                   player.failOpen.insert("b.mid");
+                               },
+                               "[player.isPlaying player.close player.open(b.mid) player.close]",
+                               -8,
+                               1,
+                               false,
+                               true},
+                      PollCase{"OnePlayerFileRepeats",
+                               {"a.mid"},
+                               false,
+                               2,
+                               kPlayerEnded,
+                               "[player.isPlaying player.close player.open(a.mid) player.play]",
+                               2,
+                               0,
+                               true,
+                               false},
+                      PollCase{"WithoutLibraryMp3GoesToPlayer",
+                               {"a.mp3", "b.mp3"},
+                               false,
+                               2,
+                               kPlayerEnded,
+                               "[player.isPlaying player.close player.open(b.mp3) player.play]",
+                               2,
+                               1,
+                               true,
+                               false}),
+    [](const ::testing::TestParamInfo<PollCase>& pollCase) {
+        return std::string(pollCase.param.name);
+    });
 
 // The audio start, from the MPlayer flag and the library's start-up.
 struct StartCase {
@@ -140,7 +253,9 @@ struct StartCase {
     bool libraryInUse;
 };
 
-void PrintTo(const StartCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const StartCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
 class AudioStart : public ::testing::TestWithParam<StartCase> {};
 
@@ -159,24 +274,59 @@ TEST_P(AudioStart, StartsTheFirstFile) {
 
 INSTANTIATE_TEST_SUITE_P(
     Start, AudioStart,
-    ::testing::Values(
-        StartCase{"LibraryPlaysMp3", {"a.mp3"}, true, kNoChange,
-                  "[lib.init lib.setVolume(70,70) lib.open(a.mp3) lib.play]", 1, true, true},
-        StartCase{"LibraryInUseMidiToPlayer", {"a.mid"}, true, kNoChange,
-                  "[lib.init lib.setVolume(70,70) player.open(a.mid) player.play]", 2, true, true},
-        StartCase{"MPlayerYesSendsMp3ToPlayer", {"a.mp3"}, false, kNoChange, "[player.open(a.mp3) player.play]", 2,
-                  true, false},
-        StartCase{"InitFailsSendsEverythingToPlayer", {"a.wav"}, true,
-                  [](FakeLibrary& lib, FakePlayer&) { lib.initOk = false; },
-                  "[lib.init player.open(a.wav) player.play]", 2, true, false},
-        StartCase{"LibraryOpenFailsEndsAllAudio", {"a.mp3", "b.mid"}, true,
-                  [](FakeLibrary& lib, FakePlayer&) { lib.failOpen.insert("a.mp3"); },
-                  "[lib.init lib.setVolume(70,70) lib.open(a.mp3) lib.free]", -4, true, false},
-        StartCase{"PlayerOpenFailsEndsAllAudio", {"a.mid"}, true,
-                  [](FakeLibrary&, FakePlayer& player) { player.failOpen.insert("a.mid"); },
-                  "[lib.init lib.setVolume(70,70) player.open(a.mid) player.close]", -8, false, true},
-        StartCase{"EmptyListNoAudio", {}, true, kNoChange, "[]", -1, false, true}),
-    [](const ::testing::TestParamInfo<StartCase>& info) { return std::string(info.param.name); });
+    ::testing::Values(StartCase{"LibraryPlaysMp3",
+                                {"a.mp3"},
+                                true,
+                                kNoChange,
+                                "[lib.init lib.setVolume(70,70) lib.open(a.mp3) lib.play]",
+                                1,
+                                true,
+                                true},
+                      StartCase{"LibraryInUseMidiToPlayer",
+                                {"a.mid"},
+                                true,
+                                kNoChange,
+                                "[lib.init lib.setVolume(70,70) player.open(a.mid) player.play]",
+                                2,
+                                true,
+                                true},
+                      StartCase{"MPlayerYesSendsMp3ToPlayer",
+                                {"a.mp3"},
+                                false,
+                                kNoChange,
+                                "[player.open(a.mp3) player.play]",
+                                2,
+                                true,
+                                false},
+                      StartCase{"InitFailsSendsEverythingToPlayer",
+                                {"a.wav"},
+                                true,
+                                [](FakeLibrary& lib, FakePlayer&) { lib.initOk = false; },
+                                "[lib.init player.open(a.wav) player.play]",
+                                2,
+                                true,
+                                false},
+                      StartCase{"LibraryOpenFailsEndsAllAudio",
+                                {"a.mp3", "b.mid"},
+                                true,
+                                [](FakeLibrary& lib, FakePlayer&) { lib.failOpen.insert("a.mp3"); },
+                                "[lib.init lib.setVolume(70,70) lib.open(a.mp3) lib.free]",
+                                -4,
+                                true,
+                                false},
+                      StartCase{
+                          "PlayerOpenFailsEndsAllAudio",
+                          {"a.mid"},
+                          true,
+                          [](FakeLibrary&, FakePlayer& player) { player.failOpen.insert("a.mid"); },
+                          "[lib.init lib.setVolume(70,70) player.open(a.mid) player.close]",
+                          -8,
+                          false,
+                          true},
+                      StartCase{"EmptyListNoAudio", {}, true, kNoChange, "[]", -1, false, true}),
+    [](const ::testing::TestParamInfo<StartCase>& testCase) {
+        return std::string(testCase.param.name);
+    });
 
 struct FinalStateCase {
     const char* name;
@@ -198,7 +348,8 @@ TEST_P(FinalState, LaterPollsDoNothing) {
     ASSERT_EQ(rig.audio.playerState(), c.state) << joined(rig.log);
 
     EXPECT_EQ(rig.callsOf([&] {
-        for (int poll = 0; poll < 3; ++poll) rig.audio.AudLoad();
+        for (int poll = 0; poll < 3; ++poll)
+            rig.audio.AudLoad();
     }),
               "[]");
     EXPECT_EQ(rig.audio.playerState(), c.state);
@@ -206,14 +357,22 @@ TEST_P(FinalState, LaterPollsDoNothing) {
 
 INSTANTIATE_TEST_SUITE_P(
     Final, FinalState,
-    ::testing::Values(FinalStateCase{"CloseFailed", {"a.mp3"},
-                                     [](FakeLibrary& lib, FakePlayer&) { lib.closeOk = false; }, -2},
-                      FinalStateCase{"LibraryFailed", {"a.mp3"},
-                                     [](FakeLibrary& lib, FakePlayer&) { lib.playOk = false; }, -4},
-                      FinalStateCase{"PlayerFailed", {"a.mid"},
-                                     [](FakeLibrary&, FakePlayer& player) { player.failOpen.insert("a.mid"); },
-                                     -8}),
-    [](const ::testing::TestParamInfo<FinalStateCase>& info) { return std::string(info.param.name); });
+    ::testing::Values(FinalStateCase{"CloseFailed",
+                                     {"a.mp3"},
+                                     [](FakeLibrary& lib, FakePlayer&) { lib.closeOk = false; },
+                                     -2},
+                      FinalStateCase{"LibraryFailed",
+                                     {"a.mp3"},
+                                     [](FakeLibrary& lib, FakePlayer&) { lib.playOk = false; },
+                                     -4},
+                      FinalStateCase{
+                          "PlayerFailed",
+                          {"a.mid"},
+                          [](FakeLibrary&, FakePlayer& player) { player.failOpen.insert("a.mid"); },
+                          -8}),
+    [](const ::testing::TestParamInfo<FinalStateCase>& testCase) {
+        return std::string(testCase.param.name);
+    });
 
 TEST(AudLoad, SkipsVanishedFilesAndWraps) {
     Rig rig;
@@ -222,11 +381,13 @@ TEST(AudLoad, SkipsVanishedFilesAndWraps) {
     rig.library.state = 0;
     rig.tree.remove("b.mp3");
 
-    EXPECT_EQ(rig.callsOf([&] { rig.audio.AudLoad(); }), "[lib.getState lib.close lib.open(c.mp3) lib.play]");
+    EXPECT_EQ(rig.callsOf([&] { rig.audio.AudLoad(); }),
+              "[lib.getState lib.close lib.open(c.mp3) lib.play]");
     EXPECT_EQ(rig.audio.audioPosition(), 2);
 
     rig.tree.remove("a.mp3");
-    EXPECT_EQ(rig.callsOf([&] { rig.audio.AudLoad(); }), "[lib.getState lib.close lib.open(c.mp3) lib.play]");
+    EXPECT_EQ(rig.callsOf([&] { rig.audio.AudLoad(); }),
+              "[lib.getState lib.close lib.open(c.mp3) lib.play]");
     EXPECT_EQ(rig.audio.audioPosition(), 2);
     EXPECT_EQ(rig.audio.playerState(), 1);
     EXPECT_TRUE(rig.audio.audioOn());
@@ -269,7 +430,8 @@ TEST(AudLoad, EveryFileVanishedBeforeTheStart) {
     rig.tree.remove("a.mp3");
     rig.tree.remove("b.mp3");
 
-    EXPECT_EQ(rig.callsOf([&] { rig.audio.start(true, kVolume); }), "[lib.init lib.setVolume(70,70) lib.free]");
+    EXPECT_EQ(rig.callsOf([&] { rig.audio.start(true, kVolume); }),
+              "[lib.init lib.setVolume(70,70) lib.free]");
     EXPECT_FALSE(rig.audio.audioOn());
 }
 
@@ -281,7 +443,8 @@ TEST(AudLoad, AFolderInPlaceOfAFileCountsAsVanished) {
     rig.tree.remove("b.mp3");
     std::filesystem::create_directory(rig.tree.path("b.mp3"));
 
-    EXPECT_EQ(rig.callsOf([&] { rig.audio.AudLoad(); }), "[lib.getState lib.close lib.open(a.mp3) lib.play]");
+    EXPECT_EQ(rig.callsOf([&] { rig.audio.AudLoad(); }),
+              "[lib.getState lib.close lib.open(a.mp3) lib.play]");
 }
 
 TEST(ActiveTimeEnd, ClosesTheLibraryWheneverAudioIsOn) {

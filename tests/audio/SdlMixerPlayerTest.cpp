@@ -7,8 +7,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <ostream>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <sys/stat.h>
 
@@ -26,7 +26,7 @@ bool eventually(Condition condition, std::chrono::seconds deadline = std::chrono
 }
 
 class ScopedEnv {
-public:
+  public:
     ScopedEnv(const char* name, const char* value) : m_name(name) {
         const char* old = std::getenv(name);
         m_had = old != nullptr;
@@ -40,7 +40,7 @@ public:
             ::unsetenv(m_name);
     }
 
-private:
+  private:
     const char* m_name;
     bool m_had = false;
     std::string m_old;
@@ -99,9 +99,12 @@ struct BadFileCase {
     const char* content; // nullptr: the file is not created
 };
 
-void PrintTo(const BadFileCase& c, std::ostream* os) { *os << c.name; }
+void PrintTo(const BadFileCase& c, std::ostream* os) {
+    *os << c.name;
+}
 
-class SdlMixerBadFile : public SdlMixerPlayerTest, public ::testing::WithParamInterface<BadFileCase> {};
+class SdlMixerBadFile : public SdlMixerPlayerTest,
+                        public ::testing::WithParamInterface<BadFileCase> {};
 
 TEST_P(SdlMixerBadFile, OpenFailsWithTheMixersText) {
     const BadFileCase& c = GetParam();
@@ -121,9 +124,10 @@ INSTANTIATE_TEST_SUITE_P(Files, SdlMixerBadFile,
                          ::testing::Values(BadFileCase{"text.mid", "not a midi file at all"},
                                            BadFileCase{"short.MIDI", "MT"},
                                            BadFileCase{"text.wav", "RIFF but nothing after it"},
-                                           BadFileCase{"empty.ogg", ""}, BadFileCase{"missing.mid", nullptr}),
-                         [](const ::testing::TestParamInfo<BadFileCase>& info) {
-                             std::string name = info.param.name;
+                                           BadFileCase{"empty.ogg", ""},
+                                           BadFileCase{"missing.mid", nullptr}),
+                         [](const ::testing::TestParamInfo<BadFileCase>& testCase) {
+                             std::string name = testCase.param.name;
                              for (char& ch : name)
                                  if (ch == '.') ch = '_';
                              return name;

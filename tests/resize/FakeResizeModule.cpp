@@ -14,8 +14,8 @@ extern "C" SLIDORA_RESIZE_EXPORT int ResizeImage(int width) {
     return width;
 }
 #else
-extern "C" int ResizeImg(SlidoraHGlobal, SlidoraHGlobal, SlidoraHGlobal* dstHeader,
-                         SlidoraHGlobal* dstBits, int, int, int, int) {
+extern "C" int SLIDORA_STDCALL ResizeImg(SlidoraHGlobal, SlidoraHGlobal, SlidoraHGlobal* dstHeader,
+                                         SlidoraHGlobal* dstBits, int, int, int, int) {
 #if defined(FAKE_RESIZE_FAILS)
     *dstHeader = nullptr;
     *dstBits = nullptr;

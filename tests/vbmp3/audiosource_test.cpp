@@ -68,7 +68,8 @@ TEST(WavSource, HandsOutTheDataChunkAsStored) {
         ASSERT_TRUE(source);
         EXPECT_EQ(source->format().channels, tone.channels);
         EXPECT_EQ(source->format().rateHz, tone.rateHz);
-        EXPECT_EQ(source->format().sampleFormat, tone.bitsPerSample == 8 ? AUDIO_U8 : AUDIO_S16LSB);
+        EXPECT_EQ(source->format().sampleFormat,
+                  tone.bitsPerSample == 8 ? SampleFormat::U8 : SampleFormat::S16);
         EXPECT_EQ(source->details().kind, SourceKind::PcmWave);
         EXPECT_EQ(source->details().durationMs,
                   static_cast<std::int64_t>(tone.frames) * 1000 / tone.rateHz);
@@ -119,7 +120,7 @@ TEST_F(MpegSourceTest, DecodesTheToneAtItsLengthAndLevel) {
     EXPECT_EQ(source->details().kind, SourceKind::Mpeg);
     EXPECT_EQ(source->details().mpegLayer, 3);
     EXPECT_NEAR(static_cast<double>(source->details().durationMs), 500.0, 60.0);
-    const PcmFormat expected{AUDIO_S16SYS, 2, 44100};
+    const PcmFormat expected{SampleFormat::S16, 2, 44100};
     EXPECT_EQ(source->format(), expected);
     const Decoded decoded = decodeAll(*source);
     ASSERT_EQ(decoded.formats.size(), 1U);
@@ -186,8 +187,8 @@ TEST_F(MpegSourceTest, FormatChangeMidStreamIsReported) {
     ASSERT_TRUE(source);
     const Decoded decoded = decodeAll(*source);
     ASSERT_EQ(decoded.formats.size(), 2U);
-    EXPECT_EQ(decoded.formats[0], (PcmFormat{AUDIO_S16SYS, 2, 44100}));
-    EXPECT_EQ(decoded.formats[1], (PcmFormat{AUDIO_S16SYS, 1, 22050}));
+    EXPECT_EQ(decoded.formats[0], (PcmFormat{SampleFormat::S16, 2, 44100}));
+    EXPECT_EQ(decoded.formats[1], (PcmFormat{SampleFormat::S16, 1, 22050}));
     // Without the info frame lame's delay and padding stay in: up to about
     // two frames more per part.
     EXPECT_NEAR(static_cast<double>(decoded.framesPerFormat[0]), m_tone.frames, 2 * 1152.0 + 600.0);

@@ -49,8 +49,21 @@ Bytes tonePcm(const ToneSpec& tone) {
     for (int frame = 0; frame < tone.frames; ++frame) {
         const double value = toneValue(tone, frame);
         for (int channel = 0; channel < tone.channels; ++channel) {
-            if (tone.bitsPerSample == 8) {
+            if (tone.floatSamples) {
+                const auto sample = static_cast<float>(value);
+                std::uint32_t bits = 0;
+                std::memcpy(&bits, &sample, sizeof bits);
+                appendLe32(out, bits);
+            } else if (tone.bitsPerSample == 8) {
                 out.push_back(static_cast<std::uint8_t>(128 + std::lround(value * 127.0)));
+            } else if (tone.bitsPerSample == 24) {
+                const auto sample = static_cast<std::uint32_t>(std::lround(value * 8388607.0));
+                out.insert(out.end(), {static_cast<std::uint8_t>(sample & 0xFF),
+                                       static_cast<std::uint8_t>((sample >> 8) & 0xFF),
+                                       static_cast<std::uint8_t>((sample >> 16) & 0xFF)});
+            } else if (tone.bitsPerSample == 32) {
+                appendLe32(out, static_cast<std::uint32_t>(
+                                    static_cast<std::int32_t>(std::lround(value * 2147483647.0))));
             } else {
                 appendLe16(out, static_cast<std::uint16_t>(
                                     static_cast<std::int16_t>(std::lround(value * 32767.0))));
@@ -132,7 +145,8 @@ Bytes mpegLayer3FmtPayload(std::uint16_t channels, std::uint32_t rateHz) {
 }
 
 Bytes wavFile(const ToneSpec& tone) {
-    return riff("WAVE", {chunk("fmt ", fmtPayload(1, static_cast<std::uint16_t>(tone.channels),
+    const std::uint16_t tag = tone.floatSamples ? 3 : 1;
+    return riff("WAVE", {chunk("fmt ", fmtPayload(tag, static_cast<std::uint16_t>(tone.channels),
                                                   static_cast<std::uint32_t>(tone.rateHz),
                                                   static_cast<std::uint16_t>(tone.bitsPerSample))),
                          chunk("data", tonePcm(tone))});

@@ -42,10 +42,11 @@ struct ToneSpec {
     int frames = 4410;
     double amplitude = 0.5; // of full scale
     double frequencyHz = 441.0;
+    bool floatSamples = false; // 32-bit IEEE float instead of integers
 };
 
 // Interleaved PCM of a sine tone, the same on every channel, as WAV stores
-// it (8-bit unsigned, 16-bit signed little-endian).
+// it (8-bit unsigned, 16/24/32-bit signed little-endian, or float).
 Bytes tonePcm(const ToneSpec& tone);
 // The tone as 16-bit values per channel (8-bit samples widened the way SDL
 // widens them), for comparing with what a device received.
