@@ -25,7 +25,8 @@ const char* const kProductName = "Slidora";
 // that has the Japanese glyphs.
 QFont windowFont(int pixelHeight) {
     QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("IPAGothic")});
     font.setPixelSize(pixelHeight);
     return font;
 }
@@ -55,7 +56,8 @@ TSlidoraSaver::TSlidoraSaver(unsigned long parentWnd, SaverServices& services)
     setWindowTitle(QStringLiteral("SlidoraSaver"));
     if (previewMode()) {
         // The preview only shows; the host keeps all input.
-        setWindowFlags(Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+        setWindowFlags(Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
+                       Qt::WindowDoesNotAcceptFocus);
         setAttribute(Qt::WA_TransparentForMouseEvents);
     } else {
         setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
@@ -110,7 +112,8 @@ void TSlidoraSaver::createComponents() {
 
 void TSlidoraSaver::setUpGeometry() {
     if (previewMode()) {
-        const QSize host = m_services.hostWindowSize ? m_services.hostWindowSize(m_parentWnd) : QSize();
+        const QSize host =
+            m_services.hostWindowSize ? m_services.hostWindowSize(m_parentWnd) : QSize();
         resize(host.isValid() ? host : QSize(152, 112));
         return;
     }
@@ -152,8 +155,8 @@ void TSlidoraSaver::FormCreate() {
             hasPictures = true;
             SaverAudio* audio = m_services.audio;
             if (audio != nullptr && !m_settings.audioFolder.empty())
-                audio->AudRead(m_settings.audioFolder, m_settings.mediaExtText, m_settings.audioShuffle,
-                               *m_services.random);
+                audio->AudRead(m_settings.audioFolder, m_settings.mediaExtText,
+                               m_settings.audioShuffle, *m_services.random);
             const int style = FontStyleBits(m_settings.styleLetters);
             overlayFont.setBold((style & kStyleBold) != 0);
             overlayFont.setItalic((style & kStyleItalic) != 0);
@@ -163,7 +166,8 @@ void TSlidoraSaver::FormCreate() {
             Label2->setFont(overlayFont);
             Label2->move(width() + 10, height() + 10);
             PicDisp();
-            if (audio != nullptr && !audio->listEmpty()) audio->start(m_settings.useMp3Library, m_settings.volume);
+            if (audio != nullptr && !audio->listEmpty())
+                audio->start(m_settings.useMp3Library, m_settings.volume);
             m_windowColour = Qt::black; // the first picture stands on black
         }
         if (m_settings.fileNamePosition == 2) Label1->setGeometry(0, 0, 0, 0);
@@ -196,16 +200,19 @@ void TSlidoraSaver::setUpMessageMode() {
     m_canvasFontColour = kYellow;
 
     const QString text = QString::fromStdString(m_messageText);
+    // The text's width grows in proportion to the font's pixel size, so the
+    // size is both measured and set in pixels (not in line heights, which
+    // are larger and would carry the text past both edges).
     {
         const QFontMetrics fm(m_canvasFont);
         const int tw = std::max(1, fm.horizontalAdvance(text));
-        const int th = fm.height();
+        const int th = m_canvasFont.pixelSize();
         m_canvasFont.setPixelSize(std::max(1, th * width() / tw));
     }
     {
         const QFontMetrics fm(m_canvasFont);
         const int tw = fm.horizontalAdvance(text);
-        const int th = std::max(1, fm.height());
+        const int th = std::max(1, m_canvasFont.pixelSize());
         const int limit = tw * height() / th;
         if (limit < m_canvasFont.pixelSize()) m_canvasFont.setPixelSize(std::max(1, limit));
     }
@@ -226,7 +233,8 @@ void TSlidoraSaver::setUpMessageMode() {
         Label2->show();
     }
     const QFontMetrics fm(m_canvasFont);
-    m_messageAt = QPoint((width() - fm.horizontalAdvance(text)) / 2, ((height() - fm.height()) / 3) * 2);
+    m_messageAt =
+        QPoint((width() - fm.horizontalAdvance(text)) / 2, ((height() - fm.height()) / 3) * 2);
 }
 
 void TSlidoraSaver::startActiveTime() {
@@ -245,7 +253,8 @@ void TSlidoraSaver::paintEvent(QPaintEvent*) {
     painter.setFont(m_canvasFont);
     painter.setPen(m_canvasFontColour);
     const QFontMetrics fm(m_canvasFont);
-    painter.drawText(m_messageAt.x(), m_messageAt.y() + fm.ascent(), QString::fromStdString(m_messageText));
+    painter.drawText(m_messageAt.x(), m_messageAt.y() + fm.ascent(),
+                     QString::fromStdString(m_messageText));
 }
 
 } // namespace slidora

@@ -18,7 +18,7 @@ namespace slidora {
 
 class TSlidoraSaver : public QWidget {
     Q_OBJECT
-public:
+  public:
     // `parentWnd` is the preview host's X11 window id; 0 for full screen.
     TSlidoraSaver(unsigned long parentWnd, SaverServices& services);
     ~TSlidoraSaver() override;
@@ -53,6 +53,7 @@ public:
     QColor windowColour() const { return m_windowColour; }
     QColor canvasFontColour() const { return m_canvasFontColour; }
     int canvasFontPixels() const { return m_canvasFont.pixelSize(); }
+    const QFont& canvasFont() const { return m_canvasFont; }
     QPoint recordedPointer() const { return m_recorded; }
     // The path shown last, empty before the first picture.
     const std::string& shownPath() const { return m_shownPath; }
@@ -62,7 +63,7 @@ public:
     // Sets the close-pending flag, as a power message does.
     void setClosePending() { m_closePending = true; }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -70,7 +71,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-private:
+  private:
     void FormCreate();
     void createComponents();
     void setUpGeometry();

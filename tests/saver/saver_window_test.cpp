@@ -68,10 +68,12 @@ TEST(SaverSetUp, CorrectsDensityAndScanCount) {
     struct Case {
         int density, scan, wantDensity, wantScan;
     };
-    const Case cases[] = {{250, 5, 150, 20}, {-1, 201, 150, 20}, {0, 10, 0, 10}, {200, 200, 200, 200}};
+    const Case cases[] = {
+        {250, 5, 150, 20}, {-1, 201, 150, 20}, {0, 10, 0, 10}, {200, 200, 200, 200}};
     for (const Case& c : cases) {
         SaverRig rig;
-        rig.pictureSettings("[OMake]\nBGDensity=" + std::to_string(c.density) + "\nScanTime=" + std::to_string(c.scan) + "\n");
+        rig.pictureSettings("[OMake]\nBGDensity=" + std::to_string(c.density) +
+                            "\nScanTime=" + std::to_string(c.scan) + "\n");
         auto saver = rig.make();
         EXPECT_EQ(saver->settings().backgroundDensity, c.wantDensity) << c.density;
         EXPECT_EQ(saver->settings().scanCount, c.wantScan) << c.scan;
@@ -92,7 +94,8 @@ TEST(SaverSetUp, NonIntegerStopsSetUpWithTheErrorAndNoClock) {
 TEST(SaverClock, PicturesEveryFourthTickAndAudioAtPhaseThree) {
     SaverRig rig;
     rig.pictureSettings("[Audio]\nAudioFolder=/music\n");
-    for (const char* name : {"pics/a.jpg", "pics/b.jpg", "pics/c.jpg"}) rig.tree.file(name, 20000);
+    for (const char* name : {"pics/a.jpg", "pics/b.jpg", "pics/c.jpg"})
+        rig.tree.file(name, 20000);
     auto saver = rig.make();
     ASSERT_EQ(rig.loads.size(), 1u);
     EXPECT_EQ(rig.audio.starts, 1);
@@ -141,10 +144,13 @@ TEST(SaverClock, PowerSavingOverridesTheActiveTime) {
     struct Case {
         int saveTimeout, powerTimeout, actMinutes, wantSeconds;
     };
-    const Case cases[] = {{600, 900, 60, 300}, {600, 660, 60, 3600}, {600, 900, 0, 300}, {0, 0, 0, 0}};
+    const Case cases[] = {
+        {600, 900, 60, 300}, {600, 660, 60, 3600}, {600, 900, 0, 300}, {0, 0, 0, 0}};
     for (const Case& c : cases) {
         SaverRig rig;
-        rig.services.powerSaveInfo = [c] { return PowerSaveState{c.powerTimeout > 0, c.saveTimeout, c.powerTimeout}; };
+        rig.services.powerSaveInfo = [c] {
+            return PowerSaveState{c.powerTimeout > 0, c.saveTimeout, c.powerTimeout};
+        };
         rig.pictureSettings("[Omake]\nActTime=" + std::to_string(c.actMinutes) + "\n");
         rig.tree.file("pics/a.jpg", 20000);
         auto saver = rig.make();
@@ -178,7 +184,8 @@ TEST(SaverCatalogue, CyclesAndDropsTheUnreadableMiddleFile) {
     for (int tick = 0; tick < 8; ++tick) {
         const std::string before = saver->shownPath();
         rig.timer.tick();
-        if (rig.loads.size() > 1 && saver->shownPath() != before) shown.push_back(saver->shownPath());
+        if (rig.loads.size() > 1 && saver->shownPath() != before)
+            shown.push_back(saver->shownPath());
     }
     EXPECT_EQ(shown, (std::vector<std::string>{a, c, a}));
     EXPECT_EQ(saver->pictureList(), (std::vector<std::string>{a, c}));
@@ -220,12 +227,15 @@ std::vector<int> cursorCheckPositions(int n) {
     for (int k = 0; k < n; ++k) {
         SaverRig rig;
         rig.pictureSettings();
-        for (int i = 0; i < n; ++i) rig.tree.file("pics/p" + std::to_string(i) + ".jpg", 20000);
+        for (int i = 0; i < n; ++i)
+            rig.tree.file("pics/p" + std::to_string(i) + ".jpg", 20000);
         auto saver = rig.make();
-        for (int tick = 0; tick < 4 * k; ++tick) rig.timer.tick(); // picture k is up
+        for (int tick = 0; tick < 4 * k; ++tick)
+            rig.timer.tick(); // picture k is up
         EXPECT_FALSE(saver->closed());
         rig.pointer += QPoint(1, 0);
-        for (int tick = 0; tick < 4; ++tick) rig.timer.tick(); // the next picture
+        for (int tick = 0; tick < 4; ++tick)
+            rig.timer.tick(); // the next picture
         if (saver->closed()) closedAfter.push_back((k + 1) % n);
     }
     return closedAfter;
@@ -243,16 +253,18 @@ TEST(SaverEnding, FirstMoveRuleAndKeys) {
     rig.tree.file("pics/a.jpg", 20000);
     auto saver = rig.make();
     const QPoint at = saver->recordedPointer();
-    QMouseEvent same(QEvent::MouseMove, at, saver->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent same(QEvent::MouseMove, at, saver->mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                     Qt::NoModifier);
     QApplication::sendEvent(saver.get(), &same);
     EXPECT_FALSE(saver->closed());
     // Over the picture nothing reaches the window.
-    QMouseEvent overPicture(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton, Qt::LeftButton,
-                            Qt::NoModifier);
+    QMouseEvent overPicture(QEvent::MouseButtonPress, QPointF(5, 5), QPointF(5, 5), Qt::LeftButton,
+                            Qt::LeftButton, Qt::NoModifier);
     QApplication::sendEvent(saver->image1(), &overPicture);
     EXPECT_FALSE(saver->closed());
     const QPoint moved = at + QPoint(1, 0);
-    QMouseEvent move(QEvent::MouseMove, moved, saver->mapToGlobal(moved), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+    QMouseEvent move(QEvent::MouseMove, moved, saver->mapToGlobal(moved), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(saver.get(), &move);
     EXPECT_TRUE(saver->closed());
     EXPECT_FALSE(rig.cursorHidden) << "closing shows the cursor again";
@@ -269,7 +281,8 @@ TEST(SaverEnding, FirstMoveRuleAndKeys) {
 
 TEST(SaverEnding, HostSignalEndsAStoppedShowAndFreesTheAudio) {
     SaverRig rig;
-    rig.settings("[Image]\nDispFolder=" + rig.tree.root() + "/pics\nSleepTime=3\n[Audio]\nAudioFolder=/m\n");
+    rig.settings("[Image]\nDispFolder=" + rig.tree.root() +
+                 "/pics\nSleepTime=3\n[Audio]\nAudioFolder=/m\n");
     rig.tree.file("pics/a.jpg", 20000);
     auto saver = rig.make();
     ASSERT_FALSE(rig.timer.tick()) << "clock stopped for good";
@@ -278,6 +291,42 @@ TEST(SaverEnding, HostSignalEndsAStoppedShowAndFreesTheAudio) {
     EXPECT_EQ(rig.quits, 1);
     EXPECT_EQ(rig.audio.closes, 1);
     EXPECT_TRUE(saver->pictureList().empty());
+}
+
+// The message, drawn in the real window font, spans the window's width in full
+// screen and in previews of several sizes, for both message texts.
+TEST(SaverMessage, TextSpansTheWindowWidth) {
+    struct Case {
+        const char* name;
+        unsigned long parentWnd;
+        QSize size;
+        bool folderHasPictures;
+    };
+    const Case cases[] = {
+        {"small preview, product name", 0x2a00007, QSize(152, 112), true},
+        {"small preview, folder request", 0x2a00007, QSize(152, 112), false},
+        {"large preview, product name", 0x2a00007, QSize(640, 480), true},
+        {"wide preview, folder request", 0x2a00007, QSize(900, 300), false},
+        {"full screen 1024x768, folder request", 0, QSize(1024, 768), false},
+        {"full screen 1920x1080, folder request", 0, QSize(1920, 1080), false},
+    };
+    for (const Case& c : cases) {
+        SaverRig rig;
+        rig.pictureSettings();
+        if (c.folderHasPictures) rig.tree.file("pics/a.jpg", 20000);
+        rig.services.screenSize = c.size;
+        rig.services.hostWindowSize = [c](unsigned long) { return c.size; };
+        auto saver = rig.make(c.parentWnd);
+        ASSERT_TRUE(saver->messageMode()) << c.name;
+        const QString text = QString::fromStdString(saver->messageText());
+        QFont larger = saver->canvasFont();
+        larger.setPixelSize(larger.pixelSize() + 1);
+        const int textWidth = QFontMetrics(saver->canvasFont()).horizontalAdvance(text);
+        // Pixel sizes are whole numbers: the text is as wide as the window
+        // allows, and one pixel more would carry it past the edges.
+        EXPECT_LE(textWidth, saver->width() + 2) << c.name;
+        EXPECT_GE(QFontMetrics(larger).horizontalAdvance(text), saver->width() - 2) << c.name;
+    }
 }
 
 } // namespace
