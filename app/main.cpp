@@ -94,8 +94,10 @@ int runSaver(QApplication& app, unsigned long parentWnd) {
     services.quit = [] { QCoreApplication::quit(); };
 
     TSlidoraSaver saver(parentWnd, services);
-    resizeHost.setOwner(&saver);
+    // During the set-up the window is not shown yet, so a resampler box for
+    // the first picture has no owner; later boxes stand above the saver.
     saver.start();
+    resizeHost.setOwner(&saver);
     SignalPipe terminationSignals([&saver] { saver.endRequested(); });
     std::unique_ptr<HostWatch> watch;
     if (parentWnd != 0) {
