@@ -13,6 +13,7 @@
 #include "platform/QtPlatform.h"
 #include "platform/Random.h"
 #include "platform/StandardStreams.h"
+#include "saver/QtLocaleText.h"
 #include "saver/SaverWindow.h"
 #include "saver/picture/PicLoad.h"
 #include "saver/resize/QtResizeHost.h"
@@ -32,7 +33,7 @@ namespace {
 // The saver's audio over the playback logic, with the real MP3 library and
 // media player.
 class ProgramAudio final : public SaverAudio {
-public:
+  public:
     ProgramAudio() : m_playback(m_library, m_player) {}
     void AudRead(const std::string& folder, const std::string& mediaExtText, bool shuffle,
                  RandomSource& random) override {
@@ -45,7 +46,7 @@ public:
     void onActiveTimeEnd() override { m_playback.onActiveTimeEnd(); }
     void onClose() override { m_playback.onClose(); }
 
-private:
+  private:
     Vbmp3Library m_library;
     SdlMixerPlayer m_player;
     AudioPlayback m_playback;
@@ -70,26 +71,33 @@ int runSaver(QApplication& app, unsigned long parentWnd) {
     services.timer = &timer;
     services.random = &random;
     services.powerSaveInfo = [] { return PowerSaveInfo(); };
-    services.cursorPos = [] { return QCursor::pos(); };
-    if (QScreen* screen = QGuiApplication::primaryScreen()) services.screenSize = screen->geometry().size();
-    services.hostWindowSize = hostWindowSize;
+    services.cursorPos = [] {
+        const QPoint p = QCursor::pos();
+        return Point{p.x(), p.y()};
+    };
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        services.screenSize = {screen->geometry().width(), screen->geometry().height()};
+    services.hostWindowSize = [](unsigned long xid) {
+        const QSize size = hostWindowSize(xid);
+        return Size{size.width(), size.height()};
+    };
+    services.dateText = shortDateOfDays;
+    services.timeText = timeWithSecondsOfDays;
     services.settingsPath = settingsPathFor(programPath());
     services.readerContext.programDir = programFolder;
-    services.readerContext.iconFontName = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
-    services.picLoad = [](const std::string& path, WorkingPicture& picture, const TargetSizeFn& target) {
-        return PicLoad(path, picture, target);
-    };
+    services.readerContext.iconFontName =
+        QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
+    services.picLoad = [](const std::string& path, WorkingPicture& picture,
+                          const TargetSizeFn& target) { return PicLoad(path, picture, target); };
     services.resizeHost = &resizeHost;
     services.audio = &audio;
     services.errorReport = [](const std::string& message) { showErrorReport(message); };
     services.quit = [] { QCoreApplication::quit(); };
-    services.setCursorHidden = [](bool hidden) {
-        if (hidden) QApplication::setOverrideCursor(Qt::BlankCursor);
-        else
-            while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
-    };
 
     TSlidoraSaver saver(parentWnd, services);
+    // During the set-up the window is not shown yet, so a resampler box for
+    // the first picture has no owner; later boxes stand above the saver.
+    saver.start();
     resizeHost.setOwner(&saver);
     SignalPipe terminationSignals([&saver] { saver.endRequested(); });
     std::unique_ptr<HostWatch> watch;
@@ -118,7 +126,8 @@ int main(int argc, char** argv) {
     // A second copy ends at once, silently, before any window exists. When the
     // lock file cannot be made at all, run unguarded rather than not at all.
     bool lockUnavailable = false;
-    const std::unique_ptr<InstanceLock> lock = InstanceLock::acquire(InstanceLock::defaultPath(), &lockUnavailable);
+    const std::unique_ptr<InstanceLock> lock =
+        InstanceLock::acquire(InstanceLock::defaultPath(), &lockUnavailable);
     if (!lock && !lockUnavailable) return 0;
 
     const CommandLine cl = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));

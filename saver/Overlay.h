@@ -1,13 +1,9 @@
 #pragma once
 // The line of text written over each picture: which corner, what it says,
-// where its box goes and in which colours. Window-free: the saver window
-// measures the text and places its label with these results.
+// where its box goes and in which colours. Window-free: the saver measures
+// the text through its view and places the label with these results.
 #include <cstdint>
 #include <string>
-
-class QDateTime;
-class QLocale;
-class QString;
 
 namespace slidora {
 
@@ -55,16 +51,5 @@ bool overlayBounds(int corner, int textWidth, int textHeight, int windowWidth, i
 // blue << 16): the top bit and the bit of value 8 of each channel flipped,
 // which keeps it readable on any background.
 std::uint32_t overlayTextColour(std::uint32_t background);
-
-// The date in the locale's short date format, UTF-8.
-std::string localShortDate(const QDateTime& when, const QLocale& locale);
-// The time of day in the locale's long time format with any time-zone field
-// removed and seconds added when the format has none, UTF-8.
-std::string localTimeWithSeconds(const QDateTime& when, const QLocale& locale);
-// The format localTimeWithSeconds uses, derived from a QTime/QLocale format
-// string: zone fields ('t' runs) and the blanks or parentheses that only
-// framed them are dropped; without a seconds field, ":ss" (or ".ss" when
-// hours and minutes are separated by a dot) follows the minutes.
-QString timeFormatWithSeconds(const QString& longTimeFormat);
 
 } // namespace slidora

@@ -1,12 +1,10 @@
 #pragma once
-// Everything the saver window takes from outside, chosen once at the top: the
-// real services in the program, fakes in tests.
+// Everything the saver takes from outside besides its window, chosen once at
+// the top: the real services in the program, fakes in tests.
+#include "platform/Geometry.h"
 #include "saver/picture/PictureDecoder.h"
 #include "settings/FileRules.h"
 #include "settings/Settings.h"
-
-#include <QPoint>
-#include <QSize>
 
 #include <functional>
 #include <string>
@@ -21,7 +19,7 @@ class ResizeHost;
 // The saver's audio, as the window drives it: built at set-up, polled by the
 // clock, told about the end of the active time and about closing.
 class SaverAudio {
-public:
+  public:
     virtual ~SaverAudio() = default;
     // Builds the audio list from `folder` (and shuffles it when asked).
     virtual void AudRead(const std::string& folder, const std::string& mediaExtText, bool shuffle,
@@ -41,11 +39,16 @@ struct SaverServices {
     RandomSource* random = nullptr;
     std::function<PowerSaveState()> powerSaveInfo;
     // The pointer's position in screen pixels.
-    std::function<QPoint()> cursorPos;
+    std::function<Point()> cursorPos;
     // The screen the full-screen window covers; also the overlay's margins.
-    QSize screenSize;
-    // The preview host window's size (preview mode only).
-    std::function<QSize(unsigned long)> hostWindowSize;
+    Size screenSize;
+    // The preview host window's size (preview mode only); an empty size
+    // when it cannot be read.
+    std::function<Size(unsigned long)> hostWindowSize;
+    // The user's locale's short date and long time (with seconds) of a day
+    // count as the clock gives it, UTF-8, for the overlay.
+    std::function<std::string(double days)> dateText;
+    std::function<std::string(double days)> timeText;
     std::string settingsPath;
     ReaderContext readerContext;
     std::function<bool(const std::string&, WorkingPicture&, const TargetSizeFn&)> picLoad;
@@ -57,8 +60,6 @@ struct SaverServices {
     std::function<void(const std::string&)> errorReport;
     // Ends the application once the window has closed.
     std::function<void()> quit;
-    // Hides and restores the mouse cursor over the whole screen.
-    std::function<void(bool hidden)> setCursorHidden;
 };
 
 } // namespace slidora

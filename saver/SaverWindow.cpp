@@ -1,13 +1,11 @@
 #include "saver/SaverWindow.h"
 
-#include "platform/Clock.h"
-#include "platform/ErrorText.h"
-#include "platform/Random.h"
-#include "saver/Catalogue.h"
-#include "settings/IniFile.h"
-
+#include <QApplication>
 #include <QFontMetrics>
+#include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
 
@@ -15,25 +13,14 @@ namespace slidora {
 
 namespace {
 
-const QColor kTeal(0, 128, 128);
-const QColor kYellow(255, 255, 0);
-const char* const kFolderRequest = " フォルダを登録して下さい。";
-const char* const kNotSetLine = " 未設定です。　　表示する";
-const char* const kProductName = "Slidora";
-
-// The window's own font: the named face when installed, else a gothic face
-// that has the Japanese glyphs.
-QFont windowFont(int pixelHeight) {
-    QFont font(QStringLiteral("ＭＳ Ｐゴシック"));
-    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
-    font.setPixelSize(pixelHeight);
-    return font;
+QColor toQColor(Rgb c) {
+    return QColor(c.red, c.green, c.blue);
 }
 
 // The program's 32 x 32 icon, drawn rather than stored: a framed picture of
 // a sun over hills in sixteen-colour style.
 QPixmap programIcon() {
-    QPixmap icon(32, 32);
+    QPixmap icon(kIconDesignRect.width, kIconDesignRect.height);
     icon.fill(Qt::transparent);
     QPainter p(&icon);
     p.fillRect(2, 4, 28, 24, QColor(0, 0, 128));
@@ -47,38 +34,79 @@ QPixmap programIcon() {
     return icon;
 }
 
+// A deep copy of the bitmap as an image the label can show.
+QImage toImage(const Bitmap& bmp) {
+    const int stride = static_cast<int>(bmp.stride());
+    switch (bmp.bitsPerPixel()) {
+    case 24:
+        return QImage(bmp.data(), bmp.width(), bmp.height(), stride, QImage::Format_BGR888).copy();
+    case 32:
+        return QImage(bmp.data(), bmp.width(), bmp.height(), stride, QImage::Format_RGB32).copy();
+    case 8: {
+        QImage img(bmp.data(), bmp.width(), bmp.height(), stride, QImage::Format_Indexed8);
+        QList<QRgb> table;
+        for (const PaletteEntry& e : bmp.palette())
+            table.append(qRgb(e.red, e.green, e.blue));
+        while (table.size() < 256)
+            table.append(qRgb(0, 0, 0));
+        img.setColorTable(table);
+        return img.copy();
+    }
+    default:
+        return {};
+    }
+}
+
+void setTextColour(QLabel* label, Rgb colour) {
+    QPalette pal = label->palette();
+    pal.setColor(QPalette::WindowText, toQColor(colour));
+    label->setPalette(pal);
+}
+
 } // namespace
 
+QFont toQFont(const FontSpec& spec) {
+    const QString family = QString::fromStdString(spec.family);
+    QFont font(family);
+    // The window's face falls back to an installed gothic face with the
+    // Japanese glyphs; other faces fall back per glyph as Qt chooses.
+    if (spec.family == kWindowFace)
+        font.setFamilies({family, QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
+    if (spec.pixelSize > 0)
+        font.setPixelSize(spec.pixelSize);
+    else if (spec.pointSize > 0)
+        font.setPointSize(spec.pointSize);
+    font.setBold(spec.bold);
+    font.setItalic(spec.italic);
+    font.setUnderline(spec.underline);
+    font.setStrikeOut(spec.strikeout);
+    return font;
+}
+
 TSlidoraSaver::TSlidoraSaver(unsigned long parentWnd, SaverServices& services)
-    : QWidget(nullptr), m_parentWnd(parentWnd), m_services(services) {
+    : QWidget(nullptr), m_core(parentWnd, services, *this) {
     setObjectName(QStringLiteral("SlidoraSaver"));
     setWindowTitle(QStringLiteral("SlidoraSaver"));
-    if (previewMode()) {
+    if (parentWnd != 0) {
         // The preview only shows; the host keeps all input.
-        setWindowFlags(Qt::FramelessWindowHint | Qt::WindowTransparentForInput | Qt::WindowDoesNotAcceptFocus);
+        setWindowFlags(Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
+                       Qt::WindowDoesNotAcceptFocus);
         setAttribute(Qt::WA_TransparentForMouseEvents);
     } else {
         setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
         setMouseTracking(true);
         setFocusPolicy(Qt::StrongFocus);
     }
-    setFont(windowFont(12));
-    m_canvasFont = windowFont(12);
+    setAttribute(Qt::WA_InputMethodEnabled, false);
+    FontSpec windowFont;
+    windowFont.family = kWindowFace;
+    windowFont.pixelSize = 12;
+    setFont(toQFont(windowFont));
     createComponents();
-    m_services.timer->setHandler([this] { Mainr(); });
-    try {
-        FormCreate();
-    } catch (const SlidoraError& error) {
-        // Set-up stops at the failing step; the window stays up as far as it
-        // got, without a clock, until input closes it.
-        if (m_services.errorReport) m_services.errorReport(error.what());
-    }
 }
 
 TSlidoraSaver::~TSlidoraSaver() {
-    m_services.timer->setEnabled(false);
-    m_services.timer->setHandler({});
-    if (m_cursorHidden && m_services.setCursorHidden) m_services.setCursorHidden(false);
+    if (m_core.cursorHidden()) setCursorHidden(false);
 }
 
 void TSlidoraSaver::createComponents() {
@@ -86,13 +114,18 @@ void TSlidoraSaver::createComponents() {
     Image1->setObjectName(QStringLiteral("Image1"));
     Image1->setAlignment(Qt::AlignCenter);
     Image1->setPixmap(programIcon());
-    Image1->setGeometry(53, 5, 32, 32);
+    const Rect icon = kIconDesignRect;
+    Image1->setGeometry(icon.left, icon.top, icon.width, icon.height);
 
-    Label1 = new QLabel(QStringLiteral("Label1"), this);
+    Label1 = new QLabel(QString::fromUtf8(kOverlayDesignCaption), this);
     Label1->setObjectName(QStringLiteral("Label1"));
-    Label1->setFont(windowFont(18));
+    FontSpec labelFont;
+    labelFont.family = kWindowFace;
+    labelFont.pixelSize = kOverlayDesignPixels;
+    Label1->setFont(toQFont(labelFont));
     Label1->setAutoFillBackground(true);
-    Label1->setGeometry(384, 296, 50, 18);
+    const Rect box = kOverlayDesignRect;
+    Label1->setGeometry(box.left, box.top, box.width, box.height);
 
     Label2 = new QLabel(QStringLiteral("Label2"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
@@ -108,144 +141,123 @@ void TSlidoraSaver::createComponents() {
     }
 }
 
-void TSlidoraSaver::setUpGeometry() {
-    if (previewMode()) {
-        const QSize host = m_services.hostWindowSize ? m_services.hostWindowSize(m_parentWnd) : QSize();
-        resize(host.isValid() ? host : QSize(152, 112));
-        return;
-    }
-    resize(m_services.screenSize.width() + 2, m_services.screenSize.height() + 2);
-    if (m_services.setCursorHidden) m_services.setCursorHidden(true);
-    m_cursorHidden = true;
-    // There is no older platform family here whose screen-saver-running flag
-    // would need setting.
-    m_platformKind = 2;
+void TSlidoraSaver::setWindowRect(const Rect& rect) {
+    move(rect.left, rect.top);
+    resize(rect.width, rect.height);
 }
 
-void TSlidoraSaver::FormCreate() {
-    m_recorded = QPoint(-1, -1);
-    move(0, 0);
-    m_services.random->reseedFromClock();
-    setUpGeometry();
-    setAttribute(Qt::WA_InputMethodEnabled, false);
+void TSlidoraSaver::showBitmap(const Bitmap& bitmap, Point at) {
+    Image1->setPixmap(QPixmap::fromImage(toImage(bitmap)));
+    Image1->setGeometry(at.x, at.y, bitmap.width(), bitmap.height());
+}
 
-    {
-        const IniFile file(m_services.settingsPath);
-        readSaverSettings(file, m_services.readerContext, m_settings);
-    }
-    QFont overlayFont(QString::fromStdString(m_settings.fontName));
-    if (m_settings.fontSizePt > 0) overlayFont.setPointSize(m_settings.fontSizePt);
-    Label1->setFont(overlayFont);
-    m_tickIntervalMs = m_settings.tickIntervalMs;
-    m_settings.backgroundDensity = correctedDensity(m_settings.backgroundDensity);
-    m_settings.scanCount = correctedScanCount(m_settings.scanCount);
+void TSlidoraSaver::moveIcon(Point topLeft) {
+    Image1->move(topLeft.x, topLeft.y);
+}
 
-    bool hasPictures = false;
-    if (!previewMode()) {
-        PicRead(m_settings.pictureFolder, m_settings.minimumSizeKb, m_pictureList);
-        m_picIndex = 0;
-        if (m_settings.pictureShuffle) {
-            m_services.random->reseedFromClock();
-            listShuffle(m_pictureList, *m_services.random);
-        }
-        if (!m_pictureList.empty()) {
-            hasPictures = true;
-            SaverAudio* audio = m_services.audio;
-            if (audio != nullptr && !m_settings.audioFolder.empty())
-                audio->AudRead(m_settings.audioFolder, m_settings.mediaExtText, m_settings.audioShuffle,
-                               *m_services.random);
-            const int style = FontStyleBits(m_settings.styleLetters);
-            overlayFont.setBold((style & kStyleBold) != 0);
-            overlayFont.setItalic((style & kStyleItalic) != 0);
-            overlayFont.setUnderline((style & kStyleUnderline) != 0);
-            overlayFont.setStrikeOut((style & kStyleStrikeout) != 0);
-            Label1->setFont(overlayFont);
-            Label2->setFont(overlayFont);
-            Label2->move(width() + 10, height() + 10);
-            PicDisp();
-            if (audio != nullptr && !audio->listEmpty()) audio->start(m_settings.useMp3Library, m_settings.volume);
-            m_windowColour = Qt::black; // the first picture stands on black
-        }
-        if (m_settings.fileNamePosition == 2) Label1->setGeometry(0, 0, 0, 0);
-    }
-    m_recorded = MousePos();
-    if (!hasPictures) setUpMessageMode();
-    startActiveTime();
-    // The close-pending flag is left as it is: a first display step that found
-    // every picture unreadable has set it, and the next tick must close.
-    m_services.timer->setIntervalMs(m_tickIntervalMs);
-    m_clockPhase = 1;
-    m_services.timer->setEnabled(true);
+void TSlidoraSaver::setBackground(Rgb colour) {
+    m_windowColour = toQColor(colour);
     update();
 }
 
-void TSlidoraSaver::setUpMessageMode() {
-    m_messageMode = true;
-    m_tickIntervalMs = 300;
-    m_messageText = kFolderRequest;
-    bool folderHasPictures = false;
-    if (PicFolderChk(m_settings.pictureFolder, m_settings.minimumSizeKb)) {
-        m_messageText = kProductName;
-        Image1->move((width() - Image1->width()) / 2, Image1->y());
-        folderHasPictures = true;
-    } else {
-        Label2->setText(QString::fromUtf8(kNotSetLine));
-        Image1->move(width() - Image1->width() - 5, Image1->y());
-    }
-    m_windowColour = kTeal;
-    m_canvasFontColour = kYellow;
-
-    const QString text = QString::fromStdString(m_messageText);
-    {
-        const QFontMetrics fm(m_canvasFont);
-        const int tw = std::max(1, fm.horizontalAdvance(text));
-        const int th = fm.height();
-        m_canvasFont.setPixelSize(std::max(1, th * width() / tw));
-    }
-    {
-        const QFontMetrics fm(m_canvasFont);
-        const int tw = fm.horizontalAdvance(text);
-        const int th = std::max(1, fm.height());
-        const int limit = tw * height() / th;
-        if (limit < m_canvasFont.pixelSize()) m_canvasFont.setPixelSize(std::max(1, limit));
-    }
-    if (!folderHasPictures) {
-        const int canvasHeight = m_canvasFont.pixelSize();
-        QFont labelFont = Label2->font();
-        labelFont.setPixelSize(canvasHeight);
-        Label2->setFont(labelFont);
-        Label2->adjustSize();
-        const QFontMetrics fm(m_canvasFont);
-        const int tw = fm.horizontalAdvance(text);
-        const int th = fm.height();
-        Label2->move((width() - tw) / 2, ((height() - th) / 3) * 2 - 2 * canvasHeight);
-        Label1->hide();
-        QPalette pal = Label2->palette();
-        pal.setColor(QPalette::WindowText, Qt::white);
-        Label2->setPalette(pal);
-        Label2->show();
-    }
-    const QFontMetrics fm(m_canvasFont);
-    m_messageAt = QPoint((width() - fm.horizontalAdvance(text)) / 2, ((height() - fm.height()) / 3) * 2);
+void TSlidoraSaver::setOverlayFont(const FontSpec& font) {
+    Label1->setFont(toQFont(font));
 }
 
-void TSlidoraSaver::startActiveTime() {
-    m_activeSeconds = m_settings.activeMinutes * 60;
-    if (m_services.powerSaveInfo) {
-        const int power = powerOverrideSeconds(m_services.powerSaveInfo());
-        if (power > 0) m_activeSeconds = power;
-    }
-    m_activeDeadline = m_services.clock->nowDays() + m_activeSeconds * 0.00069444 / 60;
+void TSlidoraSaver::setOverlay(const OverlaySpec& overlay) {
+    Label1->setGeometry(overlay.box.left, overlay.box.top, overlay.box.width, overlay.box.height);
+    QPalette pal = Label1->palette();
+    pal.setColor(QPalette::Window, toQColor(overlay.background));
+    pal.setColor(QPalette::WindowText, toQColor(overlay.textColour));
+    Label1->setPalette(pal);
+    Label1->setText(QString::fromStdString(overlay.text));
+    Label1->show();
+    Label1->raise();
+}
+
+void TSlidoraSaver::hideOverlay() {
+    Label1->hide();
+}
+
+void TSlidoraSaver::setMessage(const MessageLine& line) {
+    m_message = line;
+    update();
+}
+
+void TSlidoraSaver::setSecondLine(const MessageLine& line) {
+    Label2->setFont(toQFont(line.font));
+    Label2->setText(QString::fromStdString(line.text));
+    Label2->adjustSize();
+    Label2->move(line.at.x, line.at.y);
+    setTextColour(Label2, line.colour);
+    Label2->show();
+}
+
+Size TSlidoraSaver::measureText(const std::string& text, const FontSpec& font) const {
+    const QFontMetrics fm(toQFont(font));
+    return {fm.horizontalAdvance(QString::fromStdString(text)), fm.height()};
+}
+
+void TSlidoraSaver::setCursorHidden(bool hidden) {
+    if (hidden)
+        QApplication::setOverrideCursor(Qt::BlankCursor);
+    else
+        while (QApplication::overrideCursor() != nullptr)
+            QApplication::restoreOverrideCursor();
+}
+
+void TSlidoraSaver::closeWindow() {
+    hide();
 }
 
 void TSlidoraSaver::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), m_windowColour);
-    if (!m_messageMode) return;
-    painter.setFont(m_canvasFont);
-    painter.setPen(m_canvasFontColour);
-    const QFontMetrics fm(m_canvasFont);
-    painter.drawText(m_messageAt.x(), m_messageAt.y() + fm.ascent(), QString::fromStdString(m_messageText));
+    if (!m_message) return;
+    const QFont font = toQFont(m_message->font);
+    painter.setFont(font);
+    painter.setPen(toQColor(m_message->colour));
+    const QFontMetrics fm(font);
+    painter.drawText(m_message->at.x, m_message->at.y + fm.ascent(),
+                     QString::fromStdString(m_message->text));
+}
+
+void TSlidoraSaver::keyPressEvent(QKeyEvent* event) {
+    event->accept();
+    m_core.onKey();
+}
+
+void TSlidoraSaver::mousePressEvent(QMouseEvent* event) {
+    event->accept();
+    m_core.onMouseDown();
+}
+
+void TSlidoraSaver::mouseMoveEvent(QMouseEvent* event) {
+    event->accept();
+    if (m_core.previewMode()) return;
+    // Screen coordinates: the full-screen window lies at the screen's origin,
+    // so they equal the window's own, and they stay right while the window
+    // manager has not yet confirmed where the window is.
+    const QPoint p = event->globalPosition().toPoint();
+    m_core.onMouseMove({p.x(), p.y()});
+}
+
+void TSlidoraSaver::closeEvent(QCloseEvent* event) {
+    // The window manager or a host closing the window ends the show.
+    m_core.onCloseRequest();
+    QWidget::closeEvent(event);
+}
+
+bool TSlidoraSaver::eventFilter(QObject* watched, QEvent* event) {
+    switch (event->type()) {
+    case QEvent::MouseMove:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+        return true;
+    default:
+        return QWidget::eventFilter(watched, event);
+    }
 }
 
 } // namespace slidora

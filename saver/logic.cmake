@@ -1,7 +1,15 @@
 # Window-free slideshow logic: picture size and place, background colour from
-# the edge pixels, overlay text. Included by saver/CMakeLists.txt.
+# the edge pixels, overlay text; and the saver's core, which runs the show
+# through a view interface. Included by saver/CMakeLists.txt.
 add_library(slidora_saver_logic STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Layout.cpp ${CMAKE_CURRENT_LIST_DIR}/Layout.h
   ${CMAKE_CURRENT_LIST_DIR}/Background.cpp ${CMAKE_CURRENT_LIST_DIR}/Background.h
   ${CMAKE_CURRENT_LIST_DIR}/Overlay.cpp ${CMAKE_CURRENT_LIST_DIR}/Overlay.h)
-target_link_libraries(slidora_saver_logic PUBLIC slidora_platform Qt6::Core)
+target_link_libraries(slidora_saver_logic PUBLIC slidora_platform)
+
+add_library(slidora_saver_core STATIC
+  ${CMAKE_CURRENT_LIST_DIR}/Catalogue.cpp ${CMAKE_CURRENT_LIST_DIR}/Catalogue.h
+  ${CMAKE_CURRENT_LIST_DIR}/SaverCore.cpp ${CMAKE_CURRENT_LIST_DIR}/SaverCore.h
+  ${CMAKE_CURRENT_LIST_DIR}/SaverServices.h ${CMAKE_CURRENT_LIST_DIR}/SaverView.h)
+target_link_libraries(slidora_saver_core PUBLIC
+  slidora_saver_logic slidora_picture slidora_resize_bridge slidora_settings slidora_platform)

@@ -1,8 +1,5 @@
-# The saver window: set-up, clock, catalogue, display and ending.
+# The saver window on Qt: draws for the core and hands it the window's input.
 add_library(slidora_saver STATIC
-  ${CMAKE_CURRENT_LIST_DIR}/Catalogue.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/SaverWindow.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/SaverShow.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/SaverWindow.h)
-target_link_libraries(slidora_saver PUBLIC
-  slidora_saver_logic slidora_picture slidora_resize_bridge slidora_settings slidora_platform_qt Qt6::Widgets)
+  ${CMAKE_CURRENT_LIST_DIR}/SaverWindow.cpp ${CMAKE_CURRENT_LIST_DIR}/SaverWindow.h
+  ${CMAKE_CURRENT_LIST_DIR}/QtLocaleText.cpp ${CMAKE_CURRENT_LIST_DIR}/QtLocaleText.h)
+target_link_libraries(slidora_saver PUBLIC slidora_saver_core slidora_platform_qt Qt6::Widgets)

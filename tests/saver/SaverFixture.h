@@ -1,20 +1,18 @@
 #pragma once
-// A saver window driven entirely by fakes: a clock that moves only when told,
-// a timer that fires only when the test ticks it, a scripted pointer, a
-// picture loader that decodes nothing, and a recording audio.
+// The saver driven entirely by fakes: a clock that moves only when told, a
+// timer that fires only when the test ticks it, a scripted pointer, a picture
+// loader that decodes nothing, a recording audio and a recording view.
 #include "platform/Clock.h"
-#include "saver/SaverWindow.h"
+#include "saver/SaverCore.h"
 #include "saver/picture/PictureDecoder.h"
 #include "tests/saver/ScriptedRandom.h"
-
-#include <QApplication>
-#include <QLabel>
 
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,14 +20,14 @@
 namespace slidora::test {
 
 class FakeClock final : public Clock {
-public:
+  public:
     double nowDays() const override { return days; }
     void advanceSeconds(double s) { days += s / 86400.0; }
     double days = 45000.5; // some noon
 };
 
 class FakeTimer final : public Timer {
-public:
+  public:
     void setIntervalMs(int ms) override { interval = ms; }
     int intervalMs() const override { return interval; }
     void setEnabled(bool on) override {
@@ -52,7 +50,7 @@ public:
 };
 
 class FakeAudio final : public SaverAudio {
-public:
+  public:
     void AudRead(const std::string& folder, const std::string&, bool, RandomSource&) override {
         readFolder = folder;
         if (!folder.empty()) hasList = true;
@@ -72,17 +70,50 @@ public:
     int starts = 0, loads = 0, activeEnds = 0, closes = 0;
 };
 
-inline QApplication& app() {
-    static int argc = 1;
-    static char name[] = "saver-test";
-    static char* argv[] = {name, nullptr};
-    static QApplication* instance = new QApplication(argc, argv);
-    return *instance;
-}
+// Keeps what the core last told it. Text measures one pixel-size-wide cell
+// per byte and a line 1 1/8 pixel sizes high, so the arithmetic around it
+// can be checked exactly.
+class FakeView final : public SaverView {
+  public:
+    void setWindowRect(const Rect& rect) override { window = rect; }
+    void showBitmap(const Bitmap& bitmap, Point at) override {
+        shown = {at.x, at.y, bitmap.width(), bitmap.height()};
+        ++bitmaps;
+    }
+    void moveIcon(Point topLeft) override { icon = topLeft; }
+    void setBackground(Rgb colour) override { background = colour; }
+    void setOverlayFont(const FontSpec& font) override { overlayFont = font; }
+    void setOverlay(const OverlaySpec& spec) override {
+        overlay = spec;
+        overlayShown = true;
+    }
+    void hideOverlay() override { overlayShown = false; }
+    void setMessage(const MessageLine& line) override { message = line; }
+    void setSecondLine(const MessageLine& line) override { secondLine = line; }
+    Size measureText(const std::string& text, const FontSpec& font) const override {
+        const int px = font.pixelSize > 0 ? font.pixelSize : 10;
+        return {static_cast<int>(text.size()) * px, px * 9 / 8};
+    }
+    void setCursorHidden(bool hidden) override { cursorHidden = hidden; }
+    void closeWindow() override { ++closes; }
+
+    Rect window;
+    Rect shown;
+    int bitmaps = 0;
+    std::optional<Point> icon;
+    Rgb background{0, 128, 128};
+    FontSpec overlayFont;
+    OverlaySpec overlay;
+    bool overlayShown = true;
+    std::optional<MessageLine> message;
+    std::optional<MessageLine> secondLine;
+    bool cursorHidden = false;
+    int closes = 0;
+};
 
 // A temporary folder of files of chosen sizes, removed with the fixture.
 class TempTree {
-public:
+  public:
     TempTree() {
         char pattern[] = "/tmp/slidora-saver-XXXXXX";
         m_root = ::mkdtemp(pattern);
@@ -99,7 +130,7 @@ public:
     }
     const std::string& root() const { return m_root; }
 
-private:
+  private:
     std::string m_root;
 };
 
@@ -108,31 +139,33 @@ struct SaverRig {
     FakeTimer timer;
     ScriptedRandom random{{0.25, 0.75, 0.5}};
     FakeAudio audio;
-    QPoint pointer{500, 400};
-    bool cursorHidden = false;
+    FakeView view;
+    Point pointer{500, 400};
     int quits = 0;
     std::vector<std::string> errors;
-    std::vector<std::string> loads;     // every path handed to the loader
-    std::set<std::string> unreadable;   // paths whose load fails
-    int timerOnDuringLoad = 0;          // loads that ran with the timer on
+    std::vector<std::string> loads;   // every path handed to the loader
+    std::set<std::string> unreadable; // paths whose load fails
+    int timerOnDuringLoad = 0;        // loads that ran with the timer on
     TempTree tree;
     std::string settingsPath;
     SaverServices services;
 
     SaverRig() {
-        app();
         settingsPath = tree.root() + "/slidora.ini";
         services.clock = &clock;
         services.timer = &timer;
         services.random = &random;
         services.powerSaveInfo = [] { return PowerSaveState{}; };
         services.cursorPos = [this] { return pointer; };
-        services.screenSize = QSize(1024, 768);
-        services.hostWindowSize = [](unsigned long) { return QSize(152, 112); };
+        services.screenSize = {1024, 768};
+        services.hostWindowSize = [](unsigned long) { return Size{152, 112}; };
+        services.dateText = [](double) { return std::string("2001/02/03"); };
+        services.timeText = [](double) { return std::string("12:34:56"); };
         services.settingsPath = settingsPath;
         services.readerContext.programDir = tree.root() + "/program";
         services.readerContext.iconFontName = "DejaVu Sans";
-        services.picLoad = [this](const std::string& path, WorkingPicture& pic, const TargetSizeFn&) {
+        services.picLoad = [this](const std::string& path, WorkingPicture& pic,
+                                  const TargetSizeFn&) {
             loads.push_back(path);
             if (timer.enabled()) ++timerOnDuringLoad;
             if (unreadable.count(path) != 0) return false;
@@ -144,7 +177,6 @@ struct SaverRig {
         services.audio = &audio;
         services.errorReport = [this](const std::string& m) { errors.push_back(m); };
         services.quit = [this] { ++quits; };
-        services.setCursorHidden = [this](bool hidden) { cursorHidden = hidden; };
     }
 
     void settings(const std::string& text) { std::ofstream(settingsPath) << text; }
@@ -152,8 +184,11 @@ struct SaverRig {
     void pictureSettings(const std::string& extra = "") {
         settings("[Image]\nDispFolder=" + tree.root() + "/pics\nSleepTime=500\n" + extra);
     }
-    std::unique_ptr<TSlidoraSaver> make(unsigned long parentWnd = 0) {
-        return std::make_unique<TSlidoraSaver>(parentWnd, services);
+    // A started core.
+    std::unique_ptr<SaverCore> make(unsigned long parentWnd = 0) {
+        auto core = std::make_unique<SaverCore>(parentWnd, services, view);
+        core->start();
+        return core;
     }
 };
 

@@ -1,0 +1,427 @@
+#include "saver/SaverCore.h"
+
+#include "platform/Clock.h"
+#include "platform/Random.h"
+#include "saver/Background.h"
+#include "saver/Catalogue.h"
+#include "saver/Overlay.h"
+#include "saver/resize/Resize.h"
+#include "saver/resize/ResizeHost.h"
+#include "settings/IniFile.h"
+
+#include <algorithm>
+#include <exception>
+#include <utility>
+
+namespace slidora {
+
+namespace {
+
+constexpr Rgb kBlack{0, 0, 0};
+constexpr Rgb kWhite{255, 255, 255};
+constexpr Rgb kTeal{0, 128, 128};
+constexpr Rgb kYellow{255, 255, 0};
+const char* const kFolderRequest = " フォルダを登録して下さい。";
+const char* const kNotSetLine = " 未設定です。　　表示する";
+const char* const kProductName = "Slidora";
+// Shown for a failure that carries no text of its own.
+const char* const kUnknownError = "不明なエラーです";
+constexpr Size kDefaultPreviewSize{152, 112};
+
+FontSpec windowFont(int pixelSize) {
+    FontSpec font;
+    font.family = kWindowFace;
+    font.pixelSize = pixelSize;
+    return font;
+}
+
+} // namespace
+
+SaverCore::SaverCore(unsigned long parentWnd, SaverServices& services, SaverView& view)
+    : m_parentWnd(parentWnd), m_services(services), m_view(view), m_overlayBox(kOverlayDesignRect) {
+    m_canvasFont = windowFont(12);
+}
+
+SaverCore::~SaverCore() {
+    if (!m_started) return;
+    m_services.timer->setEnabled(false);
+    m_services.timer->setHandler({});
+}
+
+template <class Step> void SaverCore::guarded(Step step) {
+    try {
+        step();
+    } catch (const std::exception& error) {
+        if (m_services.errorReport) m_services.errorReport(error.what());
+    } catch (...) {
+        if (m_services.errorReport) m_services.errorReport(kUnknownError);
+    }
+}
+
+void SaverCore::start() {
+    if (m_started) return;
+    m_started = true;
+    m_services.timer->setHandler([this] { onTimer(); });
+    // Set-up stops at the failing step; the window stays up as far as it
+    // got, without a clock, until input closes it.
+    guarded([this] { FormCreate(); });
+}
+
+void SaverCore::onTimer() {
+    guarded([this] { Mainr(); });
+}
+
+void SaverCore::onKey() {
+    guarded([this] { FormKeyDown(); });
+}
+
+void SaverCore::onMouseDown() {
+    guarded([this] { FormMouseDown(); });
+}
+
+void SaverCore::onMouseMove(Point screenPos) {
+    guarded([this, screenPos] { FormMouseMove(screenPos); });
+}
+
+void SaverCore::onCloseRequest() {
+    guarded([this] {
+        if (!m_closed) closeOperation();
+    });
+}
+
+void SaverCore::onEndRequest() {
+    guarded([this] {
+        m_closePending = true;
+        closeOperation();
+    });
+}
+
+void SaverCore::setUpGeometry() {
+    if (previewMode()) {
+        const Size host =
+            m_services.hostWindowSize ? m_services.hostWindowSize(m_parentWnd) : Size{-1, -1};
+        m_windowSize = host.width >= 0 && host.height >= 0 ? host : kDefaultPreviewSize;
+        m_view.setWindowRect({0, 0, m_windowSize.width, m_windowSize.height});
+        return;
+    }
+    m_windowSize = {m_services.screenSize.width + 2, m_services.screenSize.height + 2};
+    m_view.setWindowRect({0, 0, m_windowSize.width, m_windowSize.height});
+    m_view.setCursorHidden(true);
+    m_cursorHidden = true;
+    // There is no older platform family here whose screen-saver-running flag
+    // would need setting.
+    m_platformKind = 2;
+}
+
+void SaverCore::FormCreate() {
+    m_recorded = Point{-1, -1};
+    m_services.random->reseedFromClock();
+    setUpGeometry();
+
+    {
+        const IniFile file(m_services.settingsPath);
+        readSaverSettings(file, m_services.readerContext, m_settings);
+    }
+    m_overlayFont = FontSpec{};
+    m_overlayFont.family = m_settings.fontName;
+    m_overlayFont.pointSize = m_settings.fontSizePt;
+    m_view.setOverlayFont(m_overlayFont);
+    m_tickIntervalMs = m_settings.tickIntervalMs;
+    m_settings.backgroundDensity = correctedDensity(m_settings.backgroundDensity);
+    m_settings.scanCount = correctedScanCount(m_settings.scanCount);
+
+    bool hasPictures = false;
+    if (!previewMode()) {
+        PicRead(m_settings.pictureFolder, m_settings.minimumSizeKb, m_pictureList);
+        m_picIndex = 0;
+        if (m_settings.pictureShuffle) {
+            m_services.random->reseedFromClock();
+            listShuffle(m_pictureList, *m_services.random);
+        }
+        if (!m_pictureList.empty()) {
+            hasPictures = true;
+            SaverAudio* audio = m_services.audio;
+            if (audio != nullptr && !m_settings.audioFolder.empty())
+                audio->AudRead(m_settings.audioFolder, m_settings.mediaExtText,
+                               m_settings.audioShuffle, *m_services.random);
+            const int style = FontStyleBits(m_settings.styleLetters);
+            m_overlayFont.bold = (style & kStyleBold) != 0;
+            m_overlayFont.italic = (style & kStyleItalic) != 0;
+            m_overlayFont.underline = (style & kStyleUnderline) != 0;
+            m_overlayFont.strikeout = (style & kStyleStrikeout) != 0;
+            m_view.setOverlayFont(m_overlayFont);
+            PicDisp();
+            if (audio != nullptr && !audio->listEmpty())
+                audio->start(m_settings.useMp3Library, m_settings.volume);
+            m_windowColour = kBlack; // the first picture stands on black
+            m_view.setBackground(m_windowColour);
+        }
+        // No overlay: the label keeps a zero-sized box for the run.
+        if (m_settings.fileNamePosition == kOverlayNone) m_view.hideOverlay();
+    }
+    m_recorded = MousePos();
+    if (!hasPictures) setUpMessageMode();
+    startActiveTime();
+    // The close-pending flag is left as it is: a first display step that found
+    // every picture unreadable has set it, and the next tick must close.
+    m_services.timer->setIntervalMs(m_tickIntervalMs);
+    m_clockPhase = 1;
+    m_services.timer->setEnabled(true);
+}
+
+void SaverCore::setUpMessageMode() {
+    const int width = m_windowSize.width;
+    const int height = m_windowSize.height;
+    m_messageMode = true;
+    m_tickIntervalMs = 300;
+    m_messageText = kFolderRequest;
+    bool folderHasPictures = false;
+    const int iconWidth = kIconDesignRect.width;
+    if (PicFolderChk(m_settings.pictureFolder, m_settings.minimumSizeKb)) {
+        m_messageText = kProductName;
+        m_view.moveIcon({(width - iconWidth) / 2, kIconDesignRect.top});
+        folderHasPictures = true;
+    } else {
+        m_view.moveIcon({width - iconWidth - 5, kIconDesignRect.top});
+    }
+    m_windowColour = kTeal;
+    m_view.setBackground(m_windowColour);
+    m_canvasFontColour = kYellow;
+
+    // The text's width grows in proportion to the font's pixel size, so the
+    // size is both measured and set in pixels (not in line heights, which
+    // are larger and would carry the text past both edges).
+    {
+        const int tw = std::max(1, m_view.measureText(m_messageText, m_canvasFont).width);
+        const int th = m_canvasFont.pixelSize;
+        m_canvasFont.pixelSize = std::max(1, th * width / tw);
+    }
+    {
+        const int tw = m_view.measureText(m_messageText, m_canvasFont).width;
+        const int th = std::max(1, m_canvasFont.pixelSize);
+        const int limit = tw * height / th;
+        if (limit < m_canvasFont.pixelSize) m_canvasFont.pixelSize = std::max(1, limit);
+    }
+    if (!folderHasPictures) {
+        const int canvasHeight = m_canvasFont.pixelSize;
+        const Size text = m_view.measureText(m_messageText, m_canvasFont);
+        MessageLine line;
+        line.text = kNotSetLine;
+        line.font = windowFont(canvasHeight);
+        line.at = {(width - text.width) / 2, ((height - text.height) / 3) * 2 - 2 * canvasHeight};
+        line.colour = kWhite;
+        m_view.hideOverlay();
+        m_secondLine = line;
+        m_view.setSecondLine(line);
+    }
+    placeMessage();
+}
+
+void SaverCore::placeMessage() {
+    const Size text = m_view.measureText(m_messageText, m_canvasFont);
+    MessageLine line;
+    line.text = m_messageText;
+    line.font = m_canvasFont;
+    line.colour = m_canvasFontColour;
+    line.at = {(m_windowSize.width - text.width) / 2,
+               ((m_windowSize.height - text.height) / 3) * 2};
+    m_view.setMessage(line);
+}
+
+void SaverCore::startActiveTime() {
+    m_activeSeconds = m_settings.activeMinutes * 60;
+    if (m_services.powerSaveInfo) {
+        const int power = powerOverrideSeconds(m_services.powerSaveInfo());
+        if (power > 0) m_activeSeconds = power;
+    }
+    m_activeDeadline = m_services.clock->nowDays() + m_activeSeconds * 0.00069444 / 60;
+}
+
+void SaverCore::Mainr() {
+    Timer& timer = *m_services.timer;
+    if (m_closePending) {
+        closeOperation();
+        if (m_closed) return;
+    }
+    if (!previewMode() && !m_pictureList.empty()) {
+        if (m_activeSeconds > 0 && m_services.clock->nowDays() > m_activeDeadline) {
+            if (m_services.audio != nullptr && m_services.audio->audioOn())
+                m_services.audio->onActiveTimeEnd();
+            timer.setIntervalMs(0); // stopped for good; the last picture stays
+        }
+        switch (m_clockPhase) {
+        case 0:
+        case 4:
+            // A step that raises leaves the clock off: the show stops on
+            // this picture until input ends it.
+            timer.setEnabled(false);
+            PicDisp();
+            if (m_closed) return;
+            break;
+        case 3:
+            timer.setEnabled(false);
+            if (m_services.audio != nullptr && m_services.audio->audioOn() &&
+                !m_services.audio->listEmpty())
+                m_services.audio->AudLoad();
+            break;
+        default:
+            break;
+        }
+        m_clockPhase = m_clockPhase + 1 > 7 ? 0 : m_clockPhase + 1;
+        timer.setEnabled(true);
+        return;
+    }
+    m_canvasFontColour = m_canvasFontColour == kWhite ? kYellow : kWhite;
+    if (m_secondLine) {
+        m_secondLine->colour = m_canvasFontColour;
+        m_view.setSecondLine(*m_secondLine);
+    }
+    placeMessage();
+}
+
+std::optional<PreparedPicture> SaverCore::preparePicture(const std::string& path) const {
+    const int windowWidth = m_windowSize.width;
+    const int windowHeight = m_windowSize.height;
+    const float maxMagnification = m_settings.maxMagnification;
+    // A JPEG may be decoded at a reduced scale that is still at least the
+    // size it will be shown at.
+    const TargetSizeFn target = [&](int w, int h) {
+        const Placement p = StretchSize(w, h, windowWidth, windowHeight, maxMagnification);
+        return std::make_pair(p.width, p.height);
+    };
+    WorkingPicture picture;
+    if (!m_services.picLoad(path, picture, target)) return std::nullopt;
+
+    const Placement place =
+        StretchSize(picture.width, picture.height, windowWidth, windowHeight, maxMagnification);
+    int mode = 1;
+    bool resampled = false;
+    if (m_services.resizeHost != nullptr)
+        resampled =
+            ResizePic(place.width, place.height, picture.bitmap, mode, *m_services.resizeHost);
+    if (!resampled &&
+        (picture.bitmap.width() != picture.width || picture.bitmap.height() != picture.height)) {
+        // Without a resampled result the picture is shown at its own size, so
+        // a reduced decode is replaced by the full one.
+        WorkingPicture full;
+        if (m_services.picLoad(path, full, {})) picture = std::move(full);
+    }
+
+    PreparedPicture prepared;
+    prepared.path = path;
+    prepared.bitmap = std::move(picture.bitmap);
+    prepared.place = place;
+    prepared.background = chooseBackground(prepared.bitmap, windowHeight, m_settings.scanCount,
+                                           m_settings.backgroundDensity, *m_services.random);
+    return prepared;
+}
+
+void SaverCore::PicDisp() {
+    if (m_closePending) return;
+    std::optional<PreparedPicture> prepared;
+    const int at =
+        nextPicture(m_pictureList, m_picIndex, m_closePending, [&](const std::string& path) {
+            prepared.reset();
+            prepared = preparePicture(path);
+            return prepared.has_value();
+        });
+    if (at < 0) return;
+    showPrepared(std::move(*prepared));
+}
+
+void SaverCore::showPrepared(PreparedPicture picture) {
+    m_view.showBitmap(picture.bitmap, {picture.place.x, picture.place.y});
+    m_windowColour = rgbOfColourRef(picture.background);
+    m_view.setBackground(m_windowColour);
+    // The view holds its own copy; the picture-sized buffer goes now.
+    picture.bitmap = Bitmap();
+    m_shownPath = picture.path;
+    if (m_closePending) return;
+    showOverlay(picture.path, picture.background);
+    MouseChk();
+}
+
+void SaverCore::showOverlay(const std::string& path, std::uint32_t background) {
+    const int setting = m_settings.fileNamePosition;
+    const int corner = overlayCorner(setting, *m_services.random);
+    if (setting == kOverlayNone) {
+        m_view.hideOverlay();
+        return;
+    }
+    const double now = m_services.clock->nowDays();
+    const std::string date = m_services.dateText ? m_services.dateText(now) : std::string();
+    const std::string time = m_services.timeText ? m_services.timeText(now) : std::string();
+    OverlaySpec overlay;
+    overlay.text = overlayText(corner, setting, overlayName(path, m_settings.showFolder),
+                               m_settings.showDate, m_settings.showTime, date, time);
+    // The box is measured one full stop wider than the text. The view falls
+    // back per glyph to a font that has it, so no character set is chosen.
+    const Size measured = m_view.measureText(overlay.text + ".", m_overlayFont);
+    OverlayBounds bounds{};
+    if (overlayBounds(corner, measured.width, measured.height, m_windowSize.width,
+                      m_windowSize.height, m_services.screenSize.width,
+                      m_services.screenSize.height, bounds))
+        m_overlayBox = {bounds.left, bounds.top, bounds.width, bounds.height};
+    overlay.box = m_overlayBox;
+    overlay.background = rgbOfColourRef(background);
+    overlay.textColour = rgbOfColourRef(overlayTextColour(background));
+    m_view.setOverlay(overlay);
+}
+
+Point SaverCore::MousePos() const {
+    return m_services.cursorPos ? m_services.cursorPos() : Point{0, 0};
+}
+
+void SaverCore::MouseChk() {
+    if (m_picIndex < 2) return;
+    if (MousePos() != m_recorded) closeOperation();
+}
+
+void SaverCore::FormMouseMove(Point at) {
+    if (m_recorded == Point{-1, -1}) {
+        m_recorded = at;
+        return;
+    }
+    if (at != m_recorded) closeOperation();
+}
+
+void SaverCore::FormKeyDown() {
+    if (!previewMode()) closeOperation();
+}
+
+void SaverCore::FormMouseDown() {
+    if (!previewMode()) closeOperation();
+}
+
+bool SaverCore::FormCloseQuery() {
+    // The preview, and this platform family (kind 2), have no screen-saver
+    // password: closing is allowed. The query stays a step of its own so that
+    // a password check could stand here, before closing.
+    return true;
+}
+
+void SaverCore::FormClose() {
+    m_closePending = true;
+    m_services.timer->setEnabled(false);
+    if (!previewMode()) {
+        if (m_services.audio != nullptr && m_services.audio->audioOn()) m_services.audio->onClose();
+        std::vector<std::string>().swap(m_pictureList);
+    }
+    if (m_cursorHidden) m_view.setCursorHidden(false);
+    m_cursorHidden = false;
+}
+
+void SaverCore::closeOperation() {
+    if (m_closed || m_inCloseOperation) return;
+    m_inCloseOperation = true;
+    const bool canClose = FormCloseQuery();
+    if (canClose) {
+        FormClose();
+        m_closed = true;
+        m_view.closeWindow();
+        if (m_services.quit) m_services.quit();
+    }
+    m_inCloseOperation = false;
+}
+
+} // namespace slidora

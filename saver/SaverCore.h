@@ -1,0 +1,136 @@
+#pragma once
+// The saver's logic below any toolkit: the set-up, the clock, the display
+// step, message mode and the ending rules. It owns the window's state for the
+// run and draws only through a SaverView. Every entry point catches what it
+// raises and hands it to the error report, so nothing unwinds into the
+// toolkit's event loop.
+#include "platform/Bitmap.h"
+#include "platform/FontSpec.h"
+#include "platform/Geometry.h"
+#include "saver/Layout.h"
+#include "saver/SaverServices.h"
+#include "saver/SaverView.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace slidora {
+
+// A picture made ready for the window: decoded, scaled to its display size
+// where the resampler could, placed, with its background colour.
+struct PreparedPicture {
+    std::string path;
+    Bitmap bitmap;
+    Placement place;
+    std::uint32_t background = 0; // red | green << 8 | blue << 16
+};
+
+class SaverCore {
+  public:
+    // `parentWnd` is the preview host's window id; 0 for full screen. Keeps
+    // the references and does nothing else.
+    SaverCore(unsigned long parentWnd, SaverServices& services, SaverView& view);
+    ~SaverCore();
+    SaverCore(const SaverCore&) = delete;
+    SaverCore& operator=(const SaverCore&) = delete;
+
+    // The set-up, once, after the view exists and before it is shown. An
+    // error stops it at the failing step and is reported; no clock runs then.
+    void start();
+
+    // Entry points from the window and the program.
+    void onTimer();
+    void onKey();
+    void onMouseDown();
+    // `screenPos` in screen pixels.
+    void onMouseMove(Point screenPos);
+    // The window manager or the host closes the window.
+    void onCloseRequest();
+    // A signal, a power message or a vanished host ends the show.
+    void onEndRequest();
+
+    bool previewMode() const { return m_parentWnd != 0; }
+    bool closePending() const { return m_closePending; }
+    bool closed() const { return m_closed; }
+    bool messageMode() const { return m_messageMode; }
+    bool cursorHidden() const { return m_cursorHidden; }
+    int clockPhase() const { return m_clockPhase; }
+    int tickIntervalMs() const { return m_tickIntervalMs; }
+    int PicIndex() const { return m_picIndex; }
+    int platformKind() const { return m_platformKind; }
+    Size windowSize() const { return m_windowSize; }
+    const std::vector<std::string>& pictureList() const { return m_pictureList; }
+    const SaverSettings& settings() const { return m_settings; }
+    const std::string& messageText() const { return m_messageText; }
+    int activeSeconds() const { return m_activeSeconds; }
+    double activeDeadline() const { return m_activeDeadline; }
+    Rgb windowColour() const { return m_windowColour; }
+    Rgb canvasFontColour() const { return m_canvasFontColour; }
+    const FontSpec& canvasFont() const { return m_canvasFont; }
+    const FontSpec& overlayFont() const { return m_overlayFont; }
+    Point recordedPointer() const { return m_recorded; }
+    // The path shown last, empty before the first picture.
+    const std::string& shownPath() const { return m_shownPath; }
+
+    // The window-free part of the display step: reads the file, scales it
+    // for the current window size and chooses its background. Touches no
+    // state of the show; empty when the file cannot be shown.
+    std::optional<PreparedPicture> preparePicture(const std::string& path) const;
+
+  private:
+    template <class Step> void guarded(Step step);
+
+    void FormCreate();
+    void setUpGeometry();
+    void setUpMessageMode();
+    void startActiveTime();
+    void placeMessage();
+    void Mainr();
+    void PicDisp();
+    void showPrepared(PreparedPicture picture);
+    void showOverlay(const std::string& path, std::uint32_t background);
+    Point MousePos() const;
+    void MouseChk();
+    void FormMouseMove(Point at);
+    void FormKeyDown();
+    void FormMouseDown();
+    bool FormCloseQuery();
+    void FormClose();
+    void closeOperation();
+
+    unsigned long m_parentWnd = 0;
+    SaverServices& m_services;
+    SaverView& m_view;
+
+    SaverSettings m_settings;
+    std::vector<std::string> m_pictureList;
+    Size m_windowSize;
+    Point m_recorded{-1, -1};
+    int m_platformKind = 0;
+    std::string m_messageText;
+    int m_tickIntervalMs = 0;
+    int m_picIndex = 0;
+    bool m_closePending = false;
+    double m_activeDeadline = 0.0;
+    int m_activeSeconds = 0;
+    int m_clockPhase = 0;
+
+    bool m_started = false;
+    bool m_messageMode = false;
+    bool m_closed = false;
+    bool m_cursorHidden = false;
+    bool m_inCloseOperation = false;
+    std::string m_shownPath;
+    // The overlay label's box: its design box until a picture places it.
+    Rect m_overlayBox;
+    Rgb m_windowColour{0, 128, 128};
+    FontSpec m_canvasFont;
+    FontSpec m_overlayFont;
+    Rgb m_canvasFontColour{0, 0, 0};
+    // The second message line, when message mode shows one.
+    std::optional<MessageLine> m_secondLine;
+};
+
+} // namespace slidora
