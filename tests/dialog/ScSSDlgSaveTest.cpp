@@ -180,19 +180,20 @@ TEST_F(DialogTest, TheComputedEntryStoresTheActiveTimeAsRead) {
 TEST_F(DialogTest, TheFontPickerStartsFromTheOverlayFontAndItsChoiceIsSaved) {
     writeSettings("[Font]\nName=IPAGothic\nStyle=U\nSize=12\n");
     const auto dlg = open();
-    QFont offered;
-    fontChooser = [&](const QFont& initial) -> std::optional<QFont> {
+    FontSpec offered;
+    fontChooser = [&](const FontSpec& initial) -> std::optional<FontSpec> {
         offered = initial;
-        QFont chosen(QStringLiteral("IPAPGothic"));
-        chosen.setPointSize(20);
-        chosen.setBold(true);
-        chosen.setItalic(true);
+        FontSpec chosen;
+        chosen.family = "IPAPGothic";
+        chosen.pointSize = 20;
+        chosen.bold = true;
+        chosen.italic = true;
         return chosen;
     };
     child<QPushButton>(*dlg, "Button4")->click();
-    EXPECT_EQ(offered.family(), "IPAGothic");
-    EXPECT_EQ(offered.pointSize(), 12);
-    EXPECT_TRUE(offered.underline());
+    EXPECT_EQ(offered.family, "IPAGothic");
+    EXPECT_EQ(offered.pointSize, 12);
+    EXPECT_TRUE(offered.underline);
     pressOk(*dlg);
     const IniFile file(settingsPath());
     EXPECT_EQ(file.readString("Font", "Name", "?"), "IPAPGothic");
@@ -203,7 +204,7 @@ TEST_F(DialogTest, TheFontPickerStartsFromTheOverlayFontAndItsChoiceIsSaved) {
 TEST_F(DialogTest, CancellingTheFontPickerKeepsTheLoadedFont) {
     writeSettings("[Font]\nName=IPAGothic\nStyle=SU\nSize=12\n");
     const auto dlg = open();
-    fontChooser = [](const QFont&) -> std::optional<QFont> { return std::nullopt; };
+    fontChooser = [](const FontSpec&) -> std::optional<FontSpec> { return std::nullopt; };
     child<QPushButton>(*dlg, "Button4")->click();
     pressOk(*dlg);
     const IniFile file(settingsPath());
