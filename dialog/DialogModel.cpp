@@ -45,6 +45,8 @@ void DialogModel::guarded(const std::function<void()>& handler) {
 }
 
 void DialogModel::FormCreate() {
+    SlideTrackBarChange();
+    BairituChange();
     DialogSettings stored;
     int keysRead = 0;
     try {

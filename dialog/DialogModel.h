@@ -53,7 +53,8 @@ class DialogModel {
     // other work.
     DialogModel(DialogControls& controls, DialogServices services);
 
-    // Loading. After an unreadable value the values read before it are
+    // Loading: the value labels for the design positions, then the file.
+    // After an unreadable value the values read before it are
     // applied, the error is reported and the rest of loading is skipped.
     void FormCreate();
     // OK: gathers the controls and writes every key; a failed write is

@@ -92,8 +92,6 @@ TScSSDlg::TScSSDlg(DialogEnvironment environment, QWidget* parent) : QDialog(par
     arrangeTabOrder();
     DialogControls& controls = *this;
     m_model = std::make_unique<DialogModel>(controls, modelServices(std::move(environment)));
-    m_model->SlideTrackBarChange();
-    m_model->BairituChange();
     connectHandlers();
     takeOwner();
     setWindowModality(Qt::ApplicationModal);
