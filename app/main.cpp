@@ -133,7 +133,6 @@ int main(int argc, char** argv) {
     const CommandLine cl = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
-    QApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
 
     switch (cl.selector) {

@@ -1,5 +1,7 @@
 #include "dialog/BrowseDlg.h"
 
+#include "dialog/DialogBoxes.h"
+
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -24,6 +26,7 @@ void TBrowseDlg::execute(QWidget* parent) {
 
 TBrowseDlg::Chooser fileDialogChooser(QWidget* parent) {
     return [parent](TBrowseDlg& picker) {
+        installToolkitTranslations();
         QFileDialog dialog(parent, QString::fromStdString(picker.caption),
                            QFile::decodeName(QByteArray::fromStdString(picker.initialFolder())));
         // The widget-based dialog emits fileSelected before it closes, so the

@@ -1,6 +1,7 @@
 #pragma once
 // The modal boxes the settings dialog asks through when no test stands in
-// for them: the folder question and the font picker.
+// for them: the folder question and the font picker, and the toolkit's
+// texts inside them.
 #include <QFont>
 
 #include <optional>
@@ -9,6 +10,15 @@
 class QWidget;
 
 namespace slidora {
+
+// Installs the toolkit's own Japanese texts for its standard dialogs, once
+// per application; a missing translation file leaves them in English.
+void installToolkitTranslations();
+
+// `font` with the family the font system would draw it in when its own
+// family is not installed under that name (a generic name such as "Sans
+// Serif", or a face missing here).
+QFont listedFace(const QFont& font);
 
 // The "確認" box with a question icon and the buttons "はい(&Y)" (default)
 // and "いいえ(&N)" (also Esc and the close box). True for はい.

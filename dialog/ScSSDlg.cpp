@@ -1,9 +1,8 @@
 #include "dialog/ScSSDlg.h"
 
-#include "dialog/DialogRules.h"
+#include "dialog/DialogLayout.h"
 #include "dialog/OwnerWindow.h"
 #include "dialog/RadioGroup.h"
-#include "platform/Paths.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -31,23 +30,16 @@ namespace slidora {
 
 namespace {
 
-constexpr double kDesignDpi = 120.0;
-constexpr int kDesignClientWidth = 404;
-constexpr int kDesignClientHeight = 450;
-constexpr int kFormFontHeight = 15;
-constexpr int kTickFontHeight = 13;
-constexpr int kOverlayFontDesignPt = 9;
-
-QString q(const char* utf8) {
-    return QString::fromUtf8(utf8);
+QString q(const std::string& utf8) {
+    return QString::fromStdString(utf8);
 }
 
 // The form's face when it is installed, else a gothic face that has the
 // Japanese glyphs.
 QString formFontFamily() {
     for (const char* family : {"ＭＳ Ｐゴシック", "IPAPGothic", "IPAGothic"})
-        if (QFontDatabase::hasFamily(q(family))) return q(family);
-    return q("ＭＳ Ｐゴシック");
+        if (QFontDatabase::hasFamily(QString::fromUtf8(family))) return QString::fromUtf8(family);
+    return QString::fromUtf8("ＭＳ Ｐゴシック");
 }
 
 // The form's 32 by 32 picture in the 16 standard colours: a framed landscape.
@@ -69,42 +61,42 @@ QPixmap formIcon() {
     return QPixmap::fromImage(image);
 }
 
-void setHint(QWidget* widget, const char* hint) {
-    widget->setToolTip(q(hint));
+// "&X" marks X as an accelerator, drawn underlined; a label has no control
+// for it to lead to. Returns the caption as rich text, or nothing when it has
+// no accelerator.
+std::optional<QString> acceleratedCaption(const std::string& caption) {
+    const std::size_t amp = caption.find('&');
+    if (amp == std::string::npos || amp + 1 >= caption.size()) return std::nullopt;
+    return q(caption.substr(0, amp)).toHtmlEscaped() + QStringLiteral("<u>") +
+           q(caption.substr(amp + 1, 1)).toHtmlEscaped() + QStringLiteral("</u>") +
+           q(caption.substr(amp + 2)).toHtmlEscaped();
 }
 
 } // namespace
 
-TScSSDlg::TScSSDlg(DialogEnvironment environment, QWidget* parent)
-    : QDialog(parent), m_env(std::move(environment)) {
-    if (m_env.settingsPath.empty()) m_env.settingsPath = settingsPathFor(programPath());
-    if (m_env.programDir.empty()) m_env.programDir = programDir();
-    if (!m_env.powerSaveInfo) m_env.powerSaveInfo = [] { return PowerSaveInfo(); };
-    if (!m_env.picFolderChk) m_env.picFolderChk = PicFolderChk;
-    if (!m_env.audFolderChk) m_env.audFolderChk = AudFolderChk;
-
+TScSSDlg::TScSSDlg(DialogEnvironment environment, QWidget* parent) : QDialog(parent) {
     QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
     if (screen != nullptr) m_scale = screen->logicalDotsPerInch() / kDesignDpi;
 
     setObjectName(QStringLiteral("ScSSDlg"));
-    setWindowTitle(q("  Slidora の設定"));
+    setWindowTitle(q(kDialogCaption));
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     QFont formFont(formFontFamily());
     formFont.setPixelSize(scaled(kFormFontHeight));
-    setFont(formFont);
+    QDialog::setFont(formFont);
     setFixedSize(scaled(kDesignClientWidth), scaled(kDesignClientHeight));
     if (screen != nullptr) move(screen->availableGeometry().center() - rect().center());
 
     buildControls();
     arrangeTabOrder();
-    SlideTrackBarChange();
-    BairituChange();
+    DialogControls& controls = *this;
+    m_model = std::make_unique<DialogModel>(controls, modelServices(std::move(environment)));
     connectHandlers();
     takeOwner();
     setWindowModality(Qt::ApplicationModal);
 
-    FormCreate();
+    m_model->FormCreate();
 }
 
 TScSSDlg::~TScSSDlg() {
@@ -127,271 +119,219 @@ void TScSSDlg::takeOwner() {
 }
 
 void TScSSDlg::buildControls() {
-    Bevel1 = new QFrame(this);
-    Bevel1->setObjectName(QStringLiteral("Bevel1"));
-    Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Bevel1->setGeometry(scaled(5), scaled(0), scaled(395), scaled(401));
-
-    buildImageSide();
-    buildTextSide();
-    buildAudioPanel();
-    buildFooter();
+    for (const ControlDesign& design : DialogLayout()) {
+        QWidget* parent = design.parent.empty() ? this : control<QWidget>(design.parent);
+        QWidget* widget = build(design, parent);
+        widget->setObjectName(q(design.name));
+        if (!design.hint.empty()) widget->setToolTip(q(design.hint));
+        m_widgets.emplace(design.name, widget);
+    }
+    // Display paths are measured against the picture folder's field, also
+    // when loading stops before it would set this.
+    setWidth("Label2", width("FolderText"));
 }
 
-namespace {
-
-struct Builder {
-    const TScSSDlg& dlg;
-
-    QRect rect(int left, int top, int width, int height) const {
-        return QRect(dlg.scaled(left), dlg.scaled(top), dlg.scaled(width), dlg.scaled(height));
-    }
-    QLabel* label(QWidget* parent, const char* name, const char* text, int left, int top) const {
-        auto* l = new QLabel(q(text), parent);
-        l->setObjectName(q(name));
+QWidget* TScSSDlg::build(const ControlDesign& d, QWidget* parent) {
+    const QRect place(scaled(d.place.left), scaled(d.place.top), scaled(d.place.width),
+                      scaled(d.place.height));
+    const QPoint at = place.topLeft();
+    auto label = [&]() {
+        auto* l = new QLabel(q(d.caption), parent);
+        if (const std::optional<QString> rich = acceleratedCaption(d.caption)) {
+            l->setTextFormat(Qt::RichText);
+            l->setText(*rich);
+        }
         l->adjustSize();
-        l->move(dlg.scaled(left), dlg.scaled(top));
+        l->move(at);
         return l;
-    }
-    QLabel* tickLabel(QWidget* parent, const char* name, const char* text, int left,
-                      int top) const {
-        QLabel* l = label(parent, name, text, left, top);
-        QFont small = l->font();
-        small.setPixelSize(dlg.scaled(kTickFontHeight));
-        l->setFont(small);
-        l->adjustSize();
-        return l;
-    }
-    QCheckBox* check(QWidget* parent, const char* name, const char* text, int left, int top) const {
-        auto* c = new QCheckBox(q(text), parent);
-        c->setObjectName(q(name));
-        c->adjustSize();
-        c->move(dlg.scaled(left), dlg.scaled(top));
-        return c;
-    }
-    QGroupBox* group(QWidget* parent, const char* name, const char* title, QRect place) const {
-        auto* g = new QGroupBox(q(title), parent);
-        g->setObjectName(q(name));
-        g->setGeometry(place);
-        return g;
-    }
-    struct SliderDesign {
-        int minimum, maximum, lineStep, pageStep, tickInterval, value;
     };
-    QSlider* slider(QWidget* parent, const char* name, QRect place, SliderDesign d) const {
-        auto* s = new QSlider(Qt::Horizontal, parent);
-        s->setObjectName(q(name));
-        s->setGeometry(place);
-        s->setRange(d.minimum, d.maximum);
-        s->setSingleStep(d.lineStep);
-        s->setPageStep(d.pageStep);
-        s->setTickPosition(QSlider::TicksBelow);
-        s->setTickInterval(d.tickInterval);
-        s->setValue(d.value);
-        return s;
-    }
-    QPushButton* button(QWidget* parent, const char* name, const char* text, QRect place) const {
-        auto* b = new QPushButton(q(text), parent);
-        b->setObjectName(q(name));
+    auto button = [&]() {
+        auto* b = new QPushButton(q(d.caption), parent);
         b->setGeometry(place);
         // Return presses the dialog's default button (OK) wherever the focus is.
         b->setAutoDefault(false);
         return b;
+    };
+    switch (d.kind) {
+    case ControlKind::Bevel:
+    case ControlKind::Panel: {
+        auto* frame = new QFrame(parent);
+        frame->setFrameStyle(QFrame::Panel | QFrame::Raised);
+        frame->setGeometry(place);
+        return frame;
     }
-    QLineEdit* pathField(QWidget* parent, const char* name, QRect place) const {
+    case ControlKind::Label:
+        return label();
+    case ControlKind::RightLabel: {
+        QLabel* l = label();
+        l->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        return l;
+    }
+    case ControlKind::TickLabel: {
+        QLabel* l = label();
+        QFont small = l->font();
+        small.setPixelSize(scaled(kTickFontHeight));
+        l->setFont(small);
+        l->adjustSize();
+        return l;
+    }
+    case ControlKind::HiddenLabel: {
+        QLabel* l = label();
+        if (d.designValue > 0) {
+            QFont sized = l->font();
+            sized.setPointSize(d.designValue);
+            l->setFont(sized);
+        }
+        l->hide();
+        return l;
+    }
+    case ControlKind::CheckBox: {
+        auto* c = new QCheckBox(q(d.caption), parent);
+        c->adjustSize();
+        c->move(at);
+        return c;
+    }
+    case ControlKind::PathField: {
         auto* e = new QLineEdit(parent);
-        e->setObjectName(q(name));
         e->setGeometry(place);
         e->setReadOnly(true);
         e->setFocusPolicy(Qt::ClickFocus);
         return e;
     }
-    QSpinBox* spin(QWidget* parent, const char* name, QRect place, int minimum, int maximum,
-                   int value) const {
-        auto* s = new QSpinBox(parent);
-        s->setObjectName(q(name));
+    case ControlKind::Button:
+    case ControlKind::CancelButton:
+        return button();
+    case ControlKind::DefaultButton: {
+        QPushButton* b = button();
+        b->setDefault(true);
+        return b;
+    }
+    case ControlKind::FlatButton: {
+        auto* b = new QToolButton(parent);
+        b->setText(q(d.caption));
+        b->setAutoRaise(true);
+        b->setFocusPolicy(Qt::NoFocus);
+        b->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; }"));
+        b->setGeometry(place);
+        return b;
+    }
+    case ControlKind::Group: {
+        auto* g = new QGroupBox(q(d.caption), parent);
+        g->setGeometry(place);
+        return g;
+    }
+    case ControlKind::Slider: {
+        auto* s = new QSlider(Qt::Horizontal, parent);
         s->setGeometry(place);
-        s->setRange(minimum, maximum);
-        s->setValue(value);
+        s->setRange(d.range.minimum, d.range.maximum);
+        s->setSingleStep(d.range.lineStep);
+        s->setPageStep(d.range.pageStep);
+        s->setTickPosition(QSlider::TicksBelow);
+        s->setTickInterval(d.range.tickInterval);
+        s->setValue(d.designValue);
         return s;
     }
-};
-
-} // namespace
-
-void TScSSDlg::buildImageSide() {
-    const Builder b{*this};
-    b.label(this, "Label1", "画像のあるフォルダ", 25, 5);
-    CheckBox1 = b.check(this, "CheckBox1", "ランダム", 240, 5);
-    FolderText = b.pathField(this, "FolderText", b.rect(25, 25, 301, 23));
-    Button1 = b.button(this, "Button1", "参照", b.rect(325, 25, 45, 25));
-    Button1->setProperty("Tag", kBrowsePictureFolder);
-
-    GroupBox1 = b.group(this, "GroupBox1", " スライド間隔 ", b.rect(15, 55, 180, 65));
-    SlideTrackBar = b.slider(GroupBox1, "SlideTrackBar", b.rect(10, 20, 150, 25),
-                             {1, 30000, 10, 200, 5000, 2000});
-    setHint(SlideTrackBar, "目安です。");
-    b.tickLabel(GroupBox1, "Label9", "0", 15, 45);
-    b.tickLabel(GroupBox1, "Label3", "10", 55, 45);
-    b.tickLabel(GroupBox1, "Label5", "20", 100, 45);
-    b.tickLabel(GroupBox1, "Label6", "30", 145, 45);
-    Label4 = b.label(GroupBox1, "Label4", "", 105, 1);
-
-    GroupBox4 = b.group(this, "GroupBox4", " 最大倍率 ", b.rect(15, 130, 180, 65));
-    Bairitu = b.slider(GroupBox4, "Bairitu", b.rect(10, 20, 150, 25), {10, 30, 10, 1, 5, 30});
-    setHint(Bairitu, "拡大時の最大倍率。");
-    b.tickLabel(GroupBox4, "Label13", "1", 15, 45);
-    b.tickLabel(GroupBox4, "Label17", "2", 80, 45);
-    b.tickLabel(GroupBox4, "Label18", "3", 145, 45);
-    BairituD = b.label(GroupBox4, "BairituD", "", 105, 1);
-
-    GroupBox2 = b.group(this, "GroupBox2", " 背景色の明るさ", b.rect(15, 200, 180, 60));
-    BColorTrackBar =
-        b.slider(GroupBox2, "BColorTrackBar", b.rect(25, 20, 125, 25), {0, 200, 10, 10, 50, 150});
-    setHint(BColorTrackBar, "目安です。");
-    QLabel* dark = b.label(GroupBox2, "Label8", "暗", 5, 25);
-    dark->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    b.label(GroupBox2, "Label10", "明", 155, 25);
-    CuteButton1 = new QToolButton(GroupBox2);
-    CuteButton1->setObjectName(QStringLiteral("CuteButton1"));
-    CuteButton1->setText(q("↑"));
-    CuteButton1->setAutoRaise(true);
-    CuteButton1->setFocusPolicy(Qt::NoFocus);
-    CuteButton1->setStyleSheet(QStringLiteral("QToolButton { padding: 0px; }"));
-    CuteButton1->setGeometry(b.rect(110, 35, 10, 20));
-    setHint(CuteButton1, "デフォルトに戻します。");
-}
-
-void TScSSDlg::buildTextSide() {
-    const Builder b{*this};
-    const QStringList positions{q("左上"), q("左下"), q("なし"),
-                                q("右上"), q("右下"), q("ランダム")};
-    RadioGroup1 = new RadioGroup(q(" ファイル名の表示 "), positions, 2, this);
-    RadioGroup1->setObjectName(QStringLiteral("RadioGroup1"));
-    RadioGroup1->setGeometry(b.rect(210, 55, 180, 86));
-    RadioGroup1->arrangeButtons(scaled(kFormFontHeight));
-    RadioGroup1->setItemIndex(4);
-    setHint(RadioGroup1, "ファイル名の表示位置");
-
-    Button4 = b.button(this, "Button4", "フォント", b.rect(210, 145, 76, 26));
-    DirCheck = b.check(this, "DirCheck", "フォルダ名", 300, 150);
-    setHint(DirCheck, "フォルダ名を表示します。");
-    DayCheck = b.check(this, "DayCheck", "日付表示", 210, 180);
-    setHint(DayCheck, "日付を表示します。");
-    TimeCheck = b.check(this, "TimeCheck", "時刻表示", 300, 180);
-    setHint(TimeCheck, "時刻を表示します。");
-
-    setHint(b.label(this, "Label7", "サイズ", 215, 210), "MAX 200。デフォルトは、20回。");
-    SizeEdit = b.spin(this, "SizeEdit", b.rect(275, 205, 46, 24), 5, 50, 10);
-    if (auto* edit = SizeEdit->findChild<QLineEdit*>()) edit->setMaxLength(3);
-    setHint(SizeEdit, "最低のファイルサイズ。MAX 50KB。MIN 5KB。デフォルトは、10KB。");
-    b.label(this, "Label15", "KB以上", 330, 210);
-    setHint(b.label(this, "Label12", "スキャン回数", 215, 240), "MAX 200。デフォルトは、20回。");
-    SpinEdit1 = b.spin(this, "SpinEdit1", b.rect(320, 235, 45, 24), 5, 200, 10);
-    setHint(SpinEdit1, "MAX 200。デフォルトは、20回。");
-}
-
-void TScSSDlg::buildAudioPanel() {
-    const Builder b{*this};
-    Panel1 = new QFrame(this);
-    Panel1->setObjectName(QStringLiteral("Panel1"));
-    Panel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
-    Panel1->setGeometry(b.rect(15, 265, 375, 100));
-
-    b.label(Panel1, "Label16", "Audioファイルのあるフォルダ", 10, 5);
-    CheckBox2 = b.check(Panel1, "CheckBox2", "ランダム", 215, 5);
-    Button3 = b.button(Panel1, "Button3", "クリア", b.rect(305, 5, 55, 20));
-    AudioText = b.pathField(Panel1, "AudioText", b.rect(10, 25, 306, 23));
-    Button2 = b.button(Panel1, "Button2", "参照", b.rect(315, 25, 45, 25));
-    Button2->setProperty("Tag", kBrowseAudioFolder);
-    CheckBox3 = b.check(Panel1, "CheckBox3", "Media Player で再生", 15, 65);
-    GroupBox3 = b.group(Panel1, "GroupBox3", " ボリューム ", b.rect(190, 50, 170, 45));
-    TrackBar1 =
-        b.slider(GroupBox3, "TrackBar1", b.rect(10, 15, 150, 25), {0, 100, 10, 10, 20, 100});
-    setHint(TrackBar1, "音量調節・Media Player再生時は無効です。");
-}
-
-void TScSSDlg::buildFooter() {
-    const Builder b{*this};
-    b.label(this, "Label20", "Slidoraの動作時間", 25, 375);
-    ComboBox1 = new QComboBox(this);
-    ComboBox1->setObjectName(QStringLiteral("ComboBox1"));
-    ComboBox1->setEditable(false);
-    ComboBox1->setGeometry(b.rect(210, 370, 165, 23));
-    for (int i = 0; i < kActTimeFixedEntries; ++i)
-        ComboBox1->addItem(q(actTimeCaption(i)));
-    ComboBox1->setCurrentIndex(-1);
-    setHint(ComboBox1, "省電力機能の時間が優先します。");
-
-    // Label2 is never shown: its font and width are the measure of display
-    // paths. Label19 is never shown either: its font is the overlay font
-    // being edited.
-    Label2 = b.label(this, "Label2", "", 20, 110);
-    Label2->resize(FolderText->width(), Label2->height());
-    Label2->hide();
-    Label19 = b.label(this, "Label19", "フォント用Dummy", 145, 390);
-    QFont overlayFont = Label19->font();
-    overlayFont.setPointSize(kOverlayFontDesignPt);
-    Label19->setFont(overlayFont);
-    Label19->hide();
-
-    auto* image1 = new QLabel(this);
-    image1->setObjectName(QStringLiteral("Image1"));
-    image1->setPixmap(formIcon());
-    image1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    image1->setGeometry(scaled(22), scaled(410), std::max(32, scaled(32)),
-                        std::max(32, scaled(41)));
-    // The caption "&Slidora Saver" marks its S as an accelerator, drawn
-    // underlined; there is no control for it to lead to.
-    QLabel* title = b.label(this, "Label14", "", 65, 410);
-    title->setTextFormat(Qt::RichText);
-    title->setText(QStringLiteral("<u>S</u>lidora Saver"));
-    title->adjustSize();
-    Label11 = b.label(this, "Label11", "1.50", 85, 430);
-
-    OKBtn = b.button(this, "OKBtn", "OK", b.rect(180, 410, 95, 25));
-    OKBtn->setDefault(true);
-    CancelBtn = b.button(this, "CancelBtn", "ｷｬﾝｾﾙ", b.rect(285, 410, 90, 25));
+    case ControlKind::SpinEdit: {
+        auto* s = new QSpinBox(parent);
+        s->setGeometry(place);
+        s->setRange(d.range.minimum, d.range.maximum);
+        s->setValue(d.designValue);
+        if (d.maxLength > 0)
+            if (auto* edit = s->findChild<QLineEdit*>()) edit->setMaxLength(d.maxLength);
+        return s;
+    }
+    case ControlKind::RadioGroup: {
+        QStringList items;
+        for (const std::string& item : d.items)
+            items << q(item);
+        auto* r = new RadioGroup(q(d.caption), items, d.columns, parent);
+        r->setGeometry(place);
+        r->arrangeButtons(scaled(kFormFontHeight));
+        r->setItemIndex(d.designValue);
+        return r;
+    }
+    case ControlKind::ComboBox: {
+        auto* c = new QComboBox(parent);
+        c->setEditable(false);
+        c->setGeometry(place);
+        for (const std::string& item : d.items)
+            c->addItem(q(item));
+        c->setCurrentIndex(d.designValue);
+        return c;
+    }
+    case ControlKind::Picture: {
+        auto* image = new QLabel(parent);
+        image->setPixmap(formIcon());
+        image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        // Never smaller than the 32 by 32 picture it holds.
+        image->setGeometry(place.left(), place.top(), std::max(32, place.width()),
+                           std::max(32, place.height()));
+        return image;
+    }
+    }
+    throw std::logic_error("unknown control kind for " + d.name);
 }
 
 void TScSSDlg::arrangeTabOrder() {
-    std::vector<QWidget*> order{FolderText,    Button1, CheckBox1,
-                                SlideTrackBar, Bairitu, BColorTrackBar};
-    for (QWidget* item : RadioGroup1->buttons())
-        order.push_back(item);
-    for (QWidget* item : std::initializer_list<QWidget*>{
-             Button4, DirCheck, DayCheck, TimeCheck, SizeEdit, SpinEdit1, AudioText, Button2,
-             Button3, CheckBox2, CheckBox3, TrackBar1, ComboBox1, OKBtn, CancelBtn})
-        order.push_back(item);
+    std::vector<QWidget*> order;
+    for (const std::string& name : tabChain()) {
+        QWidget* widget = control<QWidget>(name);
+        // A radio group's stops are its buttons.
+        if (auto* group = dynamic_cast<RadioGroup*>(widget))
+            order.insert(order.end(), group->buttons().begin(), group->buttons().end());
+        else
+            order.push_back(widget);
+    }
     for (std::size_t i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
-    Button1->setFocus();
+    for (QWidget* widget : order)
+        if (widget->focusPolicy() & Qt::TabFocus) {
+            widget->setFocus();
+            break;
+        }
 }
 
 void TScSSDlg::connectHandlers() {
-    connect(SlideTrackBar, &QSlider::valueChanged, this, [this] { SlideTrackBarChange(); });
-    connect(BColorTrackBar, &QSlider::valueChanged, this, [this] { SlideTrackBarChange(); });
-    connect(TrackBar1, &QSlider::valueChanged, this, [this] { SlideTrackBarChange(); });
-    connect(Bairitu, &QSlider::valueChanged, this, [this] { BairituChange(); });
-    connect(CuteButton1, &QToolButton::clicked, this,
-            [this] { handle([this] { CuteButton1Click(); }); });
-    connect(Button4, &QPushButton::clicked, this, [this] { handle([this] { Button4Click(); }); });
-    connect(Button1, &QPushButton::clicked, this,
-            [this] { handle([this] { Button1Click(Button1); }); });
-    connect(Button2, &QPushButton::clicked, this,
-            [this] { handle([this] { Button1Click(Button2); }); });
-    connect(Button3, &QPushButton::clicked, this, [this] { handle([this] { Button3Click(); }); });
+    DialogModel& model = *m_model;
+    for (const char* name : {"SlideTrackBar", "BColorTrackBar", "TrackBar1"})
+        connect(control<QSlider>(name), &QSlider::valueChanged, this,
+                [&model] { model.SlideTrackBarChange(); });
+    connect(control<QSlider>("Bairitu"), &QSlider::valueChanged, this,
+            [&model] { model.BairituChange(); });
+    connect(control<QToolButton>("CuteButton1"), &QToolButton::clicked, this,
+            [&model] { model.CuteButton1Click(); });
+    connect(control<QPushButton>("Button4"), &QPushButton::clicked, this,
+            [&model] { model.Button4Click(); });
+    for (const char* name : {"Button1", "Button2"}) {
+        const int tag = controlDesign(name).designValue;
+        connect(control<QPushButton>(name), &QPushButton::clicked, this,
+                [this, tag] { Button1Click(tag); });
+    }
+    connect(control<QPushButton>("Button3"), &QPushButton::clicked, this,
+            [&model] { model.Button3Click(); });
     // The dialog closes after OK whether or not the settings could be written.
-    connect(OKBtn, &QPushButton::clicked, this, [this] {
-        handle([this] { OKBtnClick(); });
+    connect(control<QPushButton>("OKBtn"), &QPushButton::clicked, this, [this, &model] {
+        model.OKBtnClick();
         accept();
     });
-    connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
-    BrowseDlg1.OnShow = [this] { BrowseDlg1Show(); };
-    BrowseDlg1.OnOKBtnClick = [this] { handle([this] { BrowseDlg1OKBtnClick(); }); };
+    connect(control<QPushButton>("CancelBtn"), &QPushButton::clicked, this, &QDialog::reject);
+    BrowseDlg1.OnShow = [this, &model] {
+        BrowseDlg1.setInitialFolder(model.browseStartFolder(BrowseDlg1.tag()));
+    };
+    BrowseDlg1.OnOKBtnClick = [this, &model] {
+        model.BrowseDlg1OKBtnClick(BrowseDlg1.tag(), BrowseDlg1.folder());
+    };
     BrowseDlg1.widthPx = scaled(300);
     BrowseDlg1.heightPx = scaled(400);
-    if (m_env.folderChooser) BrowseDlg1.setChooser(m_env.folderChooser);
+}
+
+void TScSSDlg::Button1Click(int tag) {
+    try {
+        BrowseDlg1.setTag(tag);
+        BrowseDlg1.execute(this);
+    } catch (const std::exception& e) {
+        reportError(e.what());
+    }
 }
 
 } // namespace slidora

@@ -9,12 +9,16 @@
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <random>
@@ -152,6 +156,87 @@ TEST_F(DialogBoxes, TheFontPickerHidesItsEffectsAndReturnsOnlyOnOk) {
     ASSERT_TRUE(chosen.has_value());
     EXPECT_EQ(chosen->pointSize(), 13);
     EXPECT_TRUE(chosen->underline()) << "the hidden effects keep what the font came with";
+}
+
+// The sample field of the font picker: the one line edit inside a group box.
+QLineEdit* fontSample(QFontDialog* dialog) {
+    for (QLineEdit* edit : dialog->findChildren<QLineEdit*>())
+        if (qobject_cast<QGroupBox*>(edit->parentWidget()) != nullptr) return edit;
+    return nullptr;
+}
+
+std::vector<std::string> visibleTexts(QWidget* dialog) {
+    std::vector<std::string> texts;
+    for (QLabel* label : dialog->findChildren<QLabel*>())
+        if (!label->text().isEmpty()) texts.push_back(label->text().toStdString());
+    for (QAbstractButton* button : dialog->findChildren<QAbstractButton*>())
+        if (!button->text().isEmpty()) texts.push_back(button->text().toStdString());
+    return texts;
+}
+
+struct InitialFace {
+    const char* name;
+    const char* family;
+};
+
+class FontSample : public DialogBoxes, public ::testing::WithParamInterface<InitialFace> {};
+
+// A stored face may be a generic name the font system resolves ("Sans
+// Serif") or one not installed; the picker then offers the face that would
+// be drawn, and its sample shows that face.
+TEST_P(FontSample, ShowsTheOfferedFace) {
+    QFont initial(QString::fromUtf8(GetParam().family));
+    initial.setPointSize(12);
+    std::string sampleText, sampleFamily, listedFamily;
+    whenModal<QFontDialog>([&](QFontDialog* dialog) {
+        if (QLineEdit* sample = fontSample(dialog)) {
+            sampleText = sample->text().toStdString();
+            sampleFamily = QFontInfo(sample->font()).family().toStdString();
+        }
+        listedFamily = dialog->currentFont().family().toStdString();
+        dialog->reject();
+    });
+    chooseFont(nullptr, initial);
+    EXPECT_NE(sampleText, "");
+    EXPECT_NE(listedFamily, "");
+    EXPECT_EQ(sampleFamily, listedFamily);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faces, FontSample,
+                         ::testing::Values(InitialFace{"Installed", "IPAGothic"},
+                                           InitialFace{"Generic", "Sans Serif"},
+                                           InitialFace{"Missing", "ＭＳ Ｐゴシック"}),
+                         [](const ::testing::TestParamInfo<InitialFace>& face) {
+                             return std::string(face.param.name);
+                         });
+
+TEST_F(DialogBoxes, TheStandardPickersSpeakJapanese) {
+    const std::vector<std::string> english{
+        "&Font",   "Font st&yle", "&Size",    "Sample",     "Wr&iting System", "&OK",
+        "&Cancel", "Cancel",      "Look in:", "Directory:", "Files of type:"};
+    std::vector<std::string> fontTexts, folderTexts;
+    whenModal<QFontDialog>([&](QFontDialog* dialog) {
+        fontTexts = visibleTexts(dialog);
+        dialog->reject();
+    });
+    chooseFont(nullptr, QFont(QStringLiteral("IPAGothic")));
+    TBrowseDlg picker;
+    picker.setChooser(fileDialogChooser(nullptr));
+    picker.okCaption = "決定";
+    picker.cancelCaption = "やめる";
+    whenModal<QFileDialog>([&](QFileDialog* dialog) {
+        folderTexts = visibleTexts(dialog);
+        dialog->reject();
+    });
+    picker.execute(nullptr);
+    ASSERT_FALSE(fontTexts.empty());
+    ASSERT_FALSE(folderTexts.empty());
+    for (const auto* texts : {&fontTexts, &folderTexts})
+        for (const std::string& text : *texts)
+            EXPECT_TRUE(std::find(english.begin(), english.end(), text) == english.end())
+                << "English text: " << text;
+    EXPECT_NE(std::find(fontTexts.begin(), fontTexts.end(), "フォント(&F)"), fontTexts.end())
+        << ::testing::PrintToString(fontTexts);
 }
 
 } // namespace

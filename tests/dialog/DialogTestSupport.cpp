@@ -79,7 +79,7 @@ std::unique_ptr<TScSSDlg> DialogTest::open() {
         }
         chooser(picker);
     };
-    env.fontChooser = [this](const QFont& initial) -> std::optional<QFont> {
+    env.fontChooser = [this](const FontSpec& initial) -> std::optional<FontSpec> {
         if (!fontChooser) {
             ADD_FAILURE() << "the font picker was not expected";
             return std::nullopt;

@@ -53,7 +53,7 @@ class DialogTest : public ::testing::Test {
     std::string defaultPictureFolder = "/srv/default-pictures";
     std::string programDir = "/opt/slidora";
     TBrowseDlg::Chooser chooser;
-    std::function<std::optional<QFont>(const QFont&)> fontChooser;
+    std::function<std::optional<FontSpec>(const FontSpec&)> fontChooser;
     std::string settingsPathOverride;
 
   private:

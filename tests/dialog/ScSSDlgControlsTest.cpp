@@ -2,6 +2,7 @@
 // live value labels and the brightness reset.
 #include "DialogTestSupport.h"
 
+#include "dialog/DialogLayout.h"
 #include "dialog/RadioGroup.h"
 
 #include <QCheckBox>
@@ -57,6 +58,29 @@ INSTANTIATE_TEST_SUITE_P(
         Caption{"Label20", "Slidoraの動作時間"}, Caption{"Label19", "フォント用Dummy"},
         Caption{"Label14", "<u>S</u>lidora Saver"}, Caption{"OKBtn", "OK"},
         Caption{"CancelBtn", "ｷｬﾝｾﾙ"}));
+
+TEST_F(DialogTest, EveryControlOfTheTableIsBuiltWithItsNameParentPlaceAndHint) {
+    const auto dlg = open();
+    for (const ControlDesign& c : DialogLayout()) {
+        auto* widget = child<QWidget>(*dlg, c.name.c_str());
+        // A path field's hint is the full path it shows.
+        if (c.kind != ControlKind::PathField) {
+            EXPECT_EQ(widget->toolTip().toStdString(), c.hint) << c.name;
+        }
+        EXPECT_EQ(widget->parentWidget()->objectName().toStdString(),
+                  c.parent.empty() ? "ScSSDlg" : c.parent)
+            << c.name;
+        EXPECT_EQ(widget->pos(), QPoint(dlg->scaled(c.place.left), dlg->scaled(c.place.top)))
+            << c.name;
+        if (c.place.width > 0 && c.kind != ControlKind::Picture) {
+            EXPECT_EQ(widget->size(),
+                      QSize(dlg->scaled(c.place.width), dlg->scaled(c.place.height)))
+                << c.name;
+        }
+    }
+    EXPECT_EQ(child<QLabel>(*dlg, "Label11")->text().toStdString(), "1.5.0")
+        << "the program's version, cut before its last dot";
+}
 
 struct Hint {
     const char* control;
@@ -151,13 +175,12 @@ TEST_F(DialogTest, SpinEditsListsAndWindow) {
     EXPECT_EQ(dlg->OwnerWnd(), 0u) << "no foreground window without an X display";
 }
 
-TEST_F(DialogTest, TabVisitsTheControlsInTheDialogsOrder) {
+TEST_F(DialogTest, TabVisitsTheControlsInTheTablesOrder) {
     const auto dlg = open();
-    const std::vector<std::string> expected{
-        "Button1",     "CheckBox1", "SlideTrackBar", "Bairitu",  "BColorTrackBar",
-        "RadioGroup1", "Button4",   "DirCheck",      "DayCheck", "TimeCheck",
-        "SizeEdit",    "SpinEdit1", "Button2",       "Button3",  "CheckBox2",
-        "CheckBox3",   "TrackBar1", "ComboBox1",     "OKBtn",    "CancelBtn"};
+    std::vector<std::string> expected;
+    for (const std::string& name : tabChain())
+        if (controlDesign(name).kind != ControlKind::PathField) expected.push_back(name);
+    ASSERT_EQ(expected.front(), "Button1");
     std::vector<std::string> visited;
     QWidget* start = child<QWidget>(*dlg, "Button1");
     QWidget* w = start;
@@ -178,50 +201,12 @@ TEST_F(DialogTest, TabVisitsTheControlsInTheDialogsOrder) {
     EXPECT_EQ(visited, expected);
 }
 
-struct LabelAt {
-    const char* slider;
-    int position;
-    const char* label;
-    const char* text;
-};
-
-class ValueLabel : public DialogTest, public ::testing::WithParamInterface<LabelAt> {};
-
-TEST_P(ValueLabel, FollowsItsSlider) {
-    const auto dlg = open();
-    const LabelAt& c = GetParam();
-    child<QSlider>(*dlg, c.slider)->setValue(c.position);
-    EXPECT_EQ(child<QLabel>(*dlg, c.label)->text().toStdString(), c.text)
-        << c.slider << " at " << c.position;
-}
-
-INSTANTIATE_TEST_SUITE_P(Positions, ValueLabel,
-                         ::testing::Values(LabelAt{"SlideTrackBar", 1, "Label4", " 0.0秒 "},
-                                           LabelAt{"SlideTrackBar", 2050, "Label4", " 2.1秒 "},
-                                           LabelAt{"SlideTrackBar", 2049, "Label4", " 2.0秒 "},
-                                           LabelAt{"SlideTrackBar", 3010, "Label4", " 3.0秒 "},
-                                           LabelAt{"SlideTrackBar", 30000, "Label4", " 30.0秒 "},
-                                           LabelAt{"Bairitu", 15, "BairituD", " 1.5倍 "},
-                                           LabelAt{"Bairitu", 30, "BairituD", " 3.0倍 "},
-                                           LabelAt{"Bairitu", 10, "BairituD", " 1.0倍 "}));
-
 TEST_F(DialogTest, VolumeAndBrightnessLeaveTheSlideLabelAlone) {
     const auto dlg = open();
     child<QSlider>(*dlg, "SlideTrackBar")->setValue(4500);
     child<QSlider>(*dlg, "TrackBar1")->setValue(10);
     child<QSlider>(*dlg, "BColorTrackBar")->setValue(20);
     EXPECT_EQ(child<QLabel>(*dlg, "Label4")->text().toStdString(), " 4.5秒 ");
-}
-
-TEST_F(DialogTest, TheArrowButtonResetsTheBrightness) {
-    writeSettings("[Omake]\nBGDensity=40\n");
-    const auto dlg = open();
-    auto* brightness = child<QSlider>(*dlg, "BColorTrackBar");
-    ASSERT_EQ(brightness->value(), 40);
-    child<QToolButton>(*dlg, "CuteButton1")->click();
-    EXPECT_EQ(brightness->value(), 150);
-    child<QToolButton>(*dlg, "CuteButton1")->click();
-    EXPECT_EQ(brightness->value(), 150);
 }
 
 } // namespace
