@@ -158,7 +158,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FailingCase{"no_entry", SLIDORA_RESIZE32_NOENTRY_PATH, false},
                       FailingCase{"wrong_size", SLIDORA_RESIZE32_WRONG_SIZE_PATH, true},
                       FailingCase{"null_blocks", SLIDORA_RESIZE32_NULL_BLOCKS_PATH, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // A failed call leaves the flag set, so the module vanishing afterwards is
 // not announced.
