@@ -1,5 +1,9 @@
 #include "platform/Bitmap.h"
 
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
+
 #include <array>
 #include <cstring>
 #include <limits>
@@ -88,6 +92,15 @@ void releaseKeptBitmapBlocks() {
     keeper().releaseAll();
 }
 
+void applyPictureAllocatorSettings() {
+#if defined(__GLIBC__)
+    // 32 MiB is the largest mapping threshold glibc accepts; larger blocks
+    // are the ones BlockKeeper keeps.
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+#endif
+}
+
 std::size_t Bitmap::strideFor(int width, int bitsPerPixel) {
     if (width <= 0 || bitsPerPixel <= 0) return 0;
     const std::uint64_t bits =
@@ -101,11 +114,12 @@ Bitmap::~Bitmap() {
     release();
 }
 
-Bitmap::Bitmap(const Bitmap& other) : m_palette(other.m_palette) {
+Bitmap::Bitmap(const Bitmap& other) {
     if (other.empty() ||
         !allocateUnfilled(other.m_width, other.m_height, other.m_bitsPerPixel, other.m_order))
         return;
     std::memcpy(m_pixels, other.m_pixels, byteCount());
+    m_palette = other.m_palette;
 }
 
 Bitmap& Bitmap::operator=(const Bitmap& other) {
@@ -172,6 +186,42 @@ bool Bitmap::allocateUnfilled(int width, int height, int bitsPerPixel, RowOrder 
         for (int y = 0; y < height; ++y)
             std::memset(row(y) + used, 0, stride - used);
     return true;
+}
+
+bool Bitmap::adoptBlock(SlidoraHGlobal block, int width, int height, int bitsPerPixel,
+                        RowOrder order) {
+    if (width <= 0 || height <= 0) return false;
+    if (bitsPerPixel != 8 && bitsPerPixel != 24 && bitsPerPixel != 32) return false;
+    if (static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height) > kMaxPicturePixels)
+        return false;
+    const std::size_t stride = strideFor(width, bitsPerPixel);
+    const std::size_t size = slidoraGlobalSize(block);
+    if (stride == 0 || size / stride < static_cast<std::size_t>(height)) return false;
+    auto* pixels = static_cast<std::uint8_t*>(slidoraGlobalLock(block));
+    if (pixels == nullptr) return false;
+    clear();
+    m_block = block;
+    m_capacity = size;
+    m_pixels = pixels;
+    m_width = width;
+    m_height = height;
+    m_bitsPerPixel = bitsPerPixel;
+    m_order = order;
+    m_stride = stride;
+    return true;
+}
+
+void Bitmap::makeTopDown() {
+    if (m_order == RowOrder::TopDown) return;
+    std::vector<std::uint8_t> spare(m_stride);
+    for (int y = 0; y < m_height / 2; ++y) {
+        std::uint8_t* top = m_pixels + static_cast<std::size_t>(y) * m_stride;
+        std::uint8_t* bottom = m_pixels + static_cast<std::size_t>(m_height - 1 - y) * m_stride;
+        std::memcpy(spare.data(), top, m_stride);
+        std::memcpy(top, bottom, m_stride);
+        std::memcpy(bottom, spare.data(), m_stride);
+    }
+    m_order = RowOrder::TopDown;
 }
 
 void Bitmap::release() {

@@ -59,6 +59,14 @@ class Bitmap {
     // as the memory held them and only each row's padding is zeroed, so no
     // pass over the whole picture comes before the writer's own.
     bool allocateUnfilled(int width, int height, int bitsPerPixel, RowOrder order);
+    // Takes over `block`, a global block allocated elsewhere (the resampler
+    // module's result) holding width x height pixels in `order` with rows
+    // padded to 4 bytes. False, leaving the block to the caller, when the
+    // size is refused or the block is too small for it.
+    bool adoptBlock(SlidoraHGlobal block, int width, int height, int bitsPerPixel, RowOrder order);
+    // Reverses the rows in place when they are bottom-up, so the pixels can
+    // be handed on top-down without a second buffer.
+    void makeTopDown();
     void clear();
 
     int width() const { return m_width; }
@@ -104,6 +112,13 @@ class Bitmap {
     std::uint8_t* m_pixels = nullptr;
     std::vector<PaletteEntry> m_palette;
 };
+
+// The C allocator's settings the program runs with (a no-op where the
+// allocator has none): freed picture-sized buffers up to the largest size
+// it maps on its own stay in the heap for the next picture instead of going
+// back to the system, for about 50 MB held between pictures. Called once at
+// start, before any picture is made; the benchmark applies the same.
+void applyPictureAllocatorSettings();
 
 // Frees the large blocks kept for reuse. For measurements that want every
 // picture to start from the system's memory.

@@ -23,11 +23,11 @@ constexpr long kJpegWorkMemoryBytes = 384L * 1024 * 1024;
 // coefficients of the components it covers, so a file of many tiny scans
 // costs (scans x picture size) and looks hung. Besides a plain scan limit,
 // the walks are counted in passes over the whole coefficient buffer: common
-// progressions take 5 to 6 (a baseline file 1), and 40 leaves room for any
+// progressions take 5 to 6 (a baseline file 1), and 20 leaves room for an
 // encoder's finer split while a crafted 4096 x 4096 file is dropped after a
 // few dozen of its scans instead of thousands.
 constexpr int kMaxJpegScans = 1000;
-constexpr std::uint64_t kMaxCoefficientPasses = 40;
+constexpr std::uint64_t kMaxCoefficientPasses = 20;
 // Rows decoded in one call; also the height of the strip an oriented or CMYK
 // picture is decoded through.
 constexpr int kStripRows = 16;

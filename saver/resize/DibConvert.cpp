@@ -66,6 +66,12 @@ std::uint8_t* GlobalBlock::lock() {
     return m_data;
 }
 
+SlidoraHGlobal GlobalBlock::release() {
+    if (m_data != nullptr) slidoraGlobalUnlock(m_handle);
+    m_data = nullptr;
+    return std::exchange(m_handle, nullptr);
+}
+
 void GlobalBlock::reset() {
     if (m_data != nullptr) slidoraGlobalUnlock(m_handle);
     slidoraGlobalFree(m_handle);

@@ -33,6 +33,8 @@ class GlobalBlock {
     // Locks the block on first use; null for no block or an invalid handle.
     std::uint8_t* lock();
     std::size_t size() const { return slidoraGlobalSize(m_handle); }
+    // Unlocks the block (when locked through this object) and hands it over.
+    SlidoraHGlobal release();
     void reset();
 
   private:

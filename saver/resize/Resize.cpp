@@ -34,9 +34,32 @@ class LoadedModule {
     void* m_handle;
 };
 
+// A plain 24-bit result of the wanted size becomes the bitmap itself: its
+// rows are turned top-down in place instead of being copied out.
+bool adoptResult(PackedDib& result, int width, int height, Bitmap& converted) {
+    const std::uint8_t* head = result.header.lock();
+    if (head == nullptr || result.header.size() < sizeof(BitmapInfoHeader)) return false;
+    BitmapInfoHeader h;
+    std::memcpy(&h, head, sizeof h);
+    if (h.biSize < sizeof h || h.biPlanes != 1 || h.biCompression != kBiRgb || h.biBitCount != 24 ||
+        h.biWidth != width || (h.biHeight != height && h.biHeight != -height))
+        return false;
+    Bitmap adopted;
+    if (!adopted.adoptBlock(result.bits.handle(), width, height, 24,
+                            h.biHeight > 0 ? RowOrder::BottomUp : RowOrder::TopDown))
+        return false;
+    // The bitmap has locked the block for itself; the adopted handle is no
+    // longer the result's to free.
+    result.bits.release();
+    adopted.makeTopDown();
+    converted = std::move(adopted);
+    return true;
+}
+
 // The module promised a packed DIB of exactly the wanted size; anything else
 // is treated like a failed call rather than shown.
 bool usableResult(PackedDib& result, int width, int height, Bitmap& converted) {
+    if (adoptResult(result, width, height, converted)) return true;
     if (!DIBToBitmap(result, converted)) return false;
     return converted.width() == width && converted.height() == height;
 }

@@ -227,14 +227,29 @@ TEST(ResizePic, BottomUpPicturesComeOutAsTheirTopDownTwins) {
     }
 }
 
+TEST(ResizePic, TheResultKeepsTheTopAtTheTop) {
+    FakeHost host(SLIDORA_RESIZE32_PATH);
+    Bitmap picture;
+    ASSERT_TRUE(picture.allocate(40, 40, 24));
+    for (int y = 0; y < 20; ++y)
+        std::fill(picture.row(y), picture.row(y) + 120, std::uint8_t{250});
+    int mode = 1;
+    ASSERT_TRUE(ResizePic(21, 13, picture, mode, host));
+    ASSERT_EQ(picture.rowOrder(), RowOrder::TopDown);
+    EXPECT_GT(picture.row(0)[10], 200) << "top row of the result";
+    EXPECT_LT(picture.row(12)[10], 50) << "bottom row of the result";
+}
+
 TEST(Bitmap, UnfilledRowsHaveZeroPaddingAndLargeBlocksAreReused) {
     Bitmap small;
     ASSERT_TRUE(small.allocateUnfilled(5, 3, 24, RowOrder::BottomUp));
     for (int y = 0; y < 3; ++y)
         EXPECT_EQ(std::vector<std::uint8_t>(small.row(y) + 15, small.row(y) + 16),
                   std::vector<std::uint8_t>{0});
+    small.palette().resize(3);
     const Bitmap copy(small);
     EXPECT_EQ(copy.rowOrder(), RowOrder::BottomUp);
+    EXPECT_EQ(copy.palette().size(), 3u);
     EXPECT_TRUE(samePixels(copy, small));
 
     // A 24 MP picture's block, given back and asked for again.
