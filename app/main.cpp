@@ -30,7 +30,7 @@ namespace {
 // The saver's audio over the playback logic, with the real MP3 library and
 // media player.
 class ProgramAudio final : public SaverAudio {
-  public:
+public:
     ProgramAudio() : m_playback(m_library, m_player) {}
     void AudRead(const std::string& folder, const std::string& mediaExtText, bool shuffle,
                  RandomSource& random) override {
@@ -43,7 +43,7 @@ class ProgramAudio final : public SaverAudio {
     void onActiveTimeEnd() override { m_playback.onActiveTimeEnd(); }
     void onClose() override { m_playback.onClose(); }
 
-  private:
+private:
     Vbmp3Library m_library;
     SdlMixerPlayer m_player;
     AudioPlayback m_playback;
@@ -64,25 +64,22 @@ int runSaver(QApplication& app, unsigned long parentWnd) {
     services.random = &random;
     services.powerSaveInfo = [] { return PowerSaveInfo(); };
     services.cursorPos = [] { return QCursor::pos(); };
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        services.screenSize = screen->geometry().size();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) services.screenSize = screen->geometry().size();
     services.hostWindowSize = hostWindowSize;
     services.settingsPath = settingsPathFor(programPath());
     services.readerContext.programDir = programFolder;
-    services.readerContext.iconFontName =
-        QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
-    services.picLoad = [](const std::string& path, WorkingPicture& picture,
-                          const TargetSizeFn& target) { return PicLoad(path, picture, target); };
+    services.readerContext.iconFontName = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
+    services.picLoad = [](const std::string& path, WorkingPicture& picture, const TargetSizeFn& target) {
+        return PicLoad(path, picture, target);
+    };
     services.resizeHost = &resizeHost;
     services.audio = &audio;
     services.errorReport = [](const std::string& message) { showErrorReport(message); };
     services.quit = [] { QCoreApplication::quit(); };
     services.setCursorHidden = [](bool hidden) {
-        if (hidden)
-            QApplication::setOverrideCursor(Qt::BlankCursor);
+        if (hidden) QApplication::setOverrideCursor(Qt::BlankCursor);
         else
-            while (QApplication::overrideCursor() != nullptr)
-                QApplication::restoreOverrideCursor();
+            while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
     };
 
     TSlidoraSaver saver(parentWnd, services);
@@ -111,8 +108,7 @@ int main(int argc, char** argv) {
     // A second copy ends at once, silently, before any window exists. When the
     // lock file cannot be made at all, run unguarded rather than not at all.
     bool lockUnavailable = false;
-    const std::unique_ptr<InstanceLock> lock =
-        InstanceLock::acquire(InstanceLock::defaultPath(), &lockUnavailable);
+    const std::unique_ptr<InstanceLock> lock = InstanceLock::acquire(InstanceLock::defaultPath(), &lockUnavailable);
     if (!lock && !lockUnavailable) return 0;
 
     const CommandLine cl = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
