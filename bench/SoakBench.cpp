@@ -37,6 +37,7 @@ constexpr int kFileNamePosition = 5;
 constexpr int kCharacterWidth = 9;
 constexpr int kLineHeight = 20;
 constexpr int kFirstStretch = 100;
+constexpr int kReportEvery = 100;
 
 enum class Kind { Jpeg, JpegProgressive, JpegTurned, Png, Bmp, Broken };
 
@@ -193,9 +194,10 @@ bool runSoak(const SoakOptions& options) {
             return false;
         }
         if (done + 1 == kFirstStretch) afterFirstKb = residentKb();
-        if ((done + 1) % 1000 == 0) {
-            std::printf("  %6d pictures: resident %s MiB\n", done + 1,
-                        fixed(mib(residentKb()), 1).c_str());
+        if ((done + 1) % kReportEvery == 0) {
+            std::printf("  %6d pictures: resident %s MiB, peak %s MiB\n", done + 1,
+                        fixed(mib(residentKb()), 1).c_str(),
+                        fixed(mib(peakResidentKb()), 1).c_str());
             std::fflush(stdout);
         }
     }

@@ -66,7 +66,8 @@ void onJpegProgress(j_common_ptr common) {
     if (!common->is_decompressor) return;
     auto* progress = reinterpret_cast<JpegProgress*>(common->progress);
     auto* info = reinterpret_cast<j_decompress_ptr>(common);
-    if (info->input_scan_number == progress->countedScan) return;
+    // Counting starts once the frame, and with it the budget, is known.
+    if (progress->blockBudget == 0 || info->input_scan_number == progress->countedScan) return;
     progress->countedScan = info->input_scan_number;
     if (info->input_scan_number > kMaxJpegScans) {
         std::snprintf(progress->errors->message, sizeof progress->errors->message,
