@@ -7,6 +7,7 @@
 #include "audio/SdlMixerPlayer.h"
 #include "audio/Vbmp3Library.h"
 #include "dialog/RunDialog.h"
+#include "platform/Bitmap.h"
 #include "platform/Clock.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
@@ -22,8 +23,6 @@
 #include <QCursor>
 #include <QFontDatabase>
 #include <QScreen>
-
-#include <malloc.h>
 
 #include <memory>
 
@@ -53,12 +52,7 @@ class ProgramAudio final : public SaverAudio {
 };
 
 int runSaver(QApplication& app, unsigned long parentWnd) {
-    // Each display step needs a few picture-sized buffers. Keeping freed ones
-    // for the next picture instead of returning them to the system halves
-    // the step's time (fresh pages cost a fault each), for about 50 MB held
-    // between pictures.
-    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-    mallopt(M_TRIM_THRESHOLD, 128 * 1024 * 1024);
+    applyPictureAllocatorSettings();
     const std::string programFolder = programDir();
     SystemClock clock;
     QtTimer timer;

@@ -3,6 +3,8 @@
 #include "bench/BenchSupport.h"
 #include "bench/CatalogueBench.h"
 #include "bench/PictureBench.h"
+#include "bench/SoakBench.h"
+#include "platform/Bitmap.h"
 
 #include <QLocale>
 
@@ -15,13 +17,16 @@
 namespace {
 
 void usage() {
-    std::printf("usage: slidora-bench [--pictures-only | --catalogue-only] [--runs N]\n"
-                "                     [--catalogue-runs N] [--files N] [--folders N] [--keep]\n"
-                "       slidora-bench --step-child PICTURE RUNS\n"
-                "Pictures and the catalogue tree are made in a temporary folder under $TMPDIR\n"
-                "(or /tmp) and removed at the end (--keep leaves the pictures). The resampler\n"
-                "module libresize32.so must lie beside the program. --step-child runs the\n"
-                "display step on one picture and prints its memory figures in KiB.\n");
+    std::printf(
+        "usage: slidora-bench [--pictures-only | --catalogue-only] [--runs N]\n"
+        "                     [--catalogue-runs N] [--files N] [--folders N] [--keep]\n"
+        "       slidora-bench --soak N\n"
+        "       slidora-bench --step-child PICTURE RUNS\n"
+        "Pictures and the catalogue tree are made in a temporary folder under $TMPDIR\n"
+        "(or /tmp) and removed at the end (--keep leaves the pictures). The resampler\n"
+        "module libresize32.so must lie beside the program. --step-child runs the\n"
+        "display step on one picture and prints its memory figures in KiB. --soak runs\n"
+        "N display steps over a folder of mixed pictures and prints the resident memory.\n");
 }
 
 bool positive(const char* text, int& out) {
@@ -36,6 +41,9 @@ bool positive(const char* text, int& out) {
 
 int main(int argc, char** argv) {
     std::setlocale(LC_ALL, "");
+    // Before anything is allocated, as in the program, so the figures are
+    // what the saver pays.
+    slidora::applyPictureAllocatorSettings();
     if (argc == 4 && std::strcmp(argv[1], "--step-child") == 0) {
         int runs = 0;
         if (!positive(argv[3], runs)) return 1;
@@ -45,6 +53,7 @@ int main(int argc, char** argv) {
     bool pictures = true;
     bool catalogue = true;
     bool keep = false;
+    int soakPictures = 0;
     slidora::bench::PictureBenchOptions pictureOptions;
     slidora::bench::CatalogueBenchOptions catalogueOptions;
     for (int i = 1; i < argc; ++i) {
@@ -54,6 +63,8 @@ int main(int argc, char** argv) {
             catalogue = false;
         } else if (arg == "--catalogue-only") {
             pictures = false;
+        } else if (arg == "--soak" && hasValue && positive(argv[i + 1], soakPictures)) {
+            ++i;
         } else if (arg == "--keep") {
             keep = true;
         } else if (arg == "--runs" && hasValue && positive(argv[i + 1], pictureOptions.runs)) {
@@ -87,6 +98,12 @@ int main(int argc, char** argv) {
     if (keep) scratch.keep();
     std::printf("slidora-bench, locale %s\n", QLocale().name().toStdString().c_str());
     bool ok = true;
+    if (soakPictures > 0) {
+        slidora::bench::SoakOptions soakOptions;
+        soakOptions.pictures = soakPictures;
+        soakOptions.folder = scratch.path();
+        return slidora::bench::runSoak(soakOptions) ? 0 : 1;
+    }
     if (pictures) {
         pictureOptions.folder = scratch.path();
         ok = slidora::bench::runPictureBench(pictureOptions) && ok;

@@ -4,9 +4,13 @@
 // handles; the side that receives a block frees it. Header-only, built on the
 // C allocator, so a block allocated in the module can be freed by the program
 // and the other way round (both use the process's one malloc).
+//
+// The names carry the program's prefix so that they can never be mistaken
+// for, or collide with, the Windows functions they stand in for.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <cstring>
 #include <new>
 
 extern "C" {
@@ -30,42 +34,51 @@ inline Header* header(SlidoraHGlobal h) {
 }
 } // namespace gmem_detail
 
-// Returns a handle to a zeroed block of `size` bytes, or null when out of
-// memory or the size is absurd.
-inline SlidoraHGlobal GlobalAlloc(std::size_t size) {
+enum class BlockFill {
+    Zeroed,
+    // For a block its owner fills completely: no pass over it before the
+    // owner's own, and a reused heap block is not cleared.
+    Unfilled,
+};
+
+// Returns a handle to a block of `size` bytes, or null when out of memory or
+// the size is absurd.
+inline SlidoraHGlobal slidoraGlobalAlloc(std::size_t size, BlockFill fill = BlockFill::Zeroed) {
     using gmem_detail::Header;
     if (size > (static_cast<std::size_t>(1) << 40)) return nullptr;
-    void* raw = std::calloc(1, offsetof(Header, data) + (size == 0 ? 1 : size));
+    const std::size_t bytes = offsetof(Header, data) + (size == 0 ? 1 : size);
+    void* raw = fill == BlockFill::Zeroed ? std::calloc(1, bytes) : std::malloc(bytes);
     if (raw == nullptr) return nullptr;
-    auto* h = static_cast<Header*>(raw);
-    h->magic = gmem_detail::kMagic;
-    h->lockCount = 0;
-    h->size = size;
-    return reinterpret_cast<SlidoraHGlobal>(h);
+    Header head{};
+    head.magic = gmem_detail::kMagic;
+    head.lockCount = 0;
+    head.size = size;
+    std::memcpy(raw, &head, offsetof(Header, data));
+    return static_cast<SlidoraHGlobal>(raw);
 }
 
 // Returns the block's address, or null for an invalid handle.
-inline void* GlobalLock(SlidoraHGlobal handle) {
+inline void* slidoraGlobalLock(SlidoraHGlobal handle) {
     gmem_detail::Header* h = gmem_detail::header(handle);
     if (h == nullptr) return nullptr;
     ++h->lockCount;
     return h->data;
 }
 
-inline bool GlobalUnlock(SlidoraHGlobal handle) {
+inline bool slidoraGlobalUnlock(SlidoraHGlobal handle) {
     gmem_detail::Header* h = gmem_detail::header(handle);
     if (h == nullptr || h->lockCount == 0) return false;
     --h->lockCount;
     return h->lockCount != 0;
 }
 
-inline std::size_t GlobalSize(SlidoraHGlobal handle) {
+inline std::size_t slidoraGlobalSize(SlidoraHGlobal handle) {
     gmem_detail::Header* h = gmem_detail::header(handle);
     return h == nullptr ? 0 : h->size;
 }
 
 // Frees the block; null and invalid handles are ignored.
-inline void GlobalFree(SlidoraHGlobal handle) {
+inline void slidoraGlobalFree(SlidoraHGlobal handle) {
     gmem_detail::Header* h = gmem_detail::header(handle);
     if (h == nullptr) return;
     h->magic = 0;

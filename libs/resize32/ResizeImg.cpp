@@ -18,15 +18,18 @@ namespace r32 = slidora::resize32;
 class LockedBlock {
   public:
     explicit LockedBlock(SlidoraHGlobal handle)
-        : m_handle(handle), m_data(static_cast<const std::uint8_t*>(slidora::GlobalLock(handle))) {}
+        : m_handle(handle),
+          m_data(static_cast<const std::uint8_t*>(slidora::slidoraGlobalLock(handle))) {}
     ~LockedBlock() {
-        if (m_data != nullptr) slidora::GlobalUnlock(m_handle);
+        if (m_data != nullptr) slidora::slidoraGlobalUnlock(m_handle);
     }
     LockedBlock(const LockedBlock&) = delete;
     LockedBlock& operator=(const LockedBlock&) = delete;
 
     const std::uint8_t* data() const { return m_data; }
-    std::size_t size() const { return m_data == nullptr ? 0 : slidora::GlobalSize(m_handle); }
+    std::size_t size() const {
+        return m_data == nullptr ? 0 : slidora::slidoraGlobalSize(m_handle);
+    }
 
   private:
     SlidoraHGlobal m_handle;
@@ -36,8 +39,9 @@ class LockedBlock {
 // A block this call allocated; freed unless handed to the caller.
 class OwnedBlock {
   public:
-    explicit OwnedBlock(std::size_t size) : m_handle(slidora::GlobalAlloc(size)) {}
-    ~OwnedBlock() { slidora::GlobalFree(m_handle); }
+    OwnedBlock(std::size_t size, slidora::BlockFill fill)
+        : m_handle(slidora::slidoraGlobalAlloc(size, fill)) {}
+    ~OwnedBlock() { slidora::slidoraGlobalFree(m_handle); }
     OwnedBlock(const OwnedBlock&) = delete;
     OwnedBlock& operator=(const OwnedBlock&) = delete;
 
@@ -165,11 +169,17 @@ bool resizeImage(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits, SlidoraHGloba
 
     const std::uint64_t stride = dibStride(width, 24);
     const std::uint64_t imageBytes = stride * static_cast<std::uint64_t>(height);
-    OwnedBlock outHeader(sizeof(BitmapInfoHeader));
-    OwnedBlock outBits(static_cast<std::size_t>(imageBytes));
-    auto* outHead = static_cast<std::uint8_t*>(slidora::GlobalLock(outHeader.get()));
-    auto* outData = static_cast<std::uint8_t*>(slidora::GlobalLock(outBits.get()));
+    OwnedBlock outHeader(sizeof(BitmapInfoHeader), slidora::BlockFill::Zeroed);
+    // The resampler writes every pixel; only the rows' padding is cleared.
+    OwnedBlock outBits(static_cast<std::size_t>(imageBytes), slidora::BlockFill::Unfilled);
+    auto* outHead = static_cast<std::uint8_t*>(slidora::slidoraGlobalLock(outHeader.get()));
+    auto* outData = static_cast<std::uint8_t*>(slidora::slidoraGlobalLock(outBits.get()));
     if (outHead == nullptr || outData == nullptr) return false;
+    const std::size_t used = static_cast<std::size_t>(width) * 3;
+    if (used < stride)
+        for (int y = 0; y < height; ++y)
+            std::memset(outData + static_cast<std::size_t>(y) * stride + used, 0,
+                        static_cast<std::size_t>(stride) - used);
 
     BitmapInfoHeader h;
     h.biWidth = width;
@@ -187,8 +197,8 @@ bool resizeImage(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits, SlidoraHGloba
     target.rowStep = -static_cast<std::ptrdiff_t>(stride);
     r32::resample(source.image(), target);
 
-    slidora::GlobalUnlock(outHeader.get());
-    slidora::GlobalUnlock(outBits.get());
+    slidora::slidoraGlobalUnlock(outHeader.get());
+    slidora::slidoraGlobalUnlock(outBits.get());
     *dstHeader = outHeader.release();
     *dstBits = outBits.release();
     return true;

@@ -183,6 +183,14 @@ DecodeResult readUncompressed(std::FILE* file, const std::string& path, const Bm
     const std::size_t usedBytes = lastRowBytes(header);
     if (!seekTo(file, dataOffset)) return DecodeResult::failed(path + ": cannot seek");
 
+    // 24-bit rows stored in the bitmap's own order are its memory as it is.
+    const bool sameOrder = header.topDown == (bitmap.rowOrder() == RowOrder::TopDown);
+    if (header.bitsPerPixel == 24 && sameOrder && stride == bitmap.stride()) {
+        if (!readExact(file, bitmap.data(),
+                       stride * static_cast<std::size_t>(height - 1) + usedBytes))
+            return DecodeResult::failed(path + ": read error in pixel data");
+        return DecodeResult::decoded();
+    }
     std::vector<std::uint8_t> rowBuffer(stride, 0);
     for (int fileRow = 0; fileRow < height; ++fileRow) {
         const std::size_t want = fileRow == height - 1 ? usedBytes : stride;
@@ -274,7 +282,8 @@ DecodeResult readRunLength(std::FILE* file, const std::string& path, const BmpHe
 
 } // namespace
 
-DecodeResult decodeBmp(const std::string& path, WorkingPicture& picture, const TargetSizeFn&) {
+DecodeResult decodeBmp(const std::string& path, WorkingPicture& picture,
+                       const TargetSizeFn& target) {
     OpenedPicture opened = openPictureFile(path);
     if (!opened.file) return DecodeResult::failed(opened.error);
     std::FILE* file = opened.file.get();
@@ -343,8 +352,12 @@ DecodeResult decodeBmp(const std::string& path, WorkingPicture& picture, const T
 
     const int width = static_cast<int>(header.width);
     const int height = static_cast<int>(header.height);
-    if (!picture.bitmap.allocate(width, height, bits <= 8 ? 8 : 24))
+    // A picture that will be resampled is read straight into the layout the
+    // resampler module reads. Run-length data may skip pixels, which stay 0.
+    if (!picture.bitmap.allocateUnfilled(width, height, bits <= 8 ? 8 : 24,
+                                         target ? RowOrder::BottomUp : RowOrder::TopDown))
         return DecodeResult::invalid(path + ": bitmap size refused");
+    if (runLength) std::memset(picture.bitmap.data(), 0, picture.bitmap.byteCount());
     picture.bitmap.palette() = std::move(palette);
     picture.width = width;
     picture.height = height;

@@ -1,12 +1,15 @@
 #include "saver/picture/JpegDecoder.h"
 
+#include "saver/picture/ExifOrientation.h"
 #include "saver/picture/PictureFile.h"
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
+#include <cstring>
 #include <jpeglib.h>
+#include <utility>
 #include <vector>
 
 namespace slidora {
@@ -16,9 +19,18 @@ namespace {
 // coefficient buffers of a 100-megapixel 4:2:0 progressive picture (300 MB).
 // Above it libjpeg would need a backing store, which it has none of, and fails.
 constexpr long kJpegWorkMemoryBytes = 384L * 1024 * 1024;
-// Real progressive files have about ten scans; a file with thousands of tiny
-// scans makes every scan walk the whole coefficient buffer and looks hung.
+// Real progressive files have about ten scans. Every scan walks the
+// coefficients of the components it covers, so a file of many tiny scans
+// costs (scans x picture size) and looks hung. Besides a plain scan limit,
+// the walks are counted in passes over the whole coefficient buffer: common
+// progressions take 5 to 6 (a baseline file 1), and 20 leaves room for an
+// encoder's finer split while a crafted 4096 x 4096 file is dropped after a
+// few dozen of its scans instead of thousands.
 constexpr int kMaxJpegScans = 1000;
+constexpr std::uint64_t kMaxCoefficientPasses = 20;
+// Rows decoded in one call; also the height of the strip an oriented or CMYK
+// picture is decoded through.
+constexpr int kStripRows = 16;
 
 // Lives inside JpegSession; libjpeg sees only `base` and hands it back to the
 // callbacks, which reach the rest through the cast (base is the first member).
@@ -31,6 +43,9 @@ struct JpegErrorManager {
 struct JpegProgress {
     jpeg_progress_mgr base;
     JpegErrorManager* errors;
+    int countedScan;
+    std::uint64_t blocksWalked;
+    std::uint64_t blockBudget; // set once the frame is known
 };
 
 [[noreturn]] void onJpegError(j_common_ptr info) {
@@ -45,14 +60,40 @@ void onJpegMessage(j_common_ptr info, int level) {
     if (level < 0) ++info->err->num_warnings;
 }
 
-void onJpegProgress(j_common_ptr info) {
-    if (!info->is_decompressor) return;
-    auto* progress = reinterpret_cast<JpegProgress*>(info->progress);
-    if (reinterpret_cast<j_decompress_ptr>(info)->input_scan_number > kMaxJpegScans) {
+// Called at least once per scan before its data is read, so each scan's walk
+// is counted before it is paid for.
+void onJpegProgress(j_common_ptr common) {
+    if (!common->is_decompressor) return;
+    auto* progress = reinterpret_cast<JpegProgress*>(common->progress);
+    auto* info = reinterpret_cast<j_decompress_ptr>(common);
+    // Counting starts once the frame, and with it the budget, is known.
+    if (progress->blockBudget == 0 || info->input_scan_number == progress->countedScan) return;
+    progress->countedScan = info->input_scan_number;
+    if (info->input_scan_number > kMaxJpegScans) {
         std::snprintf(progress->errors->message, sizeof progress->errors->message,
                       "more than %d scans", kMaxJpegScans);
         std::longjmp(progress->errors->jump, 1);
     }
+    for (int i = 0; i < info->comps_in_scan && i < MAX_COMPS_IN_SCAN; ++i) {
+        const jpeg_component_info* component = info->cur_comp_info[i];
+        if (component != nullptr)
+            progress->blocksWalked +=
+                std::uint64_t{component->width_in_blocks} * component->height_in_blocks;
+    }
+    if (progress->blocksWalked > progress->blockBudget) {
+        std::snprintf(progress->errors->message, sizeof progress->errors->message,
+                      "scans walk the coefficients more than %d times at scan %d",
+                      static_cast<int>(kMaxCoefficientPasses), info->input_scan_number);
+        std::longjmp(progress->errors->jump, 1);
+    }
+}
+
+std::uint64_t coefficientBlocks(const jpeg_decompress_struct& info) {
+    std::uint64_t blocks = 0;
+    for (int i = 0; i < info.num_components; ++i)
+        blocks +=
+            std::uint64_t{info.comp_info[i].width_in_blocks} * info.comp_info[i].height_in_blocks;
+    return blocks;
 }
 
 // Owns the decompressor; destroying it is valid in every state libjpeg can be
@@ -66,6 +107,9 @@ class JpegSession {
         m_errors.message[0] = '\0';
         m_progress.base.progress_monitor = onJpegProgress;
         m_progress.errors = &m_errors;
+        m_progress.countedScan = 0;
+        m_progress.blocksWalked = 0;
+        m_progress.blockBudget = 0;
     }
     ~JpegSession() {
         if (m_created) jpeg_destroy_decompress(&m_info);
@@ -93,6 +137,8 @@ bool fencedReadHeader(jpeg_decompress_struct* info, JpegErrorManager* errors, st
     if (setjmp(errors->jump)) return false;
     info->mem->max_memory_to_use = kJpegWorkMemoryBytes;
     jpeg_stdio_src(info, file);
+    // Only the Exif block is kept, for its orientation tag.
+    jpeg_save_markers(info, JPEG_APP0 + 1, 0xFFFF);
     jpeg_read_header(info, TRUE);
     return true;
 }
@@ -119,28 +165,109 @@ void cmykToBgr(const std::uint8_t* cmyk, int width, bool inverted, std::uint8_t*
     }
 }
 
-// Reads every output row into the bitmap rows. CMYK rows go through scratch
-// (one row of 4-byte pixels) and are converted; all others arrive as BGR.
-bool fencedReadRows(jpeg_decompress_struct* info, JpegErrorManager* errors, std::uint8_t* firstRow,
-                    std::size_t stride, std::uint8_t* scratch, bool cmyk) {
+// Where decoded rows go: straight into the bitmap's rows, or through a strip
+// (converted from CMYK, turned by the orientation) when they cannot.
+struct RowTarget {
+    Bitmap* bitmap;
+    int orientation;
+    bool cmyk;
+    std::uint8_t* strip;     // kStripRows rows of storedWidth x 3 bytes, or null
+    std::uint8_t* cmykStrip; // kStripRows rows of storedWidth x 4 bytes, or null
+};
+
+// Copies strip rows [firstRow, firstRow + count) of the stored picture into
+// the bitmap, turned. A turn that swaps the sides walks the stored columns,
+// writing the strip's few pixels side by side into each bitmap row.
+void placeStrip(const std::uint8_t* strip, int firstRow, int count, int storedWidth,
+                int storedHeight, int orientation, Bitmap& bitmap) {
+    const auto rowBytes = static_cast<std::size_t>(storedWidth) * 3;
+    if (!orientationSwapsSides(orientation)) {
+        const bool mirrored = orientation == 2 || orientation == 3;
+        const bool flipped = orientation == 3 || orientation == 4;
+        for (int i = 0; i < count; ++i) {
+            const std::uint8_t* in = strip + static_cast<std::size_t>(i) * rowBytes;
+            const int y = firstRow + i;
+            std::uint8_t* out = bitmap.row(flipped ? storedHeight - 1 - y : y);
+            if (!mirrored) {
+                std::memcpy(out, in, rowBytes);
+                continue;
+            }
+            for (int x = 0; x < storedWidth; ++x)
+                std::memcpy(out + 3 * static_cast<std::size_t>(storedWidth - 1 - x), in + 3 * x, 3);
+        }
+        return;
+    }
+    // 5: x' = y, y' = x; 6: x' = bottom, y' = x; 7: x' = bottom, y' = right;
+    // 8: x' = y, y' = right.
+    const bool fromTop = orientation == 5 || orientation == 8;
+    const bool fromLeft = orientation == 5 || orientation == 6;
+    for (int x = 0; x < storedWidth; ++x) {
+        std::uint8_t* out = bitmap.row(fromLeft ? x : storedWidth - 1 - x);
+        const std::uint8_t* in = strip + 3 * static_cast<std::size_t>(x);
+        for (int i = 0; i < count; ++i, in += rowBytes) {
+            const int y = firstRow + i;
+            std::memcpy(out + 3 * static_cast<std::size_t>(fromTop ? y : storedHeight - 1 - y), in,
+                        3);
+        }
+    }
+}
+
+// Reads every output row into the bitmap.
+bool fencedReadRows(jpeg_decompress_struct* info, JpegErrorManager* errors,
+                    const RowTarget* target) {
     if (setjmp(errors->jump)) return false;
+    const auto width = static_cast<int>(info->output_width);
+    const auto height = static_cast<int>(info->output_height);
+    const auto stripStride = static_cast<std::size_t>(width) * (target->cmyk ? 4 : 3);
+    JSAMPROW rows[kStripRows];
     while (info->output_scanline < info->output_height) {
-        std::uint8_t* out = firstRow + stride * info->output_scanline;
-        JSAMPROW row = cmyk ? scratch : out;
-        if (jpeg_read_scanlines(info, &row, 1) != 1) {
+        const int first = static_cast<int>(info->output_scanline);
+        const int wanted = first + kStripRows > height ? height - first : kStripRows;
+        for (int i = 0; i < wanted; ++i) {
+            if (target->cmyk)
+                rows[i] = target->cmykStrip + static_cast<std::size_t>(i) * stripStride;
+            else if (target->strip != nullptr)
+                rows[i] = target->strip + static_cast<std::size_t>(i) * stripStride;
+            else
+                rows[i] = target->bitmap->row(first + i);
+        }
+        const auto got =
+            static_cast<int>(jpeg_read_scanlines(info, rows, static_cast<JDIMENSION>(wanted)));
+        if (got < 1) {
             std::snprintf(errors->message, sizeof errors->message, "rows missing");
             return false;
         }
-        if (cmyk)
-            cmykToBgr(scratch, static_cast<int>(info->output_width), info->saw_Adobe_marker, out);
+        if (target->cmyk)
+            for (int i = 0; i < got; ++i)
+                cmykToBgr(rows[i], width, info->saw_Adobe_marker,
+                          target->strip != nullptr
+                              ? target->strip + static_cast<std::size_t>(i) * width * 3
+                              : target->bitmap->row(first + i));
+        if (target->strip != nullptr)
+            placeStrip(target->strip, first, got, width, height, target->orientation,
+                       *target->bitmap);
     }
     return true;
 }
 
-unsigned int reducedDenominator(const jpeg_decompress_struct& info, const TargetSizeFn& target) {
+int orientationOf(const jpeg_decompress_struct& info) {
+    for (jpeg_saved_marker_ptr marker = info.marker_list; marker != nullptr; marker = marker->next)
+        if (marker->marker == JPEG_APP0 + 1 && marker->data != nullptr) {
+            const int orientation = exifOrientation(marker->data, marker->data_length);
+            if (orientation != kOrientationAsStored) return orientation;
+        }
+    return kOrientationAsStored;
+}
+
+// `swapped`: the target is for the turned picture, whose sides are the
+// stored picture's the other way round.
+unsigned int reducedDenominator(const jpeg_decompress_struct& info, const TargetSizeFn& target,
+                                bool swapped) {
     if (!target) return 1;
-    const auto [wantWidth, wantHeight] =
-        target(static_cast<int>(info.image_width), static_cast<int>(info.image_height));
+    const int ownWidth = static_cast<int>(swapped ? info.image_height : info.image_width);
+    const int ownHeight = static_cast<int>(swapped ? info.image_width : info.image_height);
+    auto [wantWidth, wantHeight] = target(ownWidth, ownHeight);
+    if (swapped) std::swap(wantWidth, wantHeight);
     for (unsigned int denominator : {8u, 4u, 2u}) {
         // libjpeg rounds the scaled size up.
         const std::uint64_t width =
@@ -172,27 +299,40 @@ DecodeResult decodeJpeg(const std::string& path, WorkingPicture& picture,
         return DecodeResult::invalid(path + ": " + errors->message);
     if (std::uint64_t{info->image_width} * info->image_height > kMaxPicturePixels)
         return DecodeResult::invalid(path + ": JPEG is larger than the picture size limit");
+    session.m_progress.blockBudget = kMaxCoefficientPasses * coefficientBlocks(*info);
 
+    const int orientation = orientationOf(*info);
+    const bool swapped = orientationSwapsSides(orientation);
     const bool cmyk = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
     info->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
     info->scale_num = 1;
-    info->scale_denom = reducedDenominator(*info, target);
+    info->scale_denom = reducedDenominator(*info, target, swapped);
 
     if (!fencedStart(info, errors)) return DecodeResult::invalid(path + ": " + errors->message);
     const int components = cmyk ? 4 : 3;
     if (info->output_components != components)
         return DecodeResult::invalid(path + ": unexpected JPEG colour layout");
 
+    // A picture that will be resampled is decoded straight into the layout
+    // the resampler module reads.
+    const auto storedWidth = static_cast<int>(info->output_width);
+    const auto storedHeight = static_cast<int>(info->output_height);
     Bitmap& bitmap = picture.bitmap;
-    if (!bitmap.allocate(static_cast<int>(info->output_width),
-                         static_cast<int>(info->output_height), 24))
+    if (!bitmap.allocateUnfilled(swapped ? storedHeight : storedWidth,
+                                 swapped ? storedWidth : storedHeight, 24,
+                                 target ? RowOrder::BottomUp : RowOrder::TopDown))
         return DecodeResult::invalid(path + ": JPEG size refused");
-    std::vector<std::uint8_t> scratch(cmyk ? std::size_t{info->output_width} * 4 : 0);
-    if (!fencedReadRows(info, errors, bitmap.data(), bitmap.stride(), scratch.data(), cmyk))
+    const bool turned = orientation != kOrientationAsStored;
+    std::vector<std::uint8_t> strip(turned ? std::size_t{info->output_width} * 3 * kStripRows : 0);
+    std::vector<std::uint8_t> cmykStrip(cmyk ? std::size_t{info->output_width} * 4 * kStripRows
+                                             : 0);
+    const RowTarget rowTarget{&bitmap, orientation, cmyk, turned ? strip.data() : nullptr,
+                              cmyk ? cmykStrip.data() : nullptr};
+    if (!fencedReadRows(info, errors, &rowTarget))
         return DecodeResult::invalid(path + ": " + errors->message);
 
-    picture.width = static_cast<int>(info->image_width);
-    picture.height = static_cast<int>(info->image_height);
+    picture.width = static_cast<int>(swapped ? info->image_height : info->image_width);
+    picture.height = static_cast<int>(swapped ? info->image_width : info->image_height);
     return DecodeResult::decoded();
 }
 

@@ -4,6 +4,11 @@
 // the decoder may use libjpeg's reduced DCT scaling (1/2, 1/4, 1/8) as long as
 // the decoded size stays at least the target in both directions.
 //
+// A file whose Exif Orientation tag says the camera was turned (values 2 to
+// 8) is decoded turned as the camera meant it, as photo viewers show it: its
+// own size is then the turned size, and the target is asked for that size.
+// The tag is read from the first Exif block only where it is well formed.
+//
 // A file cut short inside its compressed data is accepted as decoded: libjpeg
 // warns, fills the missing part with grey and carries on, as most viewers do,
 // and a photo missing only its last bytes (often just the end marker) still

@@ -13,11 +13,6 @@
 namespace slidora {
 namespace {
 
-DecodeResult decodePngIgnoringTarget(const std::string& path, WorkingPicture& picture,
-                                     const TargetSizeFn&) {
-    return PngLoad(path, picture);
-}
-
 struct DecoderEntry {
     std::string_view extension; // lower case, with its dot
     DecodeFn decode;
@@ -25,11 +20,9 @@ struct DecoderEntry {
 
 // Every decoder the program has, in one place.
 constexpr std::array kDecoders = {
-    DecoderEntry{".bmp", decodeBmp},
-    DecoderEntry{".jpg", decodeJpeg},
-    DecoderEntry{".jpeg", decodeJpeg},
-    DecoderEntry{".jp", decodeJpeg},
-    DecoderEntry{".png", decodePngIgnoringTarget},
+    DecoderEntry{".bmp", decodeBmp},   DecoderEntry{".jpg", decodeJpeg},
+    DecoderEntry{".jpeg", decodeJpeg}, DecoderEntry{".jp", decodeJpeg},
+    DecoderEntry{".png", decodePng},
 };
 
 bool equalsAsciiNoCase(std::string_view text, std::string_view lower) {
@@ -44,7 +37,9 @@ bool equalsAsciiNoCase(std::string_view text, std::string_view lower) {
 
 } // namespace
 
-std::string pictureExtension(const std::string& path) { return extensionOf(path); }
+std::string pictureExtension(const std::string& path) {
+    return extensionOf(path);
+}
 
 DecodeFn pictureDecoderFor(const std::string& extension) {
     for (const DecoderEntry& entry : kDecoders)

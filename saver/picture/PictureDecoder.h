@@ -19,7 +19,11 @@ struct WorkingPicture {
 
 // Given the file's own size, returns the size the caller will scale the
 // picture to. A decoder that can decode at a reduced size cheaply may do so,
-// but never below this size in either direction.
+// but never below this size in either direction. A caller that passes a
+// target hands the picture to the resampler bridge next: decoders then
+// store the rows bottom-up (RowOrder::BottomUp), as the bits block of the
+// packed DIB the module reads, so that no copy of the pixels is made on the
+// way there. Without a target the rows are top-down.
 using TargetSizeFn = std::function<std::pair<int, int>(int width, int height)>;
 
 enum class DecodeOutcome {

@@ -94,12 +94,11 @@ bool fencedSetTransforms(png_structp png, png_infop info, int* passes) {
 }
 
 // With interlace handling each pass fills in its own pixels of the same rows.
-bool fencedReadRows(png_structp png, std::uint8_t* firstRow, std::size_t stride, int height,
-                    int passes) {
+bool fencedReadRows(png_structp png, Bitmap* bitmap, int passes) {
     if (setjmp(png_jmpbuf(png))) return false;
     for (int pass = 0; pass < passes; ++pass)
-        for (int y = 0; y < height; ++y)
-            png_read_row(png, firstRow + stride * static_cast<std::size_t>(y), nullptr);
+        for (int y = 0; y < bitmap->height(); ++y)
+            png_read_row(png, bitmap->row(y), nullptr);
     return true;
 }
 
@@ -110,7 +109,8 @@ DecodeResult broken(const std::string& path, const PngContext& context) {
 
 } // namespace
 
-DecodeResult decodePng(const std::string& path, WorkingPicture& picture, const TargetSizeFn&) {
+DecodeResult decodePng(const std::string& path, WorkingPicture& picture,
+                       const TargetSizeFn& target) {
     OpenedPicture opened = openPictureFile(path);
     if (!opened.file) return DecodeResult::failed(opened.error);
 
@@ -143,10 +143,13 @@ DecodeResult decodePng(const std::string& path, WorkingPicture& picture, const T
         return DecodeResult::invalid(path + ": unexpected PNG pixel layout");
 
     Bitmap& bitmap = picture.bitmap;
-    if (!bitmap.allocate(static_cast<int>(width), static_cast<int>(height), 24))
+    // Every pixel is written, by the last pass at the latest. A picture that
+    // will be resampled is decoded straight into the layout the resampler
+    // module reads.
+    if (!bitmap.allocateUnfilled(static_cast<int>(width), static_cast<int>(height), 24,
+                                 target ? RowOrder::BottomUp : RowOrder::TopDown))
         return DecodeResult::invalid(path + ": PNG size refused");
-    if (!fencedReadRows(png, bitmap.data(), bitmap.stride(), static_cast<int>(height), passes))
-        return broken(path, context);
+    if (!fencedReadRows(png, &bitmap, passes)) return broken(path, context);
 
     picture.width = static_cast<int>(width);
     picture.height = static_cast<int>(height);

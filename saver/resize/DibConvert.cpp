@@ -57,23 +57,33 @@ GlobalBlock& GlobalBlock::operator=(GlobalBlock&& other) noexcept {
 }
 
 GlobalBlock GlobalBlock::allocate(std::size_t size) {
-    return GlobalBlock(GlobalAlloc(size));
+    return GlobalBlock(slidoraGlobalAlloc(size));
 }
 
 std::uint8_t* GlobalBlock::lock() {
     if (m_data == nullptr && m_handle != nullptr)
-        m_data = static_cast<std::uint8_t*>(GlobalLock(m_handle));
+        m_data = static_cast<std::uint8_t*>(slidoraGlobalLock(m_handle));
     return m_data;
 }
 
+SlidoraHGlobal GlobalBlock::release() {
+    if (m_data != nullptr) slidoraGlobalUnlock(m_handle);
+    m_data = nullptr;
+    return std::exchange(m_handle, nullptr);
+}
+
 void GlobalBlock::reset() {
-    if (m_data != nullptr) GlobalUnlock(m_handle);
-    GlobalFree(m_handle);
+    if (m_data != nullptr) slidoraGlobalUnlock(m_handle);
+    slidoraGlobalFree(m_handle);
     m_handle = nullptr;
     m_data = nullptr;
 }
 
-bool packedDibFromBitmap(const Bitmap& bitmap, PackedDib& out) {
+GlobalBlock GlobalBlock::allocateUnfilled(std::size_t size) {
+    return GlobalBlock(slidoraGlobalAlloc(size, BlockFill::Unfilled));
+}
+
+bool packedDibHeader(const Bitmap& bitmap, GlobalBlock& out) {
     if (bitmap.empty()) return false;
     const int bitCount = bitmap.bitsPerPixel();
     std::vector<PaletteEntry> palette;
@@ -88,30 +98,42 @@ bool packedDibFromBitmap(const Bitmap& bitmap, PackedDib& out) {
             }
         }
     }
+    GlobalBlock block = GlobalBlock::allocate(kHeaderBytes + palette.size() * sizeof(RgbQuad));
+    std::uint8_t* head = block.lock();
+    if (head == nullptr) return false;
 
-    const std::size_t stride = bitmap.stride();
-    const auto height = static_cast<std::size_t>(bitmap.height());
-    PackedDib dib;
-    dib.header = GlobalBlock::allocate(kHeaderBytes + palette.size() * sizeof(RgbQuad));
-    dib.bits = GlobalBlock::allocate(stride * height);
-    std::uint8_t* head = dib.header.lock();
-    std::uint8_t* bits = dib.bits.lock();
-    if (head == nullptr || bits == nullptr) return false;
-
+    const std::size_t imageBytes = bitmap.byteCount();
     BitmapInfoHeader h;
     h.biWidth = bitmap.width();
     h.biHeight = bitmap.height();
     h.biBitCount = static_cast<std::uint16_t>(bitCount);
     h.biCompression = kBiRgb;
-    h.biSizeImage = static_cast<std::uint32_t>(std::min<std::size_t>(stride * height, UINT32_MAX));
+    h.biSizeImage = static_cast<std::uint32_t>(std::min<std::size_t>(imageBytes, UINT32_MAX));
     h.biClrUsed = static_cast<std::uint32_t>(palette.size());
     std::memcpy(head, &h, kHeaderBytes);
     for (std::size_t i = 0; i < palette.size(); ++i) {
         const RgbQuad q{palette[i].blue, palette[i].green, palette[i].red, 0};
         std::memcpy(head + kHeaderBytes + i * sizeof(RgbQuad), &q, sizeof q);
     }
-    for (std::size_t y = 0; y < height; ++y)
-        std::memcpy(bits + (height - 1 - y) * stride, bitmap.row(static_cast<int>(y)), stride);
+    out = std::move(block);
+    return true;
+}
+
+bool packedDibFromBitmap(const Bitmap& bitmap, PackedDib& out) {
+    PackedDib dib;
+    if (!packedDibHeader(bitmap, dib.header)) return false;
+    const std::size_t stride = bitmap.stride();
+    const auto height = static_cast<std::size_t>(bitmap.height());
+    // Every byte is copied in, padding included.
+    dib.bits = GlobalBlock::allocateUnfilled(stride * height);
+    std::uint8_t* bits = dib.bits.lock();
+    if (bits == nullptr) return false;
+    if (bitmap.rowOrder() == RowOrder::BottomUp) {
+        std::memcpy(bits, bitmap.data(), stride * height);
+    } else {
+        for (std::size_t y = 0; y < height; ++y)
+            std::memcpy(bits + (height - 1 - y) * stride, bitmap.row(static_cast<int>(y)), stride);
+    }
     out = std::move(dib);
     return true;
 }
@@ -179,8 +201,11 @@ bool DIBToBitmap(const BitmapInfoHeader* header, std::size_t headerBlockSize,
         if (palette.empty()) return false;
     }
 
+    // Every pixel of every row is copied in.
     Bitmap bitmap;
-    if (!bitmap.allocate(static_cast<int>(width), static_cast<int>(height), outBits)) return false;
+    if (!bitmap.allocateUnfilled(static_cast<int>(width), static_cast<int>(height), outBits,
+                                 RowOrder::TopDown))
+        return false;
     const bool bottomUp = h.biHeight > 0;
     for (std::int64_t y = 0; y < height; ++y) {
         const std::int64_t dibRow = bottomUp ? height - 1 - y : y;

@@ -26,11 +26,15 @@ class GlobalBlock {
 
     // A zeroed block of `size` bytes; holds no block when allocation fails.
     static GlobalBlock allocate(std::size_t size);
+    // The same without clearing, for a block that is written whole at once.
+    static GlobalBlock allocateUnfilled(std::size_t size);
 
     SlidoraHGlobal handle() const { return m_handle; }
     // Locks the block on first use; null for no block or an invalid handle.
     std::uint8_t* lock();
-    std::size_t size() const { return GlobalSize(m_handle); }
+    std::size_t size() const { return slidoraGlobalSize(m_handle); }
+    // Unlocks the block (when locked through this object) and hands it over.
+    SlidoraHGlobal release();
     void reset();
 
   private:
@@ -43,6 +47,12 @@ struct PackedDib {
     GlobalBlock header;
     GlobalBlock bits;
 };
+
+// The header block (BITMAPINFOHEADER and colour table) of `bitmap` as a
+// packed DIB: for a bottom-up bitmap, whose block already is the bits block.
+// An 8-bit bitmap without a palette gets a grey ramp. False for an empty
+// bitmap or when the block cannot be allocated.
+bool packedDibHeader(const Bitmap& bitmap, GlobalBlock& out);
 
 // Writes `bitmap` as a BI_RGB packed DIB with its own bit count (8, 24 or 32),
 // rows bottom-up. An 8-bit bitmap without a palette gets a grey ramp. Returns

@@ -34,15 +34,61 @@ class LoadedModule {
     void* m_handle;
 };
 
+// A plain 24-bit result of the wanted size becomes the bitmap itself: its
+// rows are turned top-down in place instead of being copied out.
+bool adoptResult(PackedDib& result, int width, int height, Bitmap& converted) {
+    const std::uint8_t* head = result.header.lock();
+    if (head == nullptr || result.header.size() < sizeof(BitmapInfoHeader)) return false;
+    BitmapInfoHeader h;
+    std::memcpy(&h, head, sizeof h);
+    if (h.biSize < sizeof h || h.biPlanes != 1 || h.biCompression != kBiRgb || h.biBitCount != 24 ||
+        h.biWidth != width || (h.biHeight != height && h.biHeight != -height))
+        return false;
+    Bitmap adopted;
+    if (!adopted.adoptBlock(result.bits.handle(), width, height, 24,
+                            h.biHeight > 0 ? RowOrder::BottomUp : RowOrder::TopDown))
+        return false;
+    // The bitmap has locked the block for itself; the adopted handle is no
+    // longer the result's to free.
+    result.bits.release();
+    adopted.makeTopDown();
+    converted = std::move(adopted);
+    return true;
+}
+
 // The module promised a packed DIB of exactly the wanted size; anything else
 // is treated like a failed call rather than shown.
 bool usableResult(PackedDib& result, int width, int height, Bitmap& converted) {
+    if (adoptResult(result, width, height, converted)) return true;
     if (!DIBToBitmap(result, converted)) return false;
     return converted.width() == width && converted.height() == height;
 }
 
+// The packed DIB handed to the module. The bits block is either a copy made
+// here or, for a bottom-up picture, the picture's own block: then no pixel
+// is copied on the way out and the picture keeps owning it.
+struct SourceDib {
+    PackedDib copy;
+    SlidoraHGlobal header = nullptr;
+    SlidoraHGlobal bits = nullptr;
+};
+
+bool sourceDibOf(const Bitmap& picture, SourceDib& source) {
+    if (picture.rowOrder() == RowOrder::BottomUp) {
+        if (!packedDibHeader(picture, source.copy.header)) return false;
+        source.bits = picture.block();
+    } else {
+        if (!packedDibFromBitmap(picture, source.copy)) return false;
+        source.bits = source.copy.bits.handle();
+    }
+    source.header = source.copy.header.handle();
+    // Both stay locked for the call, as the module expects.
+    return source.copy.header.lock() != nullptr &&
+           (source.copy.bits.handle() == nullptr || source.copy.bits.lock() != nullptr);
+}
+
 // Runs the module on `source`. On success `converted` holds the result.
-bool runModule(int width, int height, PackedDib& source, int mode, ResizeHost& host,
+bool runModule(int width, int height, const SourceDib& source, int mode, ResizeHost& host,
                Bitmap& converted) {
     const LoadedModule module(host.modulePath());
     if (!module.loaded()) {
@@ -53,17 +99,16 @@ bool runModule(int width, int height, PackedDib& source, int mode, ResizeHost& h
     const ResizeImgFunction resizeImg = module.entry();
     if (resizeImg == nullptr) return false;
 
-    if (source.header.lock() == nullptr || source.bits.lock() == nullptr) return false;
     SlidoraHGlobal header = nullptr;
     SlidoraHGlobal bits = nullptr;
-    const int result = resizeImg(source.header.handle(), source.bits.handle(), &header, &bits,
-                                 width, height, 0, mode);
+    const int result =
+        resizeImg(source.header, source.bits, &header, &bits, width, height, 0, mode);
     bool success = false;
     // Result handles are only ours after a successful call, and never when
     // they name the source blocks or each other (freeing them twice).
     if (result != 0 && header != nullptr && bits != nullptr && header != bits &&
-        header != source.header.handle() && header != source.bits.handle() &&
-        bits != source.header.handle() && bits != source.bits.handle()) {
+        header != source.header && header != source.bits && bits != source.header &&
+        bits != source.bits) {
         PackedDib delivered{GlobalBlock(header), GlobalBlock(bits)};
         success = usableResult(delivered, width, height, converted);
     }
@@ -74,8 +119,8 @@ bool runModule(int width, int height, PackedDib& source, int mode, ResizeHost& h
 } // namespace
 
 bool ResizePic(int width, int height, Bitmap& picture, int& mode, ResizeHost& host) {
-    PackedDib source;
-    if (!packedDibFromBitmap(picture, source)) {
+    SourceDib source;
+    if (!sourceDibOf(picture, source)) {
         mode = -1;
         return false;
     }
@@ -95,9 +140,19 @@ bool ResizePic(int width, int height, Bitmap& picture, int& mode, ResizeHost& ho
         return true;
     }
     // The picture goes through the same DIB conversion as a resampled one, so
-    // the step always ends with the bitmap the DIB describes.
+    // the step always ends with the bitmap the DIB describes, top-down.
+    // The bits block may be the picture's own, so it is unlocked before the
+    // picture is replaced.
     Bitmap unscaled;
-    if (DIBToBitmap(source, unscaled)) picture = std::move(unscaled);
+    const auto* head = static_cast<const std::uint8_t*>(slidoraGlobalLock(source.header));
+    const auto* pixels = static_cast<const std::uint8_t*>(slidoraGlobalLock(source.bits));
+    const bool backConverted = head != nullptr && pixels != nullptr &&
+                               DIBToBitmap(reinterpret_cast<const BitmapInfoHeader*>(head),
+                                           slidoraGlobalSize(source.header), pixels,
+                                           slidoraGlobalSize(source.bits), unscaled);
+    if (head != nullptr) slidoraGlobalUnlock(source.header);
+    if (pixels != nullptr) slidoraGlobalUnlock(source.bits);
+    if (backConverted) picture = std::move(unscaled);
     mode = -1;
     return false;
 }

@@ -150,7 +150,7 @@ const BmpCase kBmpCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Layouts, BmpVariant, ::testing::ValuesIn(kBmpCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 // A small 8-bit RLE picture whose pixel data is replaced by `stream`.
 std::string writeRleTrap(const ScratchFolder& folder, const std::string& name, int width,
@@ -282,7 +282,7 @@ const BmpTrap kBmpTraps[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Traps, BmpDamage, ::testing::ValuesIn(kBmpTraps),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(BmpBitfields, EmptyOrSplitMasksAreRefused) {
     ScratchFolder folder;

@@ -72,7 +72,7 @@ const JpegCase kJpegCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Kinds, JpegVariant, ::testing::ValuesIn(kJpegCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 struct ScaleCase {
     int targetWidth;
@@ -132,7 +132,12 @@ const ScaleCase kScaleCases[] = {
     {-5, 100, 803, 601},
 };
 
-INSTANTIATE_TEST_SUITE_P(Targets, JpegScale, ::testing::ValuesIn(kScaleCases));
+std::string scaleCaseName(const ::testing::TestParamInfo<ScaleCase>& test) {
+    auto side = [](int v) { return v < 0 ? "minus" + std::to_string(-v) : std::to_string(v); };
+    return "target_" + side(test.param.targetWidth) + "x" + side(test.param.targetHeight);
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, JpegScale, ::testing::ValuesIn(kScaleCases), scaleCaseName);
 
 TEST(JpegScale, OtherDecodersIgnoreTheTarget) {
     ScratchFolder folder;
@@ -225,26 +230,34 @@ TEST(JpegDamage, EndlessProgressiveScansAreCutOff) {
     WorkingPicture sane;
     ASSERT_TRUE(PicLoad(path, sane));
 
-    // Repeat the first scan (header and data, up to the next scan) 1200 times:
     // libjpeg only warns about a scan that adds nothing, so without a limit
     // the file decodes, slowly.
-    std::vector<std::uint8_t> bytes = picwriter::readFileBytes(path);
-    const std::size_t first = findMarker(bytes, 0xDA);
-    ASSERT_NE(first, std::string::npos);
-    std::size_t next = first + 2;
-    while (next + 1 < bytes.size() &&
-           !(bytes[next] == 0xFF && bytes[next + 1] != 0 && (bytes[next + 1] & 0xF8) != 0xD0))
-        ++next;
-    ASSERT_LT(next, bytes.size());
-    std::vector<std::uint8_t> endless(bytes.begin(),
-                                      bytes.begin() + static_cast<std::ptrdiff_t>(next));
-    for (int i = 0; i < 1200; ++i)
-        endless.insert(endless.end(), bytes.begin() + static_cast<std::ptrdiff_t>(first),
-                       bytes.begin() + static_cast<std::ptrdiff_t>(next));
-    endless.insert(endless.end(), bytes.begin() + static_cast<std::ptrdiff_t>(next), bytes.end());
+    const std::vector<std::uint8_t> endless =
+        picwriter::repeatFirstScan(picwriter::readFileBytes(path), 1200);
+    ASSERT_FALSE(endless.empty());
     ASSERT_TRUE(picwriter::writeFileBytes(path, endless));
     WorkingPicture picture;
     EXPECT_FALSE(PicLoad(path, picture));
+}
+
+TEST(JpegDamage, ManyScansOverALargePictureAreCutOffBelowTheScanLimit) {
+    ScratchFolder folder;
+    const std::string path = folder.file("4096-squared-900-scans.jpg");
+    Bitmap flat;
+    ASSERT_TRUE(flat.allocate(4096, 4096, 24));
+    ASSERT_TRUE(picwriter::writeJpeg(path, flat, jpeg(true, JpegColour::Rgb)));
+    const TargetSizeFn eighth = [](int, int) { return std::pair{512, 512}; };
+    WorkingPicture sane;
+    ASSERT_TRUE(PicLoad(path, sane, eighth)) << "an ordinary progressive picture this large";
+
+    // Fewer scans than the scan limit, each a walk over 16 megapixels'
+    // coefficients: without a bound on that work it decodes after seconds.
+    const std::vector<std::uint8_t> crafted =
+        picwriter::repeatFirstScan(picwriter::readFileBytes(path), 900);
+    ASSERT_FALSE(crafted.empty());
+    ASSERT_TRUE(picwriter::writeFileBytes(path, crafted));
+    WorkingPicture picture;
+    EXPECT_FALSE(PicLoad(path, picture, eighth));
 }
 
 TEST(JpegDamage, ForeignContentNamedJpegIsInvalid) {

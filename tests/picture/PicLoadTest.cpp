@@ -133,6 +133,31 @@ TEST(PicLoad, ThrowingTargetFunctionIsAFailureNotACrash) {
     EXPECT_TRUE(picture.bitmap.empty());
 }
 
+TEST(PicLoad, WithATargetRowsAreBottomUpAndThePixelsTheSame) {
+    ScratchFolder folder;
+    const Bitmap source = picwriter::makeGradient(61, 37);
+    picwriter::BmpOptions topDown;
+    topDown.topDown = true;
+    picwriter::PngOptions interlaced;
+    interlaced.interlaced = true;
+    ASSERT_TRUE(picwriter::writeBmp(folder.file("bottom-up.bmp"), source));
+    ASSERT_TRUE(picwriter::writeBmp(folder.file("top-down.bmp"), source, topDown));
+    ASSERT_TRUE(picwriter::writePng(folder.file("plain.png"), source));
+    ASSERT_TRUE(picwriter::writePng(folder.file("interlaced.png"), source, interlaced));
+    ASSERT_TRUE(picwriter::writeJpeg(folder.file("photo.jpg"), source));
+    const TargetSizeFn fullSize = [](int w, int h) { return std::pair{w, h}; };
+    for (const char* name :
+         {"bottom-up.bmp", "top-down.bmp", "plain.png", "interlaced.png", "photo.jpg"}) {
+        WorkingPicture shown, resampled;
+        ASSERT_TRUE(PicLoad(folder.file(name), shown)) << name;
+        ASSERT_TRUE(PicLoad(folder.file(name), resampled, fullSize)) << name;
+        EXPECT_EQ(shown.bitmap.rowOrder(), RowOrder::TopDown) << name;
+        EXPECT_EQ(resampled.bitmap.rowOrder(), RowOrder::BottomUp) << name;
+        const test::Difference difference = test::compareColours(shown.bitmap, resampled.bitmap);
+        EXPECT_EQ(difference.largest, 0) << name;
+    }
+}
+
 TEST(DemoPictures, WritesADozenVariedLoadablePicturesAndOverwritesOnTheSecondRun) {
     ScratchFolder folder;
     const std::string demo = folder.file("demo");

@@ -123,7 +123,7 @@ const PngCase kPngCases[] = {
 };
 
 INSTANTIATE_TEST_SUITE_P(Kinds, PngVariant, ::testing::ValuesIn(kPngCases),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 std::uint32_t be32(const std::vector<std::uint8_t>& b, std::size_t at) {
     return std::uint32_t{b[at]} << 24 | std::uint32_t{b[at + 1]} << 16 |

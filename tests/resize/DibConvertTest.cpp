@@ -67,7 +67,7 @@ INSTANTIATE_TEST_SUITE_P(Rule, DibPaletteRule,
                                            PaletteCase{"too_many_used", 8, 257, 257, 0},
                                            PaletteCase{"table_cut_short", 8, 16, 8, 0},
                                            PaletteCase{"full_table_missing", 8, 0, 255, 0}),
-                         [](const auto& info) { return std::string(info.param.name); });
+                         [](const auto& test) { return std::string(test.param.name); });
 
 TEST(DIBToBitmap, RoundTripsEveryBitmapKind) {
     for (int bits : {8, 24, 32}) {
@@ -156,7 +156,7 @@ INSTANTIATE_TEST_SUITE_P(
         PackedCase{"one_bit", 1, {0xA5, 0, 0, 0}, {1, 0, 1, 0, 0, 1, 0, 1, 0}, 9},
         PackedCase{"four_bit", 4, {0x1F, 0x70, 0, 0}, {1, 15, 7}, 3},
         PackedCase{"sixteen_bit", 16, {0x1F, 0x7C, 0xE0, 0x03}, {255, 0, 255, 0, 255, 0}, 2}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(DIBToBitmap, ReadsTopDownRows) {
     std::vector<std::uint8_t> header = headerWithTable(1, -2, 24, 0, 0);
@@ -211,7 +211,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadDib{"compressed", 10, 1, 8, 400, 0, 1}, BadDib{"header_short", 10, 1, 24, 400, 39, 0},
         BadDib{"colour_table_short", 10, 1, 8, 400, 40 + 4 * 255, 0},
         BadDib{"too_many_pixels", 20000, 20000, 8, 400000000, 0, 0}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 } // namespace
 } // namespace slidora

@@ -25,10 +25,10 @@ extern "C" int SLIDORA_STDCALL ResizeImg(SlidoraHGlobal, SlidoraHGlobal, Slidora
     h.biWidth = 1;
     h.biHeight = 1;
     h.biBitCount = 24;
-    *dstHeader = slidora::GlobalAlloc(sizeof h);
-    *dstBits = slidora::GlobalAlloc(4);
-    std::memcpy(slidora::GlobalLock(*dstHeader), &h, sizeof h);
-    slidora::GlobalUnlock(*dstHeader);
+    *dstHeader = slidora::slidoraGlobalAlloc(sizeof h);
+    *dstBits = slidora::slidoraGlobalAlloc(4);
+    std::memcpy(slidora::slidoraGlobalLock(*dstHeader), &h, sizeof h);
+    slidora::slidoraGlobalUnlock(*dstHeader);
     return 1;
 #elif defined(FAKE_RESIZE_NULL_BLOCKS)
     *dstHeader = nullptr;

@@ -80,7 +80,7 @@ INSTANTIATE_TEST_SUITE_P(
         SizeCase{"odd_row_padding", 13, 7, 24, 11, 9}, SizeCase{"palette8", 33, 21, 8, 16, 10},
         SizeCase{"palette4", 33, 21, 4, 70, 40}, SizeCase{"palette1", 33, 21, 1, 9, 9},
         SizeCase{"bgrx32", 45, 31, 32, 20, 60}, SizeCase{"two_threads", 1500, 1000, 24, 1200, 800}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(Resize32Module, SameSizeIsAnExactCopy) {
     ASSERT_NE(resize32().entry(), nullptr);
@@ -239,15 +239,15 @@ TEST(Resize32Module, IndexPastTheColourTableIsBlack) {
 TEST(Resize32Module, FifteenBitPixelsAreExpanded) {
     ASSERT_NE(resize32().entry(), nullptr);
     DibBlocks source;
-    source.header = GlobalAlloc(sizeof(BitmapInfoHeader));
-    source.bits = GlobalAlloc(4 * 2);
+    source.header = slidoraGlobalAlloc(sizeof(BitmapInfoHeader));
+    source.bits = slidoraGlobalAlloc(4 * 2);
     BitmapInfoHeader h;
     h.biWidth = 2;
     h.biHeight = 2;
     h.biBitCount = 16;
-    std::memcpy(GlobalLock(source.header), &h, sizeof h);
+    std::memcpy(slidoraGlobalLock(source.header), &h, sizeof h);
     // Red 31, green 0, blue 0 in every pixel.
-    auto* bits = static_cast<std::uint8_t*>(GlobalLock(source.bits));
+    auto* bits = static_cast<std::uint8_t*>(slidoraGlobalLock(source.bits));
     for (int i = 0; i < 4; ++i)
         bits[2 * i + 1] = 0x7C;
     const Picture p = resizeOrFail(source, 3, 3);
@@ -274,9 +274,9 @@ TEST_P(Resize32BadInput, IsRefused) {
 }
 
 void shrinkBlock(SlidoraHGlobal& block, std::size_t size) {
-    SlidoraHGlobal smaller = GlobalAlloc(size);
-    std::memcpy(GlobalLock(smaller), GlobalLock(block), size);
-    GlobalFree(block);
+    SlidoraHGlobal smaller = slidoraGlobalAlloc(size);
+    std::memcpy(slidoraGlobalLock(smaller), slidoraGlobalLock(block), size);
+    slidoraGlobalFree(block);
     block = smaller;
 }
 
@@ -289,8 +289,8 @@ INSTANTIATE_TEST_SUITE_P(
         BadCase{"absurd_side", [](DibBlocks&, int& w, int& h) { w = 1 << 20; h = 1; }},
         BadCase{"header_block_short", [](DibBlocks& d, int&, int&) { shrinkBlock(d.header, 39); }},
         BadCase{"bits_block_one_byte_short", [](DibBlocks& d, int&, int&) { shrinkBlock(d.bits, 6 * 32 - 1); }},
-        BadCase{"no_header_block", [](DibBlocks& d, int&, int&) { GlobalFree(d.header); d.header = nullptr; }},
-        BadCase{"no_bits_block", [](DibBlocks& d, int&, int&) { GlobalFree(d.bits); d.bits = nullptr; }},
+        BadCase{"no_header_block", [](DibBlocks& d, int&, int&) { slidoraGlobalFree(d.header); d.header = nullptr; }},
+        BadCase{"no_bits_block", [](DibBlocks& d, int&, int&) { slidoraGlobalFree(d.bits); d.bits = nullptr; }},
         BadCase{"header_size_small", [](DibBlocks& d, int&, int&) { d.info()->biSize = 12; }},
         BadCase{"header_size_past_block", [](DibBlocks& d, int&, int&) { d.info()->biSize = 400; }},
         BadCase{"bit_count_12", [](DibBlocks& d, int&, int&) { d.info()->biBitCount = 12; }},
@@ -311,7 +311,7 @@ INSTANTIATE_TEST_SUITE_P(
                     d.info()->biBitCount = 4;
                     d.info()->biClrUsed = 17;
                 }}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 TEST(Resize32Module, RefusesMissingResultPointers) {
     ASSERT_NE(resize32().entry(), nullptr);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -158,7 +159,7 @@ INSTANTIATE_TEST_SUITE_P(
                       FailingCase{"no_entry", SLIDORA_RESIZE32_NOENTRY_PATH, false},
                       FailingCase{"wrong_size", SLIDORA_RESIZE32_WRONG_SIZE_PATH, true},
                       FailingCase{"null_blocks", SLIDORA_RESIZE32_NULL_BLOCKS_PATH, true}),
-    [](const auto& info) { return std::string(info.param.name); });
+    [](const auto& test) { return std::string(test.param.name); });
 
 // A failed call leaves the flag set, so the module vanishing afterwards is
 // not announced.
@@ -195,6 +196,70 @@ TEST(ResizePic, EmptyPictureIsNotSent) {
     EXPECT_TRUE(picture.empty());
     EXPECT_EQ(mode, -1);
     EXPECT_TRUE(host.messages.empty());
+}
+
+// The same pixels stored bottom-up, as decoders store a picture that will
+// be resampled.
+Bitmap bottomUpCopy(const Bitmap& topDown) {
+    Bitmap b;
+    EXPECT_TRUE(b.allocateUnfilled(topDown.width(), topDown.height(), topDown.bitsPerPixel(),
+                                   RowOrder::BottomUp));
+    for (int y = 0; y < topDown.height(); ++y)
+        std::copy(topDown.row(y), topDown.row(y) + topDown.stride(), b.row(y));
+    b.palette() = topDown.palette();
+    return b;
+}
+
+TEST(ResizePic, BottomUpPicturesComeOutAsTheirTopDownTwins) {
+    for (const bool moduleThere : {true, false}) {
+        for (const int bits : {8, 24, 32}) {
+            FakeHost host(moduleThere ? SLIDORA_RESIZE32_PATH : kMissingModule);
+            Bitmap topDown = makePicture(37, 23, bits);
+            Bitmap bottomUp = bottomUpCopy(topDown);
+            int modeTopDown = 1, modeBottomUp = 1;
+            ResizePic(29, 17, topDown, modeTopDown, host);
+            ResizePic(29, 17, bottomUp, modeBottomUp, host);
+            EXPECT_EQ(modeTopDown, modeBottomUp);
+            EXPECT_EQ(bottomUp.rowOrder(), RowOrder::TopDown) << "what the window is given";
+            EXPECT_TRUE(samePixels(topDown, bottomUp))
+                << bits << " bits, module " << (moduleThere ? "present" : "missing");
+        }
+    }
+}
+
+TEST(ResizePic, TheResultKeepsTheTopAtTheTop) {
+    FakeHost host(SLIDORA_RESIZE32_PATH);
+    Bitmap picture;
+    ASSERT_TRUE(picture.allocate(40, 40, 24));
+    for (int y = 0; y < 20; ++y)
+        std::fill(picture.row(y), picture.row(y) + 120, std::uint8_t{250});
+    int mode = 1;
+    ASSERT_TRUE(ResizePic(21, 13, picture, mode, host));
+    ASSERT_EQ(picture.rowOrder(), RowOrder::TopDown);
+    EXPECT_GT(picture.row(0)[10], 200) << "top row of the result";
+    EXPECT_LT(picture.row(12)[10], 50) << "bottom row of the result";
+}
+
+TEST(Bitmap, UnfilledRowsHaveZeroPaddingAndLargeBlocksAreReused) {
+    Bitmap small;
+    ASSERT_TRUE(small.allocateUnfilled(5, 3, 24, RowOrder::BottomUp));
+    for (int y = 0; y < 3; ++y)
+        EXPECT_EQ(std::vector<std::uint8_t>(small.row(y) + 15, small.row(y) + 16),
+                  std::vector<std::uint8_t>{0});
+    small.palette().resize(3);
+    const Bitmap copy(small);
+    EXPECT_EQ(copy.rowOrder(), RowOrder::BottomUp);
+    EXPECT_EQ(copy.palette().size(), 3u);
+    EXPECT_TRUE(samePixels(copy, small));
+
+    // A 24 MP picture's block, given back and asked for again.
+    Bitmap large;
+    ASSERT_TRUE(large.allocateUnfilled(6000, 4000, 24, RowOrder::BottomUp));
+    const SlidoraHGlobal first = large.block();
+    large.clear();
+    ASSERT_TRUE(large.allocateUnfilled(6000, 4000, 24, RowOrder::TopDown));
+    EXPECT_EQ(large.block(), first);
+    EXPECT_EQ(slidoraGlobalSize(large.block()), large.byteCount());
 }
 
 TEST(ResizeModulePath, JoinsTheProgramFolder) {

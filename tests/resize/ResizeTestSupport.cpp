@@ -15,15 +15,15 @@ std::size_t strideOf(int width, int bitCount) {
 
 DibBlocks allocate(int width, int height, int bitCount, std::size_t tableEntries, bool topDown) {
     DibBlocks dib;
-    dib.header = GlobalAlloc(sizeof(BitmapInfoHeader) + tableEntries * sizeof(RgbQuad));
-    dib.bits = GlobalAlloc(strideOf(width, bitCount) * static_cast<std::size_t>(height));
+    dib.header = slidoraGlobalAlloc(sizeof(BitmapInfoHeader) + tableEntries * sizeof(RgbQuad));
+    dib.bits = slidoraGlobalAlloc(strideOf(width, bitCount) * static_cast<std::size_t>(height));
     BitmapInfoHeader h;
     h.biWidth = width;
     h.biHeight = topDown ? -height : height;
     h.biBitCount = static_cast<std::uint16_t>(bitCount);
     h.biClrUsed = static_cast<std::uint32_t>(tableEntries);
-    std::memcpy(GlobalLock(dib.header), &h, sizeof h);
-    GlobalUnlock(dib.header);
+    std::memcpy(slidoraGlobalLock(dib.header), &h, sizeof h);
+    slidoraGlobalUnlock(dib.header);
     return dib;
 }
 
@@ -39,8 +39,8 @@ DibBlocks::DibBlocks(DibBlocks&& other) noexcept
 
 DibBlocks& DibBlocks::operator=(DibBlocks&& other) noexcept {
     if (this != &other) {
-        GlobalFree(header);
-        GlobalFree(bits);
+        slidoraGlobalFree(header);
+        slidoraGlobalFree(bits);
         header = std::exchange(other.header, nullptr);
         bits = std::exchange(other.bits, nullptr);
     }
@@ -48,14 +48,14 @@ DibBlocks& DibBlocks::operator=(DibBlocks&& other) noexcept {
 }
 
 DibBlocks::~DibBlocks() {
-    GlobalFree(header);
-    GlobalFree(bits);
+    slidoraGlobalFree(header);
+    slidoraGlobalFree(bits);
 }
 
 DibBlocks makeTrueColourDib(int width, int height, int bitCount, const ColourAt& colour,
                             bool topDown) {
     DibBlocks dib = allocate(width, height, bitCount, 0, topDown);
-    auto* bits = static_cast<std::uint8_t*>(GlobalLock(dib.bits));
+    auto* bits = static_cast<std::uint8_t*>(slidoraGlobalLock(dib.bits));
     const int bytes = bitCount / 8;
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = rowOf(bits, width, height, bitCount, y, topDown);
@@ -67,17 +67,17 @@ DibBlocks makeTrueColourDib(int width, int height, int bitCount, const ColourAt&
             if (bytes == 4) row[x * bytes + 3] = 0xA5;
         }
     }
-    GlobalUnlock(dib.bits);
+    slidoraGlobalUnlock(dib.bits);
     return dib;
 }
 
 DibBlocks makePaletteDib(int width, int height, int bitCount, const std::vector<RgbQuad>& table,
                          const IndexAt& index) {
     DibBlocks dib = allocate(width, height, bitCount, table.size(), false);
-    auto* head = static_cast<std::uint8_t*>(GlobalLock(dib.header));
+    auto* head = static_cast<std::uint8_t*>(slidoraGlobalLock(dib.header));
     std::memcpy(head + sizeof(BitmapInfoHeader), table.data(), table.size() * sizeof(RgbQuad));
-    GlobalUnlock(dib.header);
-    auto* bits = static_cast<std::uint8_t*>(GlobalLock(dib.bits));
+    slidoraGlobalUnlock(dib.header);
+    auto* bits = static_cast<std::uint8_t*>(slidoraGlobalLock(dib.bits));
     const int perByte = 8 / bitCount;
     for (int y = 0; y < height; ++y) {
         std::uint8_t* row = rowOf(bits, width, height, bitCount, y, false);
@@ -87,34 +87,34 @@ DibBlocks makePaletteDib(int width, int height, int bitCount, const std::vector<
                 static_cast<std::uint8_t>((index(x, y) & ((1U << bitCount) - 1)) << shift);
         }
     }
-    GlobalUnlock(dib.bits);
+    slidoraGlobalUnlock(dib.bits);
     return dib;
 }
 
 std::string readResult(SlidoraHGlobal header, SlidoraHGlobal bits, Picture& out) {
     if (header == nullptr || bits == nullptr) return "no result blocks";
-    if (GlobalSize(header) < sizeof(BitmapInfoHeader)) return "header block too small";
+    if (slidoraGlobalSize(header) < sizeof(BitmapInfoHeader)) return "header block too small";
     BitmapInfoHeader h;
-    std::memcpy(&h, GlobalLock(header), sizeof h);
-    GlobalUnlock(header);
+    std::memcpy(&h, slidoraGlobalLock(header), sizeof h);
+    slidoraGlobalUnlock(header);
     if (h.biSize != 40 || h.biPlanes != 1 || h.biBitCount != 24 || h.biCompression != kBiRgb)
         return "not a 24-bit BI_RGB header";
     if (h.biWidth <= 0 || h.biHeight <= 0) return "not a positive bottom-up size";
     const std::size_t stride = strideOf(h.biWidth, 24);
-    if (GlobalSize(bits) < stride * static_cast<std::size_t>(h.biHeight))
+    if (slidoraGlobalSize(bits) < stride * static_cast<std::size_t>(h.biHeight))
         return "bits block too small";
     out.width = h.biWidth;
     out.height = h.biHeight;
     out.pixels.assign(static_cast<std::size_t>(out.width) * static_cast<std::size_t>(out.height),
                       Bgr{});
-    const auto* data = static_cast<const std::uint8_t*>(GlobalLock(bits));
+    const auto* data = static_cast<const std::uint8_t*>(slidoraGlobalLock(bits));
     for (int y = 0; y < out.height; ++y) {
         const std::uint8_t* row = data + static_cast<std::size_t>(out.height - 1 - y) * stride;
         for (int x = 0; x < out.width; ++x)
             out.pixels[static_cast<std::size_t>(y) * out.width + x] =
                 Bgr{row[3 * x], row[3 * x + 1], row[3 * x + 2]};
     }
-    GlobalUnlock(bits);
+    slidoraGlobalUnlock(bits);
     return {};
 }
 

@@ -29,7 +29,7 @@ struct DibBlocks {
     DibBlocks& operator=(DibBlocks&& other) noexcept;
     ~DibBlocks();
 
-    BitmapInfoHeader* info() { return static_cast<BitmapInfoHeader*>(GlobalLock(header)); }
+    BitmapInfoHeader* info() { return static_cast<BitmapInfoHeader*>(slidoraGlobalLock(header)); }
 };
 
 using ColourAt = std::function<Bgr(int x, int y)>;

@@ -80,10 +80,14 @@ bool writeDemoPictures(const std::string& folder, std::string& error) {
         bool written = false;
         switch (recipe.format) {
         case Format::Jpeg:
-            written = writeJpeg(path.string(), bitmap, {.quality = 90});
+            written = writeJpeg(
+                path.string(), bitmap,
+                {.quality = 90, .progressive = false, .colour = JpegColour::Rgb, .exif = {}});
             break;
         case Format::ProgressiveJpeg:
-            written = writeJpeg(path.string(), bitmap, {.quality = 88, .progressive = true});
+            written = writeJpeg(
+                path.string(), bitmap,
+                {.quality = 88, .progressive = true, .colour = JpegColour::Rgb, .exif = {}});
             break;
         case Format::Png:
             written = writePng(path.string(), bitmap);

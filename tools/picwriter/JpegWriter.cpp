@@ -48,6 +48,9 @@ bool fencedCompress(CompressSession* session, std::FILE* file, const std::uint8_
     jpeg_set_quality(info, options->quality, TRUE);
     if (options->progressive) jpeg_simple_progression(info);
     jpeg_start_compress(info, TRUE);
+    if (!options->exif.empty())
+        jpeg_write_marker(info, JPEG_APP0 + 1, options->exif.data(),
+                          static_cast<unsigned int>(options->exif.size()));
     while (info->next_scanline < info->image_height) {
         JSAMPROW row = const_cast<JSAMPROW>(pixels + stride * info->next_scanline);
         jpeg_write_scanlines(info, &row, 1);
@@ -56,7 +59,62 @@ bool fencedCompress(CompressSession* session, std::FILE* file, const std::uint8_
     return true;
 }
 
+// Offset of the first marker `code` (FF code) after the start of the file,
+// or the size when there is none.
+std::size_t findMarker(const std::vector<std::uint8_t>& bytes, std::uint8_t code) {
+    for (std::size_t i = 2; i + 1 < bytes.size(); ++i)
+        if (bytes[i] == 0xFF && bytes[i + 1] == code) return i;
+    return bytes.size();
+}
+
+void put16(std::vector<std::uint8_t>& out, unsigned value, bool bigEndian) {
+    const auto high = static_cast<std::uint8_t>(value >> 8);
+    const auto low = static_cast<std::uint8_t>(value);
+    out.push_back(bigEndian ? high : low);
+    out.push_back(bigEndian ? low : high);
+}
+
+void put32(std::vector<std::uint8_t>& out, std::uint32_t value, bool bigEndian) {
+    put16(out, bigEndian ? value >> 16 : value & 0xFFFF, bigEndian);
+    put16(out, bigEndian ? value & 0xFFFF : value >> 16, bigEndian);
+}
+
 } // namespace
+
+std::vector<std::uint8_t> exifOrientationBlock(int orientation, bool bigEndian) {
+    std::vector<std::uint8_t> out = {'E', 'x', 'i', 'f', 0, 0};
+    out.push_back(bigEndian ? 'M' : 'I');
+    out.push_back(bigEndian ? 'M' : 'I');
+    put16(out, 42, bigEndian);
+    put32(out, 8, bigEndian); // IFD0 right after the TIFF header
+    put16(out, 1, bigEndian);
+    put16(out, 0x0112, bigEndian); // Orientation
+    put16(out, 3, bigEndian);      // SHORT
+    put32(out, 1, bigEndian);
+    put16(out, static_cast<unsigned>(orientation), bigEndian);
+    put16(out, 0, bigEndian); // the value field's unused half
+    put32(out, 0, bigEndian); // no next IFD
+    return out;
+}
+
+std::vector<std::uint8_t> repeatFirstScan(const std::vector<std::uint8_t>& jpeg, int copies) {
+    const std::size_t first = findMarker(jpeg, 0xDA);
+    if (first >= jpeg.size()) return {};
+    // The scan runs to the next marker that is neither a stuffed 00 nor a
+    // restart marker.
+    std::size_t next = first + 2;
+    while (next + 1 < jpeg.size() &&
+           !(jpeg[next] == 0xFF && jpeg[next + 1] != 0 && (jpeg[next + 1] & 0xF8) != 0xD0))
+        ++next;
+    if (next + 1 >= jpeg.size()) return {};
+    const auto scanStart = jpeg.begin() + static_cast<std::ptrdiff_t>(first);
+    const auto scanEnd = jpeg.begin() + static_cast<std::ptrdiff_t>(next);
+    std::vector<std::uint8_t> out(jpeg.begin(), scanEnd);
+    for (int i = 0; i < copies; ++i)
+        out.insert(out.end(), scanStart, scanEnd);
+    out.insert(out.end(), scanEnd, jpeg.end());
+    return out;
+}
 
 bool writeJpeg(const std::string& path, const Bitmap& bitmap, const JpegOptions& options) {
     const int sourceBytes = bitmap.bitsPerPixel() / 8;

@@ -43,10 +43,24 @@ struct JpegOptions {
     // Grey stores greyLevel() of each pixel. Cmyk stores Adobe-style inverted
     // CMYK that converts back to the same RGB.
     JpegColour colour = JpegColour::Rgb;
+    // Written as an APP1 marker right after the start of the file when not
+    // empty (see exifOrientationBlock).
+    std::vector<std::uint8_t> exif;
 };
 
 // Takes a 24- or 32-bit bitmap.
 bool writeJpeg(const std::string& path, const Bitmap& bitmap, const JpegOptions& options = {});
+
+// The APP1 payload of an Exif block whose IFD0 holds one entry, the
+// Orientation tag, in the byte order asked for.
+std::vector<std::uint8_t> exifOrientationBlock(int orientation, bool bigEndian);
+
+// A progressive JPEG file with its first scan repeated `copies` more times
+// right behind itself: still decodable (libjpeg only warns about scans that
+// add nothing), but every copy costs the decoder a walk over the picture's
+// coefficients, the shape of a file crafted to hold a decoder up. Empty when
+// the file has no scan.
+std::vector<std::uint8_t> repeatFirstScan(const std::vector<std::uint8_t>& jpeg, int copies);
 
 enum class PngColour { Grey, GreyAlpha, Rgb, RgbAlpha, Palette };
 
