@@ -1,7 +1,10 @@
 // The program entry: the single-instance guard, the run mode from the command
-// line, and the dispatch to the settings dialog or the saver window.
+// line, and the dispatch to the settings dialog, the saver window, or one of
+// the window-free modes (help, version, check).
+#include "app/Check.h"
 #include "app/CommandLine.h"
 #include "app/HostWindow.h"
+#include "app/RootWindow.h"
 #include "app/SignalPipe.h"
 #include "audio/AudioPlayback.h"
 #include "audio/SdlMixerPlayer.h"
@@ -18,12 +21,20 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QScreen>
 
 #include <malloc.h>
 
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
 #include <memory>
+
+#ifndef SLIDORA_VERSION
+#error "SLIDORA_VERSION must name the project version"
+#endif
 
 namespace slidora {
 namespace {
@@ -31,7 +42,7 @@ namespace {
 // The saver's audio over the playback logic, with the real MP3 library and
 // media player.
 class ProgramAudio final : public SaverAudio {
-public:
+  public:
     ProgramAudio() : m_playback(m_library, m_player) {}
     void AudRead(const std::string& folder, const std::string& mediaExtText, bool shuffle,
                  RandomSource& random) override {
@@ -44,13 +55,35 @@ public:
     void onActiveTimeEnd() override { m_playback.onActiveTimeEnd(); }
     void onClose() override { m_playback.onClose(); }
 
-private:
+  private:
     Vbmp3Library m_library;
     SdlMixerPlayer m_player;
     AudioPlayback m_playback;
 };
 
-int runSaver(QApplication& app, unsigned long parentWnd) {
+// In guest mode the host owns the input: keys, buttons and pointer moves
+// never reach the saver window's ending rules.
+class GuestInputFilter final : public QObject {
+  public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+// `parentWnd` not 0: the preview inside that window. `guestWnd` not 0: guest
+// mode, the full show inside a window the host hands over.
+int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd) {
     // Each display step needs a few picture-sized buffers. Keeping freed ones
     // for the next picture instead of returning them to the system halves
     // the step's time (fresh pages cost a fault each), for about 50 MB held
@@ -63,6 +96,10 @@ int runSaver(QApplication& app, unsigned long parentWnd) {
     ClockSeededRandom random;
     QtResizeHost resizeHost(programFolder);
     ProgramAudio audio;
+    // Several guest copies run at once (one per monitor); one of them plays.
+    std::unique_ptr<InstanceLock> audioLock;
+    if (guestWnd != 0)
+        audioLock = InstanceLock::acquire(guestAudioLockPath(InstanceLock::defaultPath()));
 
     SaverServices services;
     services.clock = &clock;
@@ -70,31 +107,49 @@ int runSaver(QApplication& app, unsigned long parentWnd) {
     services.random = &random;
     services.powerSaveInfo = [] { return PowerSaveInfo(); };
     services.cursorPos = [] { return QCursor::pos(); };
-    if (QScreen* screen = QGuiApplication::primaryScreen()) services.screenSize = screen->geometry().size();
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        services.screenSize = screen->geometry().size();
     services.hostWindowSize = hostWindowSize;
-    services.settingsPath = settingsPathFor(programPath());
+    services.settingsPath = settingsLocation();
     services.readerContext.programDir = programFolder;
-    services.readerContext.iconFontName = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
-    services.picLoad = [](const std::string& path, WorkingPicture& picture, const TargetSizeFn& target) {
-        return PicLoad(path, picture, target);
-    };
+    services.readerContext.iconFontName =
+        QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
+    services.picLoad = [](const std::string& path, WorkingPicture& picture,
+                          const TargetSizeFn& target) { return PicLoad(path, picture, target); };
     services.resizeHost = &resizeHost;
     services.audio = &audio;
     services.errorReport = [](const std::string& message) { showErrorReport(message); };
     services.quit = [] { QCoreApplication::quit(); };
     services.setCursorHidden = [](bool hidden) {
-        if (hidden) QApplication::setOverrideCursor(Qt::BlankCursor);
+        if (hidden)
+            QApplication::setOverrideCursor(Qt::BlankCursor);
         else
-            while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
+            while (QApplication::overrideCursor() != nullptr)
+                QApplication::restoreOverrideCursor();
     };
+
+    // Guest mode for now runs the full-screen show with the host window's
+    // size as the screen, embedded into it: the cursor stays the host's, the
+    // pointer position never changes for the show, and input is filtered out.
+    // A host window resized later keeps the first size.
+    GuestInputFilter guestInput;
+    if (guestWnd != 0) {
+        const QSize hostSize = hostWindowSize(guestWnd);
+        if (hostSize.isValid()) services.screenSize = hostSize;
+        services.cursorPos = [] { return QPoint(0, 0); };
+        services.setCursorHidden = [](bool) {};
+        if (!audioLock) services.audio = nullptr;
+        app.installEventFilter(&guestInput);
+    }
+    const unsigned long hostWnd = guestWnd != 0 ? guestWnd : parentWnd;
 
     TSlidoraSaver saver(parentWnd, services);
     resizeHost.setOwner(&saver);
     SignalPipe terminationSignals([&saver] { saver.endRequested(); });
     std::unique_ptr<HostWatch> watch;
-    if (parentWnd != 0) {
-        embedIntoHost(saver, parentWnd);
-        watch = std::make_unique<HostWatch>(parentWnd, [&saver] { saver.endRequested(); });
+    if (hostWnd != 0) {
+        embedIntoHost(saver, hostWnd);
+        watch = std::make_unique<HostWatch>(hostWnd, [&saver] { saver.endRequested(); });
         saver.show();
     } else {
         saver.show();
@@ -111,29 +166,54 @@ int runSaver(QApplication& app, unsigned long parentWnd) {
 
 int main(int argc, char** argv) {
     using namespace slidora;
+    GuestHostFacts host;
+    host.xscreensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
+    host.rootWindow = rootOrVirtualRoot;
+    const CommandLine cl = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), host);
+    const RunMode mode = runModeOf(cl);
+
+    // The window-free modes take no lock: they can run beside a show.
+    switch (mode) {
+    case RunMode::UsageError:
+        std::fprintf(stderr, "slidora: %s\nTry 'slidora --help'.\n", cl.error.c_str());
+        return 2;
+    case RunMode::Help:
+        std::fputs(usageText().c_str(), stdout);
+        return 0;
+    case RunMode::Version:
+        std::printf("slidora %s\n", SLIDORA_VERSION);
+        return 0;
+    case RunMode::Check:
+        return runCheck(CheckInput{settingsLocation(), programDir(), cl.checkFolder}, std::cout);
+    default:
+        break;
+    }
+
     // A second copy ends at once, silently, before any window exists. When the
     // lock file cannot be made at all, run unguarded rather than not at all.
     bool lockUnavailable = false;
-    const std::unique_ptr<InstanceLock> lock = InstanceLock::acquire(InstanceLock::defaultPath(), &lockUnavailable);
+    const std::unique_ptr<InstanceLock> lock =
+        InstanceLock::acquire(lockPathFor(cl, InstanceLock::defaultPath()), &lockUnavailable);
     if (!lock && !lockUnavailable) return 0;
 
-    const CommandLine cl = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     QApplication::setApplicationDisplayName(QString::fromUtf8(kApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    switch (cl.selector) {
-    case 'A':
+    switch (mode) {
+    case RunMode::Password:
         // No password-change hook exists on this platform: the mode ends
         // without effect.
         return 0;
-    case 'C':
+    case RunMode::Dialog:
         runSettingsDialog();
         return 0;
-    case 'P':
-        return runSaver(app, cl.parentWnd);
+    case RunMode::Preview:
+        return runSaver(app, cl.parentWnd, 0);
+    case RunMode::Guest:
+        return runSaver(app, 0, cl.guestWindow);
     default:
-        return runSaver(app, 0);
+        return runSaver(app, 0, 0);
     }
 }

@@ -77,7 +77,7 @@ void setHint(QWidget* widget, const char* hint) {
 
 TScSSDlg::TScSSDlg(DialogEnvironment environment, QWidget* parent)
     : QDialog(parent), m_env(std::move(environment)) {
-    if (m_env.settingsPath.empty()) m_env.settingsPath = settingsPathFor(programPath());
+    if (m_env.settingsPath.empty()) m_env.settingsPath = settingsLocation();
     if (m_env.programDir.empty()) m_env.programDir = programDir();
     if (!m_env.powerSaveInfo) m_env.powerSaveInfo = [] { return PowerSaveInfo(); };
     if (!m_env.picFolderChk) m_env.picFolderChk = PicFolderChk;
