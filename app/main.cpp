@@ -42,7 +42,7 @@ namespace {
 // The saver's audio over the playback logic, with the real MP3 library and
 // media player.
 class ProgramAudio final : public SaverAudio {
-  public:
+public:
     ProgramAudio() : m_playback(m_library, m_player) {}
     void AudRead(const std::string& folder, const std::string& mediaExtText, bool shuffle,
                  RandomSource& random) override {
@@ -55,7 +55,7 @@ class ProgramAudio final : public SaverAudio {
     void onActiveTimeEnd() override { m_playback.onActiveTimeEnd(); }
     void onClose() override { m_playback.onClose(); }
 
-  private:
+private:
     Vbmp3Library m_library;
     SdlMixerPlayer m_player;
     AudioPlayback m_playback;
@@ -64,7 +64,7 @@ class ProgramAudio final : public SaverAudio {
 // In guest mode the host owns the input: keys, buttons and pointer moves
 // never reach the saver window's ending rules.
 class GuestInputFilter final : public QObject {
-  public:
+public:
     bool eventFilter(QObject*, QEvent* event) override {
         switch (event->type()) {
         case QEvent::KeyPress:
@@ -98,8 +98,7 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     ProgramAudio audio;
     // Several guest copies run at once (one per monitor); one of them plays.
     std::unique_ptr<InstanceLock> audioLock;
-    if (guestWnd != 0)
-        audioLock = InstanceLock::acquire(guestAudioLockPath(InstanceLock::defaultPath()));
+    if (guestWnd != 0) audioLock = InstanceLock::acquire(guestAudioLockPath(InstanceLock::defaultPath()));
 
     SaverServices services;
     services.clock = &clock;
@@ -107,25 +106,22 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     services.random = &random;
     services.powerSaveInfo = [] { return PowerSaveInfo(); };
     services.cursorPos = [] { return QCursor::pos(); };
-    if (QScreen* screen = QGuiApplication::primaryScreen())
-        services.screenSize = screen->geometry().size();
+    if (QScreen* screen = QGuiApplication::primaryScreen()) services.screenSize = screen->geometry().size();
     services.hostWindowSize = hostWindowSize;
     services.settingsPath = settingsLocation();
     services.readerContext.programDir = programFolder;
-    services.readerContext.iconFontName =
-        QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
-    services.picLoad = [](const std::string& path, WorkingPicture& picture,
-                          const TargetSizeFn& target) { return PicLoad(path, picture, target); };
+    services.readerContext.iconFontName = QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
+    services.picLoad = [](const std::string& path, WorkingPicture& picture, const TargetSizeFn& target) {
+        return PicLoad(path, picture, target);
+    };
     services.resizeHost = &resizeHost;
     services.audio = &audio;
     services.errorReport = [](const std::string& message) { showErrorReport(message); };
     services.quit = [] { QCoreApplication::quit(); };
     services.setCursorHidden = [](bool hidden) {
-        if (hidden)
-            QApplication::setOverrideCursor(Qt::BlankCursor);
+        if (hidden) QApplication::setOverrideCursor(Qt::BlankCursor);
         else
-            while (QApplication::overrideCursor() != nullptr)
-                QApplication::restoreOverrideCursor();
+            while (QApplication::overrideCursor() != nullptr) QApplication::restoreOverrideCursor();
     };
 
     // Guest mode for now runs the full-screen show with the host window's

@@ -15,16 +15,13 @@ std::string programPath() {
     for (;;) {
         const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
         if (n < 0) return {};
-        if (static_cast<std::size_t>(n) < buf.size())
-            return std::string(buf.data(), static_cast<std::size_t>(n));
+        if (static_cast<std::size_t>(n) < buf.size()) return std::string(buf.data(), static_cast<std::size_t>(n));
         if (buf.size() > (1u << 20)) return {};
         buf.resize(buf.size() * 2);
     }
 }
 
-std::string programDir() {
-    return folderOf(programPath());
-}
+std::string programDir() { return folderOf(programPath()); }
 
 std::string folderOf(const std::string& path) {
     const auto slash = path.rfind('/');
@@ -44,13 +41,10 @@ std::string extensionOf(const std::string& path) {
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
-char asciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
+char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 std::string asciiLower(std::string text) {
-    for (char& c : text)
-        c = asciiLower(c);
+    for (char& c : text) c = asciiLower(c);
     return text;
 }
 
@@ -61,10 +55,8 @@ std::string withTrailingSlash(const std::string& folder) {
 
 std::string settingsPathFor(const std::string& executablePath) {
     const auto slash = executablePath.rfind('/');
-    const std::string folder =
-        slash == std::string::npos ? std::string() : executablePath.substr(0, slash + 1);
-    std::string name =
-        slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
+    const std::string folder = slash == std::string::npos ? std::string() : executablePath.substr(0, slash + 1);
+    std::string name = slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
     const auto dot = name.rfind('.');
     if (dot != std::string::npos) name.erase(dot);
     name += ".ini";
