@@ -94,8 +94,10 @@ CommandLine parseCommandLine(const std::vector<std::string>& args, const GuestHo
             if (!word.empty()) words.push_back(word);
         }
     }
-    // A window given by id is more specific than "-root" when a host passes both.
-    if (root && cl.guestWindow == 0 && cl.error.empty())
+    // A window given by id is more specific than "-root" when a host passes
+    // both. The window-free modes need no window, nor a display to find one.
+    const bool windowFree = cl.help || cl.version || cl.check;
+    if (root && !windowFree && cl.guestWindow == 0 && cl.error.empty())
         cl.guestWindow = rootGuestWindow(host, cl.error);
 
     if (words.empty()) return cl;

@@ -98,7 +98,8 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     ProgramAudio audio;
     // Several guest copies run at once (one per monitor); one of them plays.
     std::unique_ptr<InstanceLock> audioLock;
-    if (guestWnd != 0) audioLock = InstanceLock::acquire(guestAudioLockPath(InstanceLock::defaultPath()));
+    if (guestWnd != 0)
+        audioLock = InstanceLock::acquire(guestAudioLockPath(InstanceLock::defaultPath()));
 
     SaverServices services;
     services.clock = &clock;

@@ -51,7 +51,6 @@ using WalkObserver = std::function<void(const WalkSkipped&)>;
 // opened; a start folder that does not exist is not reported.
 bool walkFolder(const std::string& folder, const WalkVisitor& visitor, const WalkObserver& skipped);
 
-
 // True when `path` names an existing folder (links followed).
 bool folderExists(const std::string& path);
 

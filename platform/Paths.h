@@ -51,5 +51,4 @@ std::string settingsLocation(const SettingsPlaceFacts& facts);
 // (mode 0700) so that the settings dialog can write the file there.
 std::string settingsLocation();
 
-
 } // namespace slidora
