@@ -212,8 +212,8 @@ int runCheck(const CheckInput& input, std::ostream& out) {
         out << "No picture to show: the show would display its message asking for a folder.\n";
     out << "Pictures: " << pictures.included.size() << " in the show, " << pictures.leftOut.size()
         << " left out\n";
-    out << "Audio: " << (hasPictures ? audio.included.size() : 0) << " in the show, " << audio.leftOut.size()
-        << " left out\n";
+    out << "Audio: " << (hasPictures ? audio.included.size() : 0) << " in the show, "
+        << audio.leftOut.size() << " left out\n";
     out << settingsLine;
     return hasPictures ? 0 : 1;
 }

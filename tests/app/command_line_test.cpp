@@ -13,7 +13,8 @@ struct Case {
 
 std::string shown(const std::vector<std::string>& args) {
     std::string text;
-    for (const auto& a : args) text += "[" + a + "]";
+    for (const auto& a : args)
+        text += "[" + a + "]";
     return text;
 }
 
@@ -48,10 +49,14 @@ const Case kModeForms[] = {
 
 RunMode modeOfSelector(char selector) {
     switch (selector) {
-    case 'A': return RunMode::Password;
-    case 'C': return RunMode::Dialog;
-    case 'P': return RunMode::Preview;
-    default: return RunMode::Saver;
+    case 'A':
+        return RunMode::Password;
+    case 'C':
+        return RunMode::Dialog;
+    case 'P':
+        return RunMode::Preview;
+    default:
+        return RunMode::Saver;
     }
 }
 
