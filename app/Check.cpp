@@ -94,6 +94,9 @@ LeftOut skipped(const WalkSkipped& entry) {
 
 Listing checkPictures(const std::string& folder, int minimumSizeKb) {
     Listing listing;
+    // The catalogue takes nothing from an empty folder text; walking it as
+    // "/" would list the whole file system.
+    if (folder.empty()) return listing;
     std::vector<std::string> catalogue;
     PicRead(folder, minimumSizeKb, catalogue);
     const std::set<std::string> catalogued(catalogue.begin(), catalogue.end());
@@ -184,7 +187,8 @@ int runCheck(const CheckInput& input, std::ostream& out) {
     if (!input.pictureFolder.empty()) settings.pictureFolder = input.pictureFolder;
 
     out << "Picture folder: " << settings.pictureFolder;
-    if (!folderExists(settings.pictureFolder)) out << " (not a folder)";
+    if (settings.pictureFolder.empty()) out << "(none set)";
+    else if (!folderExists(settings.pictureFolder)) out << " (not a folder)";
     out << "\n";
     Listing pictures = checkPictures(settings.pictureFolder, settings.minimumSizeKb);
     printListing(out,

@@ -64,3 +64,12 @@ has "Picture folder: $WORK/empty"
 has "Pictures: 0 in the show, 0 left out"
 has "Audio: 0 in the show, 1 left out"
 echo "ok: no pictures, exit code 1"
+
+# An empty picture folder setting catalogues nothing (and walks nothing).
+printf '[Image]\nDispFolder=\n' > "$INI"
+rc=0
+timeout 20 "$SLIDORA" --check > "$WORK/report" 2>>"$LOG" || rc=$?
+cp "$WORK/report" "$LOG"
+[ "$rc" -eq 1 ] || fail "exit code $rc for an empty picture folder setting"
+has "Picture folder: (none set)"
+echo "ok: empty picture folder setting"
