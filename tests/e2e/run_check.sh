@@ -5,7 +5,7 @@
 source "$(dirname "$0")/common.sh"
 
 P="$WORK/pics"
-mkdir -p "$P/sub"
+mkdir -p "$P/sub" "$P/private"
 "$HELPER" framed-bmp "$P/good.bmp" 100 100
 "$HELPER" framed-jpg "$P/sub/good.jpg" 200 100
 "$HELPER" framed-bmp "$P/small.bmp" 8 8
@@ -27,7 +27,7 @@ printf '[Image]\nDispFolder=%s\nMiniSize=1\n[Audio]\nAudioFolder=%s\n' "$P" "$WO
 # Root reads every file whatever its mode: the check then runs as nobody.
 chmod 755 "$WORK" "$WORK/bin"
 chmod -R a+rX "$P" "$WORK/music" "$INI"
-chmod 000 "$P/locked.png"
+chmod 000 "$P/locked.png" "$P/private"
 as_user() { if [ "$(id -u)" -eq 0 ]; then setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; else "$@"; fi; }
 
 rc=0
@@ -45,10 +45,11 @@ has "$P/huge.bmp: refused as too large: bitmap is larger than the picture size l
 has "$P/fifo.jpg: a special file"
 has "$P/sub/back/: a loop: leads back to $P/"
 has "$P/gone.jpg: unreadable: No such file or directory"
+has "$P/private/: unreadable folder: Permission denied"
 has "  $WORK/music/song.mp3  (MP3 library)"
 has "  $WORK/music/tune.mid  (media player)"
 has "$WORK/music/readme.txt: not an audio extension"
-has "Pictures: 2 in the show, 8 left out"
+has "Pictures: 2 in the show, 9 left out"
 has "Audio: 2 in the show, 1 left out"
 [ "$(tail -n 1 "$WORK/report")" = "Settings file: $INI" ] || fail "last line is not the settings file: $(tail -n 1 "$WORK/report")"
 echo "ok: every left-out file named with its reason"
