@@ -40,8 +40,10 @@ dpkg-deb -x "$DEB" "$ROOT"
 grep -q '^Name=Slidora の設定$' "$ROOT/usr/share/applications/slidora.desktop" || fail "desktop entry name"
 grep -q '^Categories=Settings;DesktopSettings;$' "$ROOT/usr/share/applications/slidora.desktop" || fail "desktop entry categories"
 if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$ROOT/usr/share/applications/slidora.desktop"; fi
-# The unpacked program finds its library through its own RPATH.
-libs=$(env -u LD_LIBRARY_PATH ldd "$ROOT/usr/bin/slidora")
+# The unpacked program finds its library through its own RPATH. (ldd is
+# given the program itself: through the link, it would take the link's
+# folder for $ORIGIN, where the loader of a started program does not.)
+libs=$(env -u LD_LIBRARY_PATH ldd "$ROOT/usr/lib/slidora/slidora")
 grep -qF "libvbmp3.so => $ROOT/usr/lib/slidora/libvbmp3.so" <<<"$libs" || fail "libvbmp3.so not found beside the program: $libs"
 grep -q 'not found' <<<"$libs" && fail "unresolved libraries: $libs"
 version=$(env -u LD_LIBRARY_PATH "$ROOT/usr/bin/slidora" --version)
