@@ -30,20 +30,28 @@ expect_exit0 $PID 1
 echo "ok: the show inside the host's window, input left to the host, SIGTERM ends it"
 
 # The locker's way: -root and the window in decimal; a second host window
-# runs a second copy beside it.
+# runs a second copy beside it, and only one of the two plays the music.
 exec 4> >(exec 3>&-; exec "$HELPER" host-window 200 150 > "$WORK/host2.id")
 wait_for 5 test -s "$WORK/host2.id" || fail "no second host window"
 HOST2=$(cat "$WORK/host2.id")
-XSCREENSAVER_WINDOW=$((HOST)) "$SLIDORA" -root 3>&- 4>&- 2>>"$LOG" & PID=$!
-XSCREENSAVER_WINDOW=$((HOST2)) "$SLIDORA" -root 3>&- 4>&- 2>>"$LOG" & PID2=$!
+# Both have music to play; SDL's disk driver writes a file when a copy opens
+# the audio device.
+"$HELPER" tone-wav "$WORK/music/tone.wav" 2
+printf '[Audio]\nAudioFolder=%s\n' "$WORK/music" >> "$INI"
+export SDL_AUDIODRIVER=disk
+XSCREENSAVER_WINDOW=$((HOST)) SDL_DISKAUDIOFILE="$WORK/audio1.raw" "$SLIDORA" -root 3>&- 4>&- 2>>"$LOG" & PID=$!
+XSCREENSAVER_WINDOW=$((HOST2)) SDL_DISKAUDIOFILE="$WORK/audio2.raw" "$SLIDORA" -root 3>&- 4>&- 2>>"$LOG" & PID2=$!
 # Both hosts stand at (100, 100); the second, smaller one on top.
 wait_for 10 is_colour 450 350 255 0 0 || fail "first copy not drawn: $("$HELPER" pixel 450 350)"
 wait_for 10 is_colour 200 175 255 0 0 || fail "second copy not drawn: $("$HELPER" pixel 200 175)"
 running $PID2 || fail "the second copy for another window ended"
+# The show starts its audio before it is drawn: both have decided by now.
+wait_for 10 bash -c "[ -s '$WORK/audio1.raw' ] || [ -s '$WORK/audio2.raw' ]" || fail "neither copy plays the music"
+[ -e "$WORK/audio1.raw" ] && [ -e "$WORK/audio2.raw" ] && fail "both copies opened the audio device"
 # Closing the host's end of the pipe makes the helper destroy its window.
 exec 3>&-
 expect_exit0 $PID 3
 running $PID2 || fail "the second copy ended with the first host"
 kill -TERM $PID2
 expect_exit0 $PID2 1
-echo "ok: one copy per host window; the host window going away ends its copy"
+echo "ok: one copy per host window, one of them plays; the host window going away ends its copy"
