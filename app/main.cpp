@@ -1,7 +1,10 @@
 // The program entry: the single-instance guard, the run mode from the command
-// line, and the dispatch to the settings dialog or the saver window.
+// line, and the dispatch to the settings dialog, the saver window, or one of
+// the window-free modes (help, version, check).
+#include "app/Check.h"
 #include "app/CommandLine.h"
 #include "app/HostWindow.h"
+#include "app/RootWindow.h"
 #include "app/SignalPipe.h"
 #include "audio/AudioPlayback.h"
 #include "audio/SdlMixerPlayer.h"
@@ -21,10 +24,18 @@
 
 #include <QApplication>
 #include <QCursor>
+#include <QEvent>
 #include <QFontDatabase>
 #include <QScreen>
 
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
 #include <memory>
+
+#ifndef SLIDORA_VERSION
+#error "SLIDORA_VERSION must name the project version"
+#endif
 
 namespace slidora {
 namespace {
@@ -51,7 +62,31 @@ class ProgramAudio final : public SaverAudio {
     AudioPlayback m_playback;
 };
 
-int runSaver(QApplication& app, unsigned long parentWnd) {
+// In guest mode the host owns the input: keys, buttons and pointer moves
+// never reach the saver window's ending rules.
+class GuestInputFilter final : public QObject {
+public:
+    bool eventFilter(QObject*, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::MouseMove:
+        case QEvent::Wheel:
+            return true;
+        default:
+            return false;
+        }
+    }
+};
+
+// `parentWnd` not 0: the preview inside that window. `guestWnd` not 0: guest
+// mode, the full show inside a window the host hands over.
+// `parentWnd` not 0: the preview inside that window. `guestWnd` not 0: guest
+// mode, the full show inside a window the host hands over.
+int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd) {
     applyPictureAllocatorSettings();
     const std::string programFolder = programDir();
     SystemClock clock;
@@ -59,6 +94,10 @@ int runSaver(QApplication& app, unsigned long parentWnd) {
     ClockSeededRandom random;
     QtResizeHost resizeHost(programFolder);
     ProgramAudio audio;
+    // Several guest copies run at once (one per monitor); one of them plays.
+    std::unique_ptr<InstanceLock> audioLock;
+    if (guestWnd != 0)
+        audioLock = InstanceLock::acquire(guestAudioLockPath(InstanceLock::defaultPath()));
 
     SaverServices services;
     services.clock = &clock;
@@ -77,7 +116,7 @@ int runSaver(QApplication& app, unsigned long parentWnd) {
     };
     services.dateText = shortDateOfDays;
     services.timeText = timeWithSecondsOfDays;
-    services.settingsPath = settingsPathFor(programPath());
+    services.settingsPath = settingsLocation();
     services.readerContext.programDir = programFolder;
     services.readerContext.iconFontName =
         QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
@@ -88,6 +127,19 @@ int runSaver(QApplication& app, unsigned long parentWnd) {
     services.errorReport = [](const std::string& message) { showErrorReport(message); };
     services.quit = [] { QCoreApplication::quit(); };
 
+    // Guest mode for now runs the full-screen show with the host window's
+    // size as the screen, embedded into it: the pointer position never
+    // changes for the show, and input is filtered out.
+    GuestInputFilter guestInput;
+    if (guestWnd != 0) {
+        const QSize hostSize = hostWindowSize(guestWnd);
+        if (hostSize.isValid()) services.screenSize = {hostSize.width(), hostSize.height()};
+        services.cursorPos = [] { return Point{0, 0}; };
+        if (!audioLock) services.audio = nullptr;
+        app.installEventFilter(&guestInput);
+    }
+    const unsigned long hostWnd = guestWnd != 0 ? guestWnd : parentWnd;
+
     TSlidoraSaver saver(parentWnd, services);
     // During the set-up the window is not shown yet, so a resampler box for
     // the first picture has no owner; later boxes stand above the saver.
@@ -95,9 +147,9 @@ int runSaver(QApplication& app, unsigned long parentWnd) {
     resizeHost.setOwner(&saver);
     SignalPipe terminationSignals([&saver] { saver.endRequested(); });
     std::unique_ptr<HostWatch> watch;
-    if (parentWnd != 0) {
-        embedIntoHost(saver, parentWnd);
-        watch = std::make_unique<HostWatch>(parentWnd, [&saver] { saver.endRequested(); });
+    if (hostWnd != 0) {
+        embedIntoHost(saver, hostWnd);
+        watch = std::make_unique<HostWatch>(hostWnd, [&saver] { saver.endRequested(); });
         saver.show();
     } else {
         saver.show();
@@ -117,29 +169,53 @@ int main(int argc, char** argv) {
     // Before any file is opened, so none takes the number of a closed
     // standard stream.
     openClosedStandardStreams();
+    GuestHostFacts host;
+    host.xscreensaverWindow = std::getenv("XSCREENSAVER_WINDOW");
+    host.rootWindow = rootOrVirtualRoot;
+    const CommandLine cl = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc), host);
+    const RunMode mode = runModeOf(cl);
+
+    // The window-free modes take no lock: they can run beside a show.
+    switch (mode) {
+    case RunMode::UsageError:
+        std::fprintf(stderr, "slidora: %s\nTry 'slidora --help'.\n", cl.error.c_str());
+        return 2;
+    case RunMode::Help:
+        std::fputs(usageText().c_str(), stdout);
+        return 0;
+    case RunMode::Version:
+        std::printf("slidora %s\n", SLIDORA_VERSION);
+        return 0;
+    case RunMode::Check:
+        return runCheck(CheckInput{settingsLocation(), programDir(), cl.checkFolder}, std::cout);
+    default:
+        break;
+    }
+
     // A second copy ends at once, silently, before any window exists. When the
     // lock file cannot be made at all, run unguarded rather than not at all.
     bool lockUnavailable = false;
     const std::unique_ptr<InstanceLock> lock =
-        InstanceLock::acquire(InstanceLock::defaultPath(), &lockUnavailable);
+        InstanceLock::acquire(lockPathFor(cl, InstanceLock::defaultPath()), &lockUnavailable);
     if (!lock && !lockUnavailable) return 0;
 
-    const CommandLine cl = parseCommandLine(std::vector<std::string>(argv + 1, argv + argc));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
 
-    switch (cl.selector) {
-    case 'A':
+    switch (mode) {
+    case RunMode::Password:
         // No password-change hook exists on this platform: the mode ends
         // without effect.
         return 0;
-    case 'C':
+    case RunMode::Dialog:
         runSettingsDialog();
         return 0;
-    case 'P':
-        return runSaver(app, cl.parentWnd);
+    case RunMode::Preview:
+        return runSaver(app, cl.parentWnd, 0);
+    case RunMode::Guest:
+        return runSaver(app, 0, cl.guestWindow);
     default:
-        return runSaver(app, 0);
+        return runSaver(app, 0, 0);
     }
 }

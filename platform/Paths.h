@@ -29,4 +29,26 @@ std::string withTrailingSlash(const std::string& folder);
 // left as it is.
 std::string settingsPathFor(const std::string& executablePath);
 
+// What decides where the settings file of a program lives.
+struct SettingsPlaceFacts {
+    std::string executablePath;
+    bool programFolderWritable = false; // the user may create files beside the program
+    bool besideFileExists = false;      // settingsPathFor(executablePath) exists
+    std::string xdgConfigHome;          // $XDG_CONFIG_HOME; empty when unset
+    std::string home;                   // $HOME; empty when unset
+};
+
+// The settings file beside the program (settingsPathFor) when its folder is
+// writable or already holds the file: a portable copy or a build folder.
+// Otherwise, for an installed copy whose folder the user cannot write,
+// "slidora/slidora.ini" under $XDG_CONFIG_HOME, or under $HOME/.config when
+// that is unset or not absolute. Beside the program again when neither
+// variable gives an absolute folder.
+std::string settingsLocation(const SettingsPlaceFacts& facts);
+
+// settingsLocation for the running program, from the file system and the
+// environment. When the per-user location is chosen, its folder is created
+// (mode 0700) so that the settings dialog can write the file there.
+std::string settingsLocation();
+
 } // namespace slidora
