@@ -34,7 +34,11 @@ inline Header* header(SlidoraHGlobal h) {
 // memory or the size is absurd.
 inline SlidoraHGlobal GlobalAlloc(std::size_t size) {
     using gmem_detail::Header;
-    if (size > (static_cast<std::size_t>(1) << 40)) return nullptr;
+    // At most 1 TiB; on 32-bit builds also refuses sizes the header would
+    // wrap around.
+    if (static_cast<std::uint64_t>(size) > (std::uint64_t{1} << 40) ||
+        size > SIZE_MAX - sizeof(Header))
+        return nullptr;
     void* raw = std::calloc(1, offsetof(Header, data) + (size == 0 ? 1 : size));
     if (raw == nullptr) return nullptr;
     auto* h = static_cast<Header*>(raw);
