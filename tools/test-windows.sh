@@ -71,12 +71,30 @@ done
 # A prefix of our own: nothing from the user's ~/.wine, and nothing left over.
 prefix=$(mktemp -d "${TMPDIR:-/tmp}/slidora-wine.XXXXXX")
 export WINEPREFIX=$prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+xvfbPid=
 cleanup() {
   wineserver -k 2>/dev/null || true
   wineserver -w 2>/dev/null || true
+  [ -n "$xvfbPid" ] && kill "$xvfbPid" 2>/dev/null
   rm -rf "$prefix"
 }
 trap cleanup EXIT
+
+# Wine puts its windows (the error box under test) on X: without a display, a
+# virtual one of our own, up before Wine's desktop process starts.
+if [ -z "${DISPLAY:-}" ]; then
+  command -v Xvfb >/dev/null || { echo "test-windows: no DISPLAY and no Xvfb" >&2; exit 1; }
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$prefix.display" >/dev/null 2>&1 &
+  xvfbPid=$!
+  deadline=$((SECONDS + 20))
+  until [ -s "$prefix.display" ]; do
+    [ $SECONDS -lt $deadline ] && kill -0 "$xvfbPid" 2>/dev/null ||
+      { echo "test-windows: Xvfb did not start" >&2; exit 1; }
+    sleep 0.1
+  done
+  export DISPLAY=:$(cat "$prefix.display")
+  rm -f "$prefix.display"
+fi
 
 log "creating the Wine prefix"
 # The server first, kept until cleanup: the services that wineboot starts then
