@@ -91,6 +91,7 @@ EOF
 fetchInto() {
   local into=$1 pkg=$2 v=$3 suite
   (cd "$into" && apt-get -q source "$pkg=$v" >fetch.log 2>&1) && return 0
+  # shellcheck disable=SC2013 # a Suites: line lists several, space-separated
   for suite in $(sed -n 's/^Suites://p' "$aptDir"/sources.list.d/*.sources 2>/dev/null); do
     find "$into" -mindepth 1 -maxdepth 1 ! -name '*.log' -exec rm -rf {} +
     (cd "$into" && apt-get -q source "$pkg/$suite" >>fetch.log 2>&1) || continue

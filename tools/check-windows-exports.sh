@@ -34,7 +34,7 @@ failed=0
 imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
 while read -r dll; do
   [ -n "$dll" ] || continue
-  lower=$(tr 'A-Z' 'a-z' <<<"$dll")
+  lower=$(tr '[:upper:]' '[:lower:]' <<<"$dll")
   if ! isSystemDll "$lower"; then
     echo "check-windows-exports: $file imports $dll, which is not a system DLL" >&2
     failed=1
@@ -49,8 +49,10 @@ exports=$(awk '/\[Ordinal\/Name Pointer\] Table/ {inTable = 1; next}
 want=$(printf '%s\n' "$@" | sed '/^$/d' | sort)
 if [ "$exports" != "$want" ]; then
   echo "check-windows-exports: $file exports:" >&2
+  # shellcheck disable=SC2086 # one name a line
   printf '  %s\n' ${exports:-"(nothing)"} >&2
   echo "  instead of:" >&2
+  # shellcheck disable=SC2086
   printf '  %s\n' ${want:-"(nothing)"} >&2
   failed=1
 fi
@@ -59,5 +61,8 @@ if grep -q '@' <<<"$exports"; then
   failed=1
 fi
 
-[ $failed -eq 0 ] && echo "check-windows-exports: $file: exports {$(echo $exports)}, imports {$(echo $imports)}"
+if [ $failed -eq 0 ]; then
+  echo "check-windows-exports: $file: exports {$(tr '\n' ' ' <<<"$exports" | sed 's/ *$//')}," \
+    "imports {$(tr '\n' ' ' <<<"$imports" | sed 's/ *$//')}"
+fi
 exit $failed

@@ -88,11 +88,14 @@ if [ -z "${DISPLAY:-}" ]; then
   xvfbPid=$!
   deadline=$((SECONDS + 20))
   until [ -s "$prefix.display" ]; do
-    [ $SECONDS -lt $deadline ] && kill -0 "$xvfbPid" 2>/dev/null ||
-      { echo "test-windows: Xvfb did not start" >&2; exit 1; }
+    if [ $SECONDS -ge $deadline ] || ! kill -0 "$xvfbPid" 2>/dev/null; then
+      echo "test-windows: Xvfb did not start" >&2
+      exit 1
+    fi
     sleep 0.1
   done
-  export DISPLAY=:$(cat "$prefix.display")
+  display=$(cat "$prefix.display")
+  export DISPLAY=:$display
   rm -f "$prefix.display"
 fi
 
