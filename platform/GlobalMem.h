@@ -45,7 +45,11 @@ enum class BlockFill {
 // the size is absurd.
 inline SlidoraHGlobal slidoraGlobalAlloc(std::size_t size, BlockFill fill = BlockFill::Zeroed) {
     using gmem_detail::Header;
-    if (size > (static_cast<std::size_t>(1) << 40)) return nullptr;
+    // At most 1 TiB; on 32-bit builds also refuses sizes the header would
+    // wrap around.
+    if (static_cast<std::uint64_t>(size) > (std::uint64_t{1} << 40) ||
+        size > SIZE_MAX - sizeof(Header))
+        return nullptr;
     const std::size_t bytes = offsetof(Header, data) + (size == 0 ? 1 : size);
     void* raw = fill == BlockFill::Zeroed ? std::calloc(1, bytes) : std::malloc(bytes);
     if (raw == nullptr) return nullptr;
