@@ -13,7 +13,8 @@ void PicRead(const std::string& folder, int minimumSizeKb, std::vector<std::stri
     if (folder.empty()) return;
     const std::int64_t limit = static_cast<std::int64_t>(minimumSizeKb) * 1024;
     walkFolder(withTrailingSlash(folder), [&](const WalkFile& f) {
-        if (PicExtKind(extensionOf(f.name)) >= 0 && f.sizeBytes > limit) list.push_back(f.folder + f.name);
+        if (PicExtKind(extensionOf(f.name)) >= 0 && f.sizeBytes > limit)
+            list.push_back(f.folder + f.name);
         return true;
     });
     sortPathsForUser(list);

@@ -14,12 +14,26 @@
 namespace slidora::test {
 namespace {
 
-QApplication& app() {
+std::unique_ptr<QApplication>& application() {
+    static std::unique_ptr<QApplication> instance;
+    return instance;
+}
+
+// Ends the application after the last test, while Qt's own globals still
+// live (ending it from an exit handler comes too late for them).
+class ApplicationEnvironment : public ::testing::Environment {
+  public:
+    void TearDown() override { application().reset(); }
+};
+
+[[maybe_unused]] ::testing::Environment* const kApplicationEnvironment =
+    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
+
+void app() {
     static int argc = 1;
     static char name[] = "saver-test";
     static char* argv[] = {name, nullptr};
-    static QApplication instance(argc, argv);
-    return instance;
+    if (!application()) application() = std::make_unique<QApplication>(argc, argv);
 }
 
 std::unique_ptr<TSlidoraSaver> makeWindow(SaverRig& rig, unsigned long parentWnd = 0) {
