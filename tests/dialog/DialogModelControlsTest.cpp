@@ -2,6 +2,7 @@
 // brightness reset, the folder checks with their question, and the layout
 // table against the dialog's design.
 #include "FakeDialogControls.h"
+#include "TestNames.h"
 
 #include "dialog/DialogLayout.h"
 #include "dialog/DialogRules.h"
@@ -12,14 +13,6 @@
 
 namespace slidora::test {
 namespace {
-
-// A test name from any text: letters and digits kept, the rest '_'.
-std::string nameOf(const std::string& text) {
-    std::string name;
-    for (const char c : text)
-        name += (std::isalnum(static_cast<unsigned char>(c)) != 0) ? c : '_';
-    return name;
-}
 
 struct LabelAt {
     const char* slider;
@@ -49,8 +42,8 @@ INSTANTIATE_TEST_SUITE_P(Positions, ValueLabel,
                                            LabelAt{"Bairitu", 30, "BairituD", " 3.0倍 "},
                                            LabelAt{"Bairitu", 10, "BairituD", " 1.0倍 "}),
                          [](const ::testing::TestParamInfo<LabelAt>& at) {
-                             return nameOf(std::string(at.param.slider) + "_" +
-                                           std::to_string(at.param.position));
+                             return testNameOf(std::string(at.param.slider) + "_" +
+                                               std::to_string(at.param.position));
                          });
 
 TEST_F(DialogModelTest, TheArrowButtonResetsTheBrightness) {

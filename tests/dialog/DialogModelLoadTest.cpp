@@ -1,6 +1,7 @@
 // Loading the settings dialog: defaults, a full file, the controls' own
 // corrections, the active-time list and a loading stopped by a bad value.
 #include "FakeDialogControls.h"
+#include "TestNames.h"
 
 #include "dialog/MiniDir.h"
 
@@ -205,7 +206,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Correction{"Omake", "ScanTime", "7", "SpinEdit1", 20},
                       Correction{"Omake", "ScanTime", "9", "SpinEdit1", 20},
                       Correction{"Omake", "ScanTime", "10", "SpinEdit1", 10},
-                      Correction{"Omake", "ScanTime", "201", "SpinEdit1", 20}));
+                      Correction{"Omake", "ScanTime", "201", "SpinEdit1", 20}),
+    [](const ::testing::TestParamInfo<Correction>& c) {
+        return testNameOf(std::string(c.param.key) + "_" + c.param.value);
+    });
 
 struct ActTimeCase {
     const char* stored;
@@ -226,7 +230,10 @@ INSTANTIATE_TEST_SUITE_P(Stored, ActTimeSelection,
                                            ActTimeCase{"7", "5 分間"}, ActTimeCase{"44", "30 分間"},
                                            ActTimeCase{"45", "45 分間"},
                                            ActTimeCase{"119", "1 時間"},
-                                           ActTimeCase{"1000", "5 時間"}));
+                                           ActTimeCase{"1000", "5 時間"}),
+                         [](const ::testing::TestParamInfo<ActTimeCase>& c) {
+                             return testNameOf(c.param.stored);
+                         });
 
 TEST_F(DialogModelTest, PowerSavingAddsAndSelectsTheComputedEntry) {
     power = {true, 600, 1500};

@@ -1,6 +1,7 @@
 // Saving from the settings dialog: the keys in order, the encodings,
 // unknown keys, the active time, the font choice and the round trip.
 #include "FakeDialogControls.h"
+#include "TestNames.h"
 
 #include "dialog/DialogRules.h"
 #include "settings/IniFile.h"
@@ -92,7 +93,10 @@ INSTANTIATE_TEST_SUITE_P(Entries, ActTimeSaved,
                                            ActTimeWrite{6, "45"}, ActTimeWrite{7, "60"},
                                            ActTimeWrite{8, "120"}, ActTimeWrite{9, "180"},
                                            ActTimeWrite{10, "240"}, ActTimeWrite{11, "300"},
-                                           ActTimeWrite{12, "0"}, ActTimeWrite{-1, "33"}));
+                                           ActTimeWrite{12, "0"}, ActTimeWrite{-1, "33"}),
+                         [](const ::testing::TestParamInfo<ActTimeWrite>& c) {
+                             return "Entry" + testNameOf(std::to_string(c.param.index));
+                         });
 
 TEST_F(DialogModelTest, TheComputedEntryStoresTheActiveTimeAsRead) {
     writeSettings("[Omake]\nActTime=60\n");

@@ -1,6 +1,7 @@
 // Saving from the settings dialog: the keys in order, the encodings, what
 // Cancel leaves alone, unknown keys, a failed write and the round trip.
 #include "DialogTestSupport.h"
+#include "TestNames.h"
 
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
@@ -23,6 +24,11 @@ void pressOk(TScSSDlg& dlg) {
 }
 
 enum class Leave { CancelButton, EscapeKey, CloseBox };
+
+std::string leaveName(const ::testing::TestParamInfo<Leave>& way) {
+    const char* const names[] = {"CancelButton", "EscapeKey", "CloseBox"};
+    return names[static_cast<int>(way.param)];
+}
 
 class LeavingWithoutOk : public DialogTest, public ::testing::WithParamInterface<Leave> {};
 
@@ -52,7 +58,8 @@ TEST_P(LeavingWithoutOk, WritesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, LeavingWithoutOk,
-                         ::testing::Values(Leave::CancelButton, Leave::EscapeKey, Leave::CloseBox));
+                         ::testing::Values(Leave::CancelButton, Leave::EscapeKey, Leave::CloseBox),
+                         leaveName);
 
 TEST_F(DialogTest, LeavingWithoutOkCreatesNoFile) {
     const auto dlg = open();
@@ -108,7 +115,10 @@ INSTANTIATE_TEST_SUITE_P(Texts, TypedSpinValue,
                                            TypedSpin{"SizeEdit", "3", "MiniSize", "5"},
                                            TypedSpin{"SizeEdit", "42", "MiniSize", "42"},
                                            TypedSpin{"SpinEdit1", "7", "ScanTime", "7"},
-                                           TypedSpin{"SpinEdit1", "999", "ScanTime", "200"}));
+                                           TypedSpin{"SpinEdit1", "999", "ScanTime", "200"}),
+                         [](const ::testing::TestParamInfo<TypedSpin>& c) {
+                             return std::string(c.param.control) + "_" + testNameOf(c.param.typed);
+                         });
 
 } // namespace
 } // namespace slidora::test
