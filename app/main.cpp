@@ -14,10 +14,12 @@
 #include "platform/Clock.h"
 #include "platform/InstanceLock.h"
 #include "platform/Paths.h"
+#include "platform/ProgramPaths.h"
 #include "platform/QtPlatform.h"
 #include "platform/Random.h"
+#include "platform/X11PowerParams.h"
 #include "platform/StandardStreams.h"
-#include "saver/QtLocaleText.h"
+#include "platform/QtLocaleText.h"
 #include "saver/SaverWindow.h"
 #include "saver/picture/PicLoad.h"
 #include "saver/resize/QtResizeHost.h"
@@ -103,7 +105,7 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     services.clock = &clock;
     services.timer = &timer;
     services.random = &random;
-    services.powerSaveInfo = [] { return PowerSaveInfo(); };
+    services.powerSaveInfo = [] { return PowerSaveInfo(readX11PowerParams()); };
     services.cursorPos = [] {
         const QPoint p = QCursor::pos();
         return Point{p.x(), p.y()};
@@ -209,7 +211,7 @@ int main(int argc, char** argv) {
         // without effect.
         return 0;
     case RunMode::Dialog:
-        runSettingsDialog();
+        runSettingsDialog([] { return PowerSaveInfo(readX11PowerParams()); });
         return 0;
     case RunMode::Preview:
         return runSaver(app, cl.parentWnd, 0);

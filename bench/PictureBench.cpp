@@ -3,6 +3,7 @@
 #include "bench/BenchSupport.h"
 #include "bench/StepFloor.h"
 #include "platform/Paths.h"
+#include "platform/ProgramPaths.h"
 #include "platform/Random.h"
 #include "saver/Background.h"
 #include "saver/Layout.h"

@@ -2,10 +2,14 @@
 
 #include "dialog/ScSSDlg.h"
 
+#include <utility>
+
 namespace slidora {
 
-void runSettingsDialog() {
-    TScSSDlg dialog;
+void runSettingsDialog(std::function<PowerSaveState()> powerSaveInfo) {
+    DialogEnvironment environment;
+    environment.powerSaveInfo = std::move(powerSaveInfo);
+    TScSSDlg dialog(std::move(environment));
     dialog.exec();
 }
 

@@ -7,6 +7,7 @@
 #include "dialog/RadioGroup.h"
 #include "platform/DirWalk.h"
 #include "platform/Paths.h"
+#include "platform/ProgramPaths.h"
 #include "platform/QtPlatform.h"
 
 #include <QApplication>
@@ -92,7 +93,9 @@ DialogServices TScSSDlg::modelServices(DialogEnvironment env) {
             defaultFontSizeText(screen->logicalDotsPerInch(), screen->geometry().width());
     services.versionText = SLIDORA_VERSION;
     services.decimalPoint = s(QLocale().decimalPoint());
-    services.powerSaveInfo = env.powerSaveInfo ? env.powerSaveInfo : [] { return PowerSaveInfo(); };
+    // Without a power-saving source (tests) the display has none.
+    services.powerSaveInfo =
+        env.powerSaveInfo ? env.powerSaveInfo : [] { return PowerSaveState{}; };
     services.defaultPictureFolder =
         env.defaultPictureFolder ? env.defaultPictureFolder : homeAndPicturesFolder;
     services.errorReport =

@@ -78,10 +78,6 @@ PowerSaveState PowerSaveInfo(const PowerParams& p) {
     return s;
 }
 
-PowerSaveState PowerSaveInfo() {
-    return PowerSaveInfo(readX11PowerParams());
-}
-
 int powerOverrideSeconds(const PowerSaveState& s) {
     if (s.active && static_cast<long long>(s.screenSaveTimeoutSec) + 60 < s.powerTimeoutSec)
         return s.powerTimeoutSec - s.screenSaveTimeoutSec;

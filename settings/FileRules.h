@@ -45,10 +45,9 @@ struct PowerSaveState {
     int powerTimeoutSec = 0;      // the first power-saving timeout; 0 when none
 };
 
-// The power-saving arithmetic on given parameters.
+// The power-saving arithmetic on the display's parameters (the program reads
+// them from the display system; all 0 without a display).
 PowerSaveState PowerSaveInfo(const PowerParams& params);
-// The same on the X display's own parameters (all 0 without a display).
-PowerSaveState PowerSaveInfo();
 
 // Seconds until the display's power saving starts, when it comes more than a
 // minute after the screen saver (and so takes precedence over the stored

@@ -1,4 +1,5 @@
 #include "platform/Paths.h"
+#include "platform/ProgramPaths.h"
 
 #include "platform/ErrorText.h"
 

@@ -1,6 +1,6 @@
 // The overlay's date and time in the user's locale: zone fields dropped,
 // seconds always shown.
-#include "saver/QtLocaleText.h"
+#include "platform/QtLocaleText.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -337,17 +337,6 @@ TEST(PowerOverrideSeconds, OnlyWhenPowerSavingComesMoreThanAMinuteLater) {
     }
 }
 
-TEST(PowerSaveInfo, WithoutADisplayEverythingIsZero) {
-    std::optional<std::string> saved;
-    if (const char* d = std::getenv("DISPLAY")) saved = d;
-    ::unsetenv("DISPLAY");
-    const PowerSaveState s = PowerSaveInfo();
-    if (saved) ::setenv("DISPLAY", saved->c_str(), 1);
-    EXPECT_FALSE(s.active);
-    EXPECT_EQ(s.screenSaveTimeoutSec, 0);
-    EXPECT_EQ(s.powerTimeoutSec, 0);
-    EXPECT_EQ(powerOverrideSeconds(s), 0);
-}
 
 } // namespace
 } // namespace slidora

@@ -1,4 +1,4 @@
-#include "saver/QtLocaleText.h"
+#include "platform/QtLocaleText.h"
 
 #include <QDateTime>
 #include <QLocale>

@@ -1,5 +1,5 @@
 #pragma once
-// The display's power-saving parameters, as the X server reports them.
+// The display's power-saving parameters, as the display system reports them.
 namespace slidora {
 
 struct PowerParams {
@@ -9,9 +9,5 @@ struct PowerParams {
     int lowPowerTimeoutSec = 0; // DPMS standby
     int powerOffTimeoutSec = 0; // DPMS off
 };
-
-// Reads DPMS and the screen-saver timeout from the X display named by
-// $DISPLAY. Everything is 0 when there is no display or no DPMS extension.
-PowerParams readX11PowerParams();
 
 } // namespace slidora

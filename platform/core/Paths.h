@@ -5,11 +5,6 @@
 
 namespace slidora {
 
-// The running executable's full path (from /proc/self/exe); empty when it
-// cannot be read.
-std::string programPath();
-// The folder of the running executable, without a trailing slash ("/" stays).
-std::string programDir();
 // Folder part of a path, without a trailing slash; a root keeps its "/".
 std::string folderOf(const std::string& path);
 // The file-name part of a path: everything after the last '/'.
@@ -45,10 +40,5 @@ struct SettingsPlaceFacts {
 // that is unset or not absolute. Beside the program again when neither
 // variable gives an absolute folder.
 std::string settingsLocation(const SettingsPlaceFacts& facts);
-
-// settingsLocation for the running program, from the file system and the
-// environment. When the per-user location is chosen, its folder is created
-// (mode 0700) so that the settings dialog can write the file there.
-std::string settingsLocation();
 
 } // namespace slidora

@@ -1,4 +1,4 @@
-#include "platform/PowerParams.h"
+#include "platform/X11PowerParams.h"
 
 #include <X11/Xlib.h>
 #include <X11/extensions/dpms.h>
