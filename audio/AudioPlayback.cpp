@@ -4,25 +4,14 @@
 #include "audio/Mp3Library.h"
 #include "platform/Collation.h"
 #include "platform/DirWalk.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 #include "platform/Random.h"
 #include "settings/FileRules.h"
 
 #include <exception>
-#include <sys/stat.h>
 
 namespace slidora {
-
-namespace {
-
-// A listed file still counts when a regular file (or a link to one) exists
-// at its path.
-bool fileStillExists(const std::string& path) {
-    struct stat st {};
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-} // namespace
 
 AudioPlayback::AudioPlayback(Mp3Library& library, MediaPlayer& player)
     : m_library(library), m_player(player) {}
@@ -97,7 +86,7 @@ bool AudioPlayback::advanceToExistingFile() {
     for (int tried = 0; tried < count; ++tried) {
         ++m_position;
         if (m_position >= count) m_position = 0;
-        if (fileStillExists(m_list[static_cast<std::size_t>(m_position)])) return true;
+        if (isRegularFile(m_list[static_cast<std::size_t>(m_position)])) return true;
     }
     return false;
 }

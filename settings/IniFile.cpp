@@ -1,14 +1,10 @@
 #include "settings/IniFile.h"
 
 #include "platform/ErrorText.h"
+#include "platform/FileSystem.h"
 #include "platform/Paths.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cctype>
-#include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
@@ -23,17 +19,6 @@ const char* const kNotIntegerError = "'%s' は整数ではありません";
 const char* const kNotAFileError = "%s は通常のファイルではありません";
 const char* const kTooLargeError = "%s は設定ファイルとしては大きすぎます";
 const char* const kNoMemoryError = "%s を読むためのメモリが足りません";
-
-class FdCloser {
-  public:
-    explicit FdCloser(int fd) : m_fd(fd) {}
-    ~FdCloser() { ::close(m_fd); }
-    FdCloser(const FdCloser&) = delete;
-    FdCloser& operator=(const FdCloser&) = delete;
-
-  private:
-    int m_fd;
-};
 
 std::string trimmed(const std::string& s) {
     std::size_t b = 0, e = s.size();
@@ -118,48 +103,19 @@ IniFile::IniFile(std::string path) : m_path(std::move(path)) {
 }
 
 void IniFile::load() {
-    // Looked at before opening, so a device is never opened (that alone may
-    // act on it), and again on the open descriptor in case the name was
-    // replaced in between. Opening without waiting keeps a FIFO from holding
-    // the program until some writer comes.
-    struct stat named {};
-    if (::stat(m_path.c_str(), &named) != 0) return;
-    if (!S_ISREG(named.st_mode)) {
+    std::string all;
+    switch (readSmallRegularFile(m_path, kMaxFileBytes, all)) {
+    case SmallFileRead::Read:
+        break;
+    case SmallFileRead::Unreadable:
+        return;
+    case SmallFileRead::NotAFile:
         m_refusal = formatMessage(kNotAFileError, m_path);
         return;
-    }
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
-    if (fd < 0) return;
-    const FdCloser closer(fd);
-    struct stat opened {};
-    if (::fstat(fd, &opened) != 0) return;
-    if (!S_ISREG(opened.st_mode)) {
-        m_refusal = formatMessage(kNotAFileError, m_path);
-        return;
-    }
-    if (static_cast<std::uint64_t>(opened.st_size) > kMaxFileBytes) {
+    case SmallFileRead::TooLarge:
         m_refusal = formatMessage(kTooLargeError, m_path);
         return;
     }
-    // One byte more than the size taken, so that a file which grew since is
-    // noticed and still held to the bound.
-    std::string all(static_cast<std::size_t>(opened.st_size) + 1, '\0');
-    std::size_t got = 0;
-    for (;;) {
-        if (got == all.size()) {
-            if (all.size() > kMaxFileBytes) {
-                m_refusal = formatMessage(kTooLargeError, m_path);
-                return;
-            }
-            all.resize(kMaxFileBytes + 1);
-        }
-        const ssize_t n = ::read(fd, all.data() + got, all.size() - got);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) return;
-        if (n == 0) break;
-        got += static_cast<std::size_t>(n);
-    }
-    all.resize(got);
 
     std::size_t pos = 0;
     bool sawCrLf = false;
@@ -256,44 +212,7 @@ void IniFile::writeString(const std::string& section, const std::string& key,
 }
 
 void IniFile::commit(const std::string& newText) const {
-    const SlidoraError failure(formatMessage(kWriteError, m_path));
-    // Write through a link to the file it names, so the link stays a link.
-    std::string target = m_path;
-    if (char* real = ::realpath(m_path.c_str(), nullptr)) {
-        target = real;
-        std::free(real);
-    }
-    struct stat st {};
-    const bool exists = ::stat(target.c_str(), &st) == 0;
-    // A file the user cannot write stays as it is, even though its folder
-    // would allow replacing it.
-    if (exists && ::access(target.c_str(), W_OK) != 0) throw failure;
-    // What took the file's place since it was read (a FIFO, a device) is not
-    // replaced.
-    if (exists && !S_ISREG(st.st_mode)) throw failure;
-
-    std::string temp = target + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) throw failure;
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < newText.size()) {
-        const ssize_t n = ::write(fd, newText.data() + done, newText.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0)
-            ok = false;
-        else
-            done += static_cast<std::size_t>(n);
-    }
-    if (ok && exists) ok = ::fchmod(fd, st.st_mode & 07777) == 0;
-    if (ok && !exists) ok = ::fchmod(fd, 0644) == 0;
-    if (ok) ok = ::fsync(fd) == 0;
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(temp.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        throw failure;
-    }
+    if (!replaceFileAtomically(m_path, newText)) throw SlidoraError(formatMessage(kWriteError, m_path));
 }
 
 } // namespace slidora

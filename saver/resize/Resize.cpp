@@ -1,9 +1,8 @@
 #include "saver/resize/Resize.h"
 
 #include "libs/resize32/ResizeImg.h"
+#include "platform/Module.h"
 #include "saver/resize/DibConvert.h"
-
-#include <dlfcn.h>
 
 #include <cstdlib>
 #include <cstring>
@@ -12,27 +11,6 @@
 namespace slidora {
 
 namespace {
-
-// The module stays loaded only while one picture is being resampled, so a
-// replaced module file takes effect with the next picture.
-class LoadedModule {
-  public:
-    explicit LoadedModule(const std::string& path)
-        : m_handle(dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL)) {}
-    ~LoadedModule() {
-        if (m_handle != nullptr) dlclose(m_handle);
-    }
-    LoadedModule(const LoadedModule&) = delete;
-    LoadedModule& operator=(const LoadedModule&) = delete;
-
-    bool loaded() const { return m_handle != nullptr; }
-    ResizeImgFunction entry() const {
-        return reinterpret_cast<ResizeImgFunction>(dlsym(m_handle, "ResizeImg"));
-    }
-
-  private:
-    void* m_handle;
-};
 
 // A plain 24-bit result of the wanted size becomes the bitmap itself: its
 // rows are turned top-down in place instead of being copied out.
@@ -96,7 +74,7 @@ bool runModule(int width, int height, const SourceDib& source, int mode, ResizeH
         host.NoResizeMsg = true;
         return false;
     }
-    const ResizeImgFunction resizeImg = module.entry();
+    const ResizeImgFunction resizeImg = reinterpret_cast<ResizeImgFunction>(module.symbol("ResizeImg"));
     if (resizeImg == nullptr) return false;
 
     SlidoraHGlobal header = nullptr;
