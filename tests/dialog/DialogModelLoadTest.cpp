@@ -3,6 +3,7 @@
 #include "FakeDialogControls.h"
 
 #include "dialog/MiniDir.h"
+#include "tests/support/TestNames.h"
 
 namespace slidora::test {
 namespace {
@@ -205,7 +206,10 @@ INSTANTIATE_TEST_SUITE_P(
                       Correction{"Omake", "ScanTime", "7", "SpinEdit1", 20},
                       Correction{"Omake", "ScanTime", "9", "SpinEdit1", 20},
                       Correction{"Omake", "ScanTime", "10", "SpinEdit1", 10},
-                      Correction{"Omake", "ScanTime", "201", "SpinEdit1", 20}));
+                      Correction{"Omake", "ScanTime", "201", "SpinEdit1", 20}),
+    [](const ::testing::TestParamInfo<Correction>& p) {
+        return testName(p.param.section, p.param.key, p.param.value);
+    });
 
 struct ActTimeCase {
     const char* stored;
@@ -226,7 +230,10 @@ INSTANTIATE_TEST_SUITE_P(Stored, ActTimeSelection,
                                            ActTimeCase{"7", "5 分間"}, ActTimeCase{"44", "30 分間"},
                                            ActTimeCase{"45", "45 分間"},
                                            ActTimeCase{"119", "1 時間"},
-                                           ActTimeCase{"1000", "5 時間"}));
+                                           ActTimeCase{"1000", "5 時間"}),
+                         [](const ::testing::TestParamInfo<ActTimeCase>& p) {
+                             return testName("stored", p.param.stored);
+                         });
 
 TEST_F(DialogModelTest, PowerSavingAddsAndSelectsTheComputedEntry) {
     power = {true, 600, 1500};

@@ -5,6 +5,7 @@
 #include "dialog/DialogRules.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
+#include "tests/support/TestNames.h"
 
 namespace slidora::test {
 namespace {
@@ -92,7 +93,10 @@ INSTANTIATE_TEST_SUITE_P(Entries, ActTimeSaved,
                                            ActTimeWrite{6, "45"}, ActTimeWrite{7, "60"},
                                            ActTimeWrite{8, "120"}, ActTimeWrite{9, "180"},
                                            ActTimeWrite{10, "240"}, ActTimeWrite{11, "300"},
-                                           ActTimeWrite{12, "0"}, ActTimeWrite{-1, "33"}));
+                                           ActTimeWrite{12, "0"}, ActTimeWrite{-1, "33"}),
+                         [](const ::testing::TestParamInfo<ActTimeWrite>& p) {
+                             return testName("entry", std::to_string(p.param.index));
+                         });
 
 TEST_F(DialogModelTest, TheComputedEntryStoresTheActiveTimeAsRead) {
     writeSettings("[Omake]\nActTime=60\n");

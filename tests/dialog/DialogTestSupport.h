@@ -3,6 +3,7 @@
 // scratch folder, and a fixture that opens the dialog on a settings file of
 // its own with every outside service answered by the test.
 #include "dialog/ScSSDlg.h"
+#include "tests/support/QtApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +16,6 @@
 #include <vector>
 
 namespace slidora::test {
-
-// Creates the one QApplication of the test program on first use.
-void ensureApplication();
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& text);

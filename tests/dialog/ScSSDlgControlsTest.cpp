@@ -4,6 +4,7 @@
 
 #include "dialog/DialogLayout.h"
 #include "dialog/RadioGroup.h"
+#include "tests/support/TestNames.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -57,7 +58,8 @@ INSTANTIATE_TEST_SUITE_P(
         Caption{"CheckBox3", "Media Player で再生"}, Caption{"GroupBox3", " ボリューム "},
         Caption{"Label20", "Slidoraの動作時間"}, Caption{"Label19", "フォント用Dummy"},
         Caption{"Label14", "<u>S</u>lidora Saver"}, Caption{"OKBtn", "OK"},
-        Caption{"CancelBtn", "ｷｬﾝｾﾙ"}));
+        Caption{"CancelBtn", "ｷｬﾝｾﾙ"}),
+    [](const ::testing::TestParamInfo<Caption>& p) { return testName(p.param.control); });
 
 TEST_F(DialogTest, EveryControlOfTheTableIsBuiltWithItsNameParentPlaceAndHint) {
     const auto dlg = open();
@@ -106,7 +108,8 @@ INSTANTIATE_TEST_SUITE_P(
         Hint{"Label12", "MAX 200。デフォルトは、20回。"},
         Hint{"SpinEdit1", "MAX 200。デフォルトは、20回。"},
         Hint{"TrackBar1", "音量調節・Media Player再生時は無効です。"},
-        Hint{"ComboBox1", "省電力機能の時間が優先します。"}));
+        Hint{"ComboBox1", "省電力機能の時間が優先します。"}),
+    [](const ::testing::TestParamInfo<Hint>& p) { return testName(p.param.control); });
 
 struct SliderRange {
     const char* control;
@@ -132,7 +135,10 @@ INSTANTIATE_TEST_SUITE_P(Sliders, SliderDesign,
                          ::testing::Values(SliderRange{"SlideTrackBar", 1, 30000, 10, 200, 5000},
                                            SliderRange{"Bairitu", 10, 30, 10, 1, 5},
                                            SliderRange{"BColorTrackBar", 0, 200, 10, 10, 50},
-                                           SliderRange{"TrackBar1", 0, 100, 10, 10, 20}));
+                                           SliderRange{"TrackBar1", 0, 100, 10, 10, 20}),
+                         [](const ::testing::TestParamInfo<SliderRange>& p) {
+                             return testName(p.param.control);
+                         });
 
 TEST_F(DialogTest, SpinEditsListsAndWindow) {
     const auto dlg = open();

@@ -4,6 +4,7 @@
 
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
+#include "tests/support/TestNames.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -52,7 +53,12 @@ TEST_P(LeavingWithoutOk, WritesNothing) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, LeavingWithoutOk,
-                         ::testing::Values(Leave::CancelButton, Leave::EscapeKey, Leave::CloseBox));
+                         ::testing::Values(Leave::CancelButton, Leave::EscapeKey, Leave::CloseBox),
+                         [](const ::testing::TestParamInfo<Leave>& p) {
+                             return std::string(p.param == Leave::CancelButton ? "CancelButton"
+                                                : p.param == Leave::EscapeKey  ? "EscapeKey"
+                                                                               : "CloseBox");
+                         });
 
 TEST_F(DialogTest, LeavingWithoutOkCreatesNoFile) {
     const auto dlg = open();
@@ -108,7 +114,11 @@ INSTANTIATE_TEST_SUITE_P(Texts, TypedSpinValue,
                                            TypedSpin{"SizeEdit", "3", "MiniSize", "5"},
                                            TypedSpin{"SizeEdit", "42", "MiniSize", "42"},
                                            TypedSpin{"SpinEdit1", "7", "ScanTime", "7"},
-                                           TypedSpin{"SpinEdit1", "999", "ScanTime", "200"}));
+                                           TypedSpin{"SpinEdit1", "999", "ScanTime", "200"}),
+                         [](const ::testing::TestParamInfo<TypedSpin>& p) {
+                             return testName(p.param.control,
+                                             *p.param.typed == 0 ? "nothing" : p.param.typed);
+                         });
 
 } // namespace
 } // namespace slidora::test
