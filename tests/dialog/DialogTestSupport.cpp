@@ -2,7 +2,6 @@
 
 #include <fstream>
 #include <iterator>
-#include <random>
 
 namespace slidora::test {
 
@@ -23,14 +22,6 @@ void writeSizedFile(const std::filesystem::path& path, std::size_t sizeBytes) {
 
 DialogTest::DialogTest() {
     ensureApplication();
-    std::random_device random;
-    m_dir = std::filesystem::temp_directory_path() / ("slidora-dialog-" + std::to_string(random()));
-    std::filesystem::create_directories(m_dir);
-}
-
-DialogTest::~DialogTest() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_dir, ignored);
 }
 
 std::unique_ptr<TScSSDlg> DialogTest::open() {
