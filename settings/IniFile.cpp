@@ -116,7 +116,16 @@ void IniFile::load() {
         m_refusal = formatMessage(kTooLargeError, m_path);
         return;
     }
+    parse(all);
+}
 
+IniFile IniFile::fromText(const std::string& text) {
+    IniFile file{std::string()};
+    file.parse(text);
+    return file;
+}
+
+void IniFile::parse(const std::string& all) {
     std::size_t pos = 0;
     bool sawCrLf = false;
     while (pos < all.size()) {
@@ -182,7 +191,8 @@ void IniFile::writeString(const std::string& section, const std::string& key,
     for (char& c : value)
         if (c == '\n' || c == '\r') c = ' ';
 
-    if (!m_refusal.empty()) throw SlidoraError(formatMessage(kWriteError, m_path));
+    if (!m_refusal.empty() || m_path.empty())
+        throw SlidoraError(formatMessage(kWriteError, m_path));
     std::vector<Line> before = m_lines;
     const int s = findSection(section);
     if (s < 0) {

@@ -29,6 +29,11 @@ class IniFile {
     // then says why.
     explicit IniFile(std::string path);
 
+    // The settings held in `text`, for readers that need no file. Such a file
+    // has an empty path and is never written: writeString() throws as for a
+    // refused file.
+    static IniFile fromText(const std::string& text);
+
     const std::string& path() const { return m_path; }
 
     // Why the file was not read, in the user's language; empty when it was
@@ -62,6 +67,7 @@ class IniFile {
     int findKey(int sectionLine, const std::string& key) const;
     void commit(const std::string& newText) const;
     void load();
+    void parse(const std::string& all);
 
     std::string m_path;
     std::string m_refusal;

@@ -1,7 +1,7 @@
 #include "audio/AudioPlayback.h"
 
 #include "AudioFakes.h"
-#include "TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -31,7 +31,7 @@ struct Rig {
 
     void makeList(const std::vector<std::string>& names) {
         for (const std::string& name : names)
-            tree.addFile(name);
+            tree.text(name, "x");
         audio.AudRead(tree.root(), ".mid ");
         ASSERT_EQ(audio.audioList().size(), names.size());
     }

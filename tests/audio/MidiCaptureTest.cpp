@@ -5,7 +5,7 @@
 #include "audio/SdlMixerPlayer.h"
 
 #include "GeneratedAudio.h"
-#include "TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -21,7 +21,7 @@ namespace {
 
 TEST(MidiCapture, AGeneratedNoteIsAudible) {
     TempTree tree;
-    const std::string mid = tree.addFile("note.mid", oneNoteMidi());
+    const std::string mid = tree.text("note.mid", oneNoteMidi());
     const std::string capture = tree.path("capture.raw");
     ::setenv("SDL_AUDIODRIVER", "disk", 1);
     ::setenv("SDL_DISKAUDIOFILE", capture.c_str(), 1);

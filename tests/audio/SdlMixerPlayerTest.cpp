@@ -1,8 +1,8 @@
 #include "audio/SdlMixerPlayer.h"
 
 #include "GeneratedAudio.h"
-#include "TempTree.h"
 #include "platform/ErrorText.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -62,7 +62,7 @@ struct SdlMixerPlayerTest : ::testing::Test {
 };
 
 TEST_F(SdlMixerPlayerTest, PlaysAGeneratedWavToItsEnd) {
-    const std::string wav = tree.addFile("tone.wav", toneWav(200));
+    const std::string wav = tree.text("tone.wav", toneWav(200));
     SdlMixerPlayer player;
     EXPECT_FALSE(player.isPlaying());
 
@@ -80,8 +80,8 @@ TEST_F(SdlMixerPlayerTest, PlaysAGeneratedWavToItsEnd) {
 }
 
 TEST_F(SdlMixerPlayerTest, OpeningAgainReplacesTheOpenFile) {
-    const std::string first = tree.addFile("first.wav", toneWav(5000));
-    const std::string second = tree.addFile("second.wav", toneWav(100));
+    const std::string first = tree.text("first.wav", toneWav(5000));
+    const std::string second = tree.text("second.wav", toneWav(100));
     SdlMixerPlayer player;
     player.open(first);
     player.play();
@@ -108,7 +108,7 @@ class SdlMixerBadFile : public SdlMixerPlayerTest,
 
 TEST_P(SdlMixerBadFile, OpenFailsWithTheMixersText) {
     const BadFileCase& c = GetParam();
-    const std::string path = c.content ? tree.addFile(c.name, c.content) : tree.path(c.name);
+    const std::string path = c.content ? tree.text(c.name, c.content) : tree.path(c.name);
     SdlMixerPlayer player;
 
     const std::string error = openError(player, path);
@@ -134,7 +134,7 @@ INSTANTIATE_TEST_SUITE_P(Files, SdlMixerBadFile,
                          });
 
 TEST_F(SdlMixerPlayerTest, NoAudioDeviceFailsTheOpenCleanly) {
-    const std::string wav = tree.addFile("tone.wav", toneWav(100));
+    const std::string wav = tree.text("tone.wav", toneWav(100));
     ScopedEnv noDevice{"SDL_AUDIODRIVER", "no-such-driver"};
     SdlMixerPlayer player;
 
@@ -149,7 +149,7 @@ TEST_F(SdlMixerPlayerTest, MidiLoadsWithTheGeneralMidiSoundFont) {
     struct stat st {};
     ASSERT_EQ(::stat(SdlMixerPlayer::kGeneralMidiSoundFont, &st), 0)
         << "install the package timgm6mb-soundfont: MIDI files need its sound font";
-    const std::string mid = tree.addFile("note.mid", oneNoteMidi());
+    const std::string mid = tree.text("note.mid", oneNoteMidi());
     SdlMixerPlayer player;
 
     EXPECT_EQ(openError(player, mid), "<no error>");

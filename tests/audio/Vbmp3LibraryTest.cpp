@@ -3,7 +3,7 @@
 #include "audio/Vbmp3Library.h"
 
 #include "GeneratedAudio.h"
-#include "TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -16,8 +16,8 @@ namespace {
 TEST(Vbmp3Library, PlaysAGeneratedWavThroughTheSevenCalls) {
     ::setenv("SDL_AUDIODRIVER", "dummy", 1);
     TempTree tree;
-    const std::string wav = tree.addFile("tone.wav", toneWav(200));
-    const std::string text = tree.addFile("text.mp3", "this is no mpeg stream at all");
+    const std::string wav = tree.text("tone.wav", toneWav(200));
+    const std::string text = tree.text("text.mp3", "this is no mpeg stream at all");
     Vbmp3Library library;
 
     // Calls the saver may make before init or with nothing open.
@@ -34,7 +34,8 @@ TEST(Vbmp3Library, PlaysAGeneratedWavThroughTheSevenCalls) {
     const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     int state = library.getState();
     EXPECT_EQ(state, 1);
-    while (state == 1 && std::chrono::steady_clock::now() < until) state = library.getState();
+    while (state == 1 && std::chrono::steady_clock::now() < until)
+        state = library.getState();
     EXPECT_NE(state, 1) << "the tone never ended";
     EXPECT_TRUE(library.close());
 

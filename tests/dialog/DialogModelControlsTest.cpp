@@ -2,7 +2,7 @@
 // brightness reset, the folder checks with their question, and the layout
 // table against the dialog's design.
 #include "FakeDialogControls.h"
-#include "TestNames.h"
+#include "tests/support/TestNames.h"
 
 #include "dialog/DialogLayout.h"
 #include "dialog/DialogRules.h"
@@ -42,8 +42,7 @@ INSTANTIATE_TEST_SUITE_P(Positions, ValueLabel,
                                            LabelAt{"Bairitu", 30, "BairituD", " 3.0倍 "},
                                            LabelAt{"Bairitu", 10, "BairituD", " 1.0倍 "}),
                          [](const ::testing::TestParamInfo<LabelAt>& at) {
-                             return testNameOf(std::string(at.param.slider) + "_" +
-                                               std::to_string(at.param.position));
+                             return testName(at.param.slider, std::to_string(at.param.position));
                          });
 
 TEST_F(DialogModelTest, TheArrowButtonResetsTheBrightness) {

@@ -1,9 +1,9 @@
 // Loading the settings dialog: defaults, a full file, the controls' own
 // corrections, the active-time list and a loading stopped by a bad value.
 #include "FakeDialogControls.h"
-#include "TestNames.h"
 
 #include "dialog/MiniDir.h"
+#include "tests/support/TestNames.h"
 
 namespace slidora::test {
 namespace {
@@ -207,8 +207,8 @@ INSTANTIATE_TEST_SUITE_P(
                       Correction{"Omake", "ScanTime", "9", "SpinEdit1", 20},
                       Correction{"Omake", "ScanTime", "10", "SpinEdit1", 10},
                       Correction{"Omake", "ScanTime", "201", "SpinEdit1", 20}),
-    [](const ::testing::TestParamInfo<Correction>& c) {
-        return testNameOf(std::string(c.param.key) + "_" + c.param.value);
+    [](const ::testing::TestParamInfo<Correction>& p) {
+        return testName(p.param.section, p.param.key, p.param.value);
     });
 
 struct ActTimeCase {
@@ -231,8 +231,8 @@ INSTANTIATE_TEST_SUITE_P(Stored, ActTimeSelection,
                                            ActTimeCase{"45", "45 分間"},
                                            ActTimeCase{"119", "1 時間"},
                                            ActTimeCase{"1000", "5 時間"}),
-                         [](const ::testing::TestParamInfo<ActTimeCase>& c) {
-                             return testNameOf(c.param.stored);
+                         [](const ::testing::TestParamInfo<ActTimeCase>& p) {
+                             return testName("stored", p.param.stored);
                          });
 
 TEST_F(DialogModelTest, PowerSavingAddsAndSelectsTheComputedEntry) {

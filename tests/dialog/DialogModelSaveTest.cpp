@@ -1,11 +1,11 @@
 // Saving from the settings dialog: the keys in order, the encodings,
 // unknown keys, the active time, the font choice and the round trip.
 #include "FakeDialogControls.h"
-#include "TestNames.h"
 
 #include "dialog/DialogRules.h"
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
+#include "tests/support/TestNames.h"
 
 namespace slidora::test {
 namespace {
@@ -94,8 +94,8 @@ INSTANTIATE_TEST_SUITE_P(Entries, ActTimeSaved,
                                            ActTimeWrite{8, "120"}, ActTimeWrite{9, "180"},
                                            ActTimeWrite{10, "240"}, ActTimeWrite{11, "300"},
                                            ActTimeWrite{12, "0"}, ActTimeWrite{-1, "33"}),
-                         [](const ::testing::TestParamInfo<ActTimeWrite>& c) {
-                             return "Entry" + testNameOf(std::to_string(c.param.index));
+                         [](const ::testing::TestParamInfo<ActTimeWrite>& p) {
+                             return testName("entry", std::to_string(p.param.index));
                          });
 
 TEST_F(DialogModelTest, TheComputedEntryStoresTheActiveTimeAsRead) {

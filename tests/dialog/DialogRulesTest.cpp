@@ -1,5 +1,7 @@
 #include "dialog/DialogRules.h"
 
+#include "tests/support/TestNames.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,6 +9,8 @@
 
 namespace slidora {
 namespace {
+
+using test::testName;
 
 struct LoadMapping {
     int minutes;
@@ -35,7 +39,10 @@ INSTANTIATE_TEST_SUITE_P(
         LoadMapping{179, 8, "2 時間"}, LoadMapping{180, 9, "3 時間"},
         LoadMapping{240, 10, "4 時間"}, LoadMapping{299, 10, "4 時間"},
         LoadMapping{300, 11, "5 時間"}, LoadMapping{1000, 11, "5 時間"},
-        LoadMapping{2147483647, 11, "5 時間"}));
+        LoadMapping{2147483647, 11, "5 時間"}),
+    [](const ::testing::TestParamInfo<LoadMapping>& p) {
+        return testName("minutes", std::to_string(p.param.minutes));
+    });
 
 TEST(ActTimeAtSave, EveryFixedEntryStoresItsMinutesAndSelectsItselfAgain) {
     const int expected[kActTimeFixedEntries] = {5,  10,  15,  20,  25,  30, 45,
@@ -83,7 +90,12 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PowerCase{{true, 600, 1500}, 15}, PowerCase{{true, 600, 660}, std::nullopt},
                       PowerCase{{true, 600, 661}, 1}, PowerCase{{true, 600, 719}, 1},
                       PowerCase{{true, 0, 3600}, 60}, PowerCase{{false, 600, 1500}, std::nullopt},
-                      PowerCase{{true, 600, 0}, std::nullopt}));
+                      PowerCase{{true, 600, 0}, std::nullopt}),
+    [](const ::testing::TestParamInfo<PowerCase>& p) {
+        return testName(p.param.state.active ? "On" : "Off",
+                        std::to_string(p.param.state.screenSaveTimeoutSec),
+                        std::to_string(p.param.state.powerTimeoutSec));
+    });
 
 TEST(ComputedEntry, CaptionIsTheMinutesAndTheMark) {
     EXPECT_EQ(computedActTimeCaption(15), "15 分間 (算出値)");
@@ -105,7 +117,10 @@ INSTANTIATE_TEST_SUITE_P(Positions, SlideLabel,
                                            LabelCase{2250, " 2.3秒 "}, LabelCase{3000, " 3.0秒 "},
                                            LabelCase{9950, " 10.0秒 "},
                                            LabelCase{30000, " 30.0秒 "}, LabelCase{0, " 0.0秒 "},
-                                           LabelCase{-50, " -0.1秒 "}));
+                                           LabelCase{-50, " -0.1秒 "}),
+                         [](const ::testing::TestParamInfo<LabelCase>& p) {
+                             return testName("position", std::to_string(p.param.position));
+                         });
 
 class MagnificationLabel : public ::testing::TestWithParam<LabelCase> {};
 TEST_P(MagnificationLabel, ShowsTheFactor) {
@@ -113,7 +128,10 @@ TEST_P(MagnificationLabel, ShowsTheFactor) {
 }
 INSTANTIATE_TEST_SUITE_P(Positions, MagnificationLabel,
                          ::testing::Values(LabelCase{10, " 1.0倍 "}, LabelCase{15, " 1.5倍 "},
-                                           LabelCase{29, " 2.9倍 "}, LabelCase{30, " 3.0倍 "}));
+                                           LabelCase{29, " 2.9倍 "}, LabelCase{30, " 3.0倍 "}),
+                         [](const ::testing::TestParamInfo<LabelCase>& p) {
+                             return testName("position", std::to_string(p.param.position));
+                         });
 
 TEST(ValueLabels, UseTheGivenDecimalPoint) {
     EXPECT_EQ(slideIntervalText(2050, ","), " 2,1秒 ");
@@ -134,7 +152,10 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(VersionCase{"1.5.0.0", "1.5.0"}, VersionCase{"0.9.7.3", "0.9.7"},
                       VersionCase{"0.9.7.13", "0.9.7"}, VersionCase{"  1.2.3  ", "1.2"},
                       VersionCase{"1.50.", "1"}, VersionCase{"150", "150"}, VersionCase{"7", "7"},
-                      VersionCase{"", ""}, VersionCase{"   ", ""}, VersionCase{".5", ""}));
+                      VersionCase{"", ""}, VersionCase{"   ", ""}, VersionCase{".5", ""}),
+    [](const ::testing::TestParamInfo<VersionCase>& p) {
+        return testName("v", p.param.version, std::to_string(p.index));
+    });
 
 struct FontSizeCase {
     double dpi;
@@ -150,7 +171,11 @@ INSTANTIATE_TEST_SUITE_P(
     Screens, FontSizeDefault,
     ::testing::Values(FontSizeCase{96, 1920, "9"}, FontSizeCase{120, 1920, "11"},
                       FontSizeCase{110, 1920, "9"}, FontSizeCase{110.5, 1001, "11"},
-                      FontSizeCase{144, 1000, "9"}, FontSizeCase{144, 800, "9"}));
+                      FontSizeCase{144, 1000, "9"}, FontSizeCase{144, 800, "9"}),
+    [](const ::testing::TestParamInfo<FontSizeCase>& p) {
+        return testName(std::to_string(static_cast<int>(p.param.dpi * 10)) + "dpi10",
+                        std::to_string(p.param.width) + "px");
+    });
 
 TEST(DefaultPictureFolder, PicturesThenHomeThenNothing) {
     const std::set<std::string> existing{"/home/ann", "/home/ann/Pictures", "/home/bob"};

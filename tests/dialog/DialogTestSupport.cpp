@@ -1,38 +1,9 @@
 #include "DialogTestSupport.h"
 
-#include <QApplication>
-
 #include <fstream>
 #include <iterator>
-#include <random>
 
 namespace slidora::test {
-
-namespace {
-
-std::unique_ptr<QApplication>& application() {
-    static std::unique_ptr<QApplication> instance;
-    return instance;
-}
-
-// Ends the application after the last test, while Qt's own globals still
-// live (ending it from an exit handler comes too late for them).
-class ApplicationEnvironment : public ::testing::Environment {
-  public:
-    void TearDown() override { application().reset(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const kApplicationEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-
-} // namespace
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "dialog-tests";
-    static char* argv[] = {name, nullptr};
-    if (!application()) application() = std::make_unique<QApplication>(argc, argv);
-}
 
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -51,14 +22,6 @@ void writeSizedFile(const std::filesystem::path& path, std::size_t sizeBytes) {
 
 DialogTest::DialogTest() {
     ensureApplication();
-    std::random_device random;
-    m_dir = std::filesystem::temp_directory_path() / ("slidora-dialog-" + std::to_string(random()));
-    std::filesystem::create_directories(m_dir);
-}
-
-DialogTest::~DialogTest() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_dir, ignored);
 }
 
 std::unique_ptr<TScSSDlg> DialogTest::open() {

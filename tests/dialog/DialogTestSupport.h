@@ -3,6 +3,8 @@
 // scratch folder, and a fixture that opens the dialog on a settings file of
 // its own with every outside service answered by the test.
 #include "dialog/ScSSDlg.h"
+#include "tests/support/QtApplication.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -15,9 +17,6 @@
 #include <vector>
 
 namespace slidora::test {
-
-// Creates the one QApplication of the test program on first use.
-void ensureApplication();
 
 std::string readFile(const std::filesystem::path& path);
 void writeFile(const std::filesystem::path& path, const std::string& text);
@@ -34,13 +33,12 @@ template <class T> T* child(const QObject& parent, const char* name) {
 class DialogTest : public ::testing::Test {
   protected:
     DialogTest();
-    ~DialogTest() override;
 
     // Opens the dialog on settingsPath() with the services below.
     std::unique_ptr<TScSSDlg> open();
 
-    std::string settingsPath() const { return (m_dir / "slidora.ini").string(); }
-    std::filesystem::path dir() const { return m_dir; }
+    std::string settingsPath() const { return m_dir.path("slidora.ini"); }
+    std::filesystem::path dir() const { return m_dir.root(); }
     void writeSettings(const std::string& text) { writeFile(settingsPath(), text); }
     std::string settingsText() const { return readFile(settingsPath()); }
     bool settingsExist() const { return std::filesystem::exists(settingsPath()); }
@@ -57,7 +55,7 @@ class DialogTest : public ::testing::Test {
     std::string settingsPathOverride;
 
   private:
-    std::filesystem::path m_dir;
+    TempTree m_dir;
 };
 
 } // namespace slidora::test

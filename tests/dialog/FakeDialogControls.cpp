@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <stdexcept>
 
 namespace slidora::test {
@@ -120,17 +119,6 @@ std::string FakeDialogControls::currentItem(const std::string& name) const {
     const State& state = at(name);
     if (state.value < 0 || state.value >= static_cast<int>(state.items.size())) return {};
     return state.items[static_cast<std::size_t>(state.value)];
-}
-
-DialogModelTest::DialogModelTest() {
-    std::random_device random;
-    m_dir = std::filesystem::temp_directory_path() / ("slidora-model-" + std::to_string(random()));
-    std::filesystem::create_directories(m_dir);
-}
-
-DialogModelTest::~DialogModelTest() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_dir, ignored);
 }
 
 void DialogModelTest::writeSettings(const std::string& text) {

@@ -4,6 +4,7 @@
 // range, as the real controls do. Text widths are 8 pixels per byte.
 #include "dialog/DialogControls.h"
 #include "dialog/DialogModel.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -60,16 +61,13 @@ class FakeDialogControls final : public DialogControls {
 // service answered by the test.
 class DialogModelTest : public ::testing::Test {
   protected:
-    DialogModelTest();
-    ~DialogModelTest() override;
-
     // Creates the model and runs its loading.
     void open();
     FakeDialogControls& ctl() { return *m_controls; }
     DialogModel& model() { return *m_model; }
 
-    std::string settingsPath() const { return (m_dir / "slidora.ini").string(); }
-    std::filesystem::path dir() const { return m_dir; }
+    std::string settingsPath() const { return m_dir.path("slidora.ini"); }
+    std::filesystem::path dir() const { return m_dir.root(); }
     void writeSettings(const std::string& text);
     std::string settingsText() const;
     bool settingsExist() const { return std::filesystem::exists(settingsPath()); }
@@ -96,7 +94,7 @@ class DialogModelTest : public ::testing::Test {
     static constexpr const char* kVersion = "1.5.0.0";
 
   private:
-    std::filesystem::path m_dir;
+    TempTree m_dir;
     std::unique_ptr<FakeDialogControls> m_controls;
     std::unique_ptr<DialogModel> m_model;
 };

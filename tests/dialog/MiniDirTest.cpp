@@ -1,5 +1,7 @@
 #include "dialog/MiniDir.h"
 
+#include "tests/support/TestNames.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -7,6 +9,8 @@
 
 namespace slidora {
 namespace {
+
+using test::testName;
 
 // One pixel per byte: easy widths for ASCII paths.
 int byteWidth(const std::string& text) {
@@ -101,7 +105,11 @@ INSTANTIATE_TEST_SUITE_P(
                       MiniDirCase{"/ホーム/写真/夏休み", 15, false, "/.../夏休み"},
                       MiniDirCase{"/ホーム/写真/夏休み", 14, false, "夏休み"},
                       MiniDirCase{"/ホーム/写真/夏休み", 4, false, "夏休み"},
-                      MiniDirCase{"/データ/é/ü", 100, false, "/.../é/ü"}));
+                      MiniDirCase{"/データ/é/ü", 100, false, "/.../é/ü"}),
+    [](const ::testing::TestParamInfo<MiniDirCase>& p) {
+        return testName(p.param.path, std::to_string(p.param.fieldWidth),
+                        p.param.fullWidthFont ? "full" : "half", std::to_string(p.index));
+    });
 
 TEST(MiniDir, EndsForEveryFieldWidthAndNeverGrowsPastThePath) {
     const std::string path = "/home/アン/写真/2024年/夏休み/海";

@@ -1,10 +1,10 @@
 // The settings dialog's controls: captions, hints, ranges, tab order, the
 // live value labels and the brightness reset.
 #include "DialogTestSupport.h"
-#include "TestNames.h"
 
 #include "dialog/DialogLayout.h"
 #include "dialog/RadioGroup.h"
+#include "tests/support/TestNames.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -59,7 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
         Caption{"Label20", "Slidoraの動作時間"}, Caption{"Label19", "フォント用Dummy"},
         Caption{"Label14", "<u>S</u>lidora Saver"}, Caption{"OKBtn", "OK"},
         Caption{"CancelBtn", "ｷｬﾝｾﾙ"}),
-    [](const ::testing::TestParamInfo<Caption>& c) { return std::string(c.param.control); });
+    [](const ::testing::TestParamInfo<Caption>& p) { return testName(p.param.control); });
 
 TEST_F(DialogTest, EveryControlOfTheTableIsBuiltWithItsNameParentPlaceAndHint) {
     const auto dlg = open();
@@ -109,7 +109,7 @@ INSTANTIATE_TEST_SUITE_P(
         Hint{"SpinEdit1", "MAX 200。デフォルトは、20回。"},
         Hint{"TrackBar1", "音量調節・Media Player再生時は無効です。"},
         Hint{"ComboBox1", "省電力機能の時間が優先します。"}),
-    [](const ::testing::TestParamInfo<Hint>& c) { return std::string(c.param.control); });
+    [](const ::testing::TestParamInfo<Hint>& p) { return testName(p.param.control); });
 
 struct SliderRange {
     const char* control;
@@ -136,8 +136,8 @@ INSTANTIATE_TEST_SUITE_P(Sliders, SliderDesign,
                                            SliderRange{"Bairitu", 10, 30, 10, 1, 5},
                                            SliderRange{"BColorTrackBar", 0, 200, 10, 10, 50},
                                            SliderRange{"TrackBar1", 0, 100, 10, 10, 20}),
-                         [](const ::testing::TestParamInfo<SliderRange>& c) {
-                             return std::string(c.param.control);
+                         [](const ::testing::TestParamInfo<SliderRange>& p) {
+                             return testName(p.param.control);
                          });
 
 TEST_F(DialogTest, SpinEditsListsAndWindow) {

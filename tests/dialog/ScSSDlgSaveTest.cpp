@@ -1,10 +1,10 @@
 // Saving from the settings dialog: the keys in order, the encodings, what
 // Cancel leaves alone, unknown keys, a failed write and the round trip.
 #include "DialogTestSupport.h"
-#include "TestNames.h"
 
 #include "settings/IniFile.h"
 #include "settings/Settings.h"
+#include "tests/support/TestNames.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -24,11 +24,6 @@ void pressOk(TScSSDlg& dlg) {
 }
 
 enum class Leave { CancelButton, EscapeKey, CloseBox };
-
-std::string leaveName(const ::testing::TestParamInfo<Leave>& way) {
-    const char* const names[] = {"CancelButton", "EscapeKey", "CloseBox"};
-    return names[static_cast<int>(way.param)];
-}
 
 class LeavingWithoutOk : public DialogTest, public ::testing::WithParamInterface<Leave> {};
 
@@ -59,7 +54,11 @@ TEST_P(LeavingWithoutOk, WritesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Ways, LeavingWithoutOk,
                          ::testing::Values(Leave::CancelButton, Leave::EscapeKey, Leave::CloseBox),
-                         leaveName);
+                         [](const ::testing::TestParamInfo<Leave>& p) {
+                             return std::string(p.param == Leave::CancelButton ? "CancelButton"
+                                                : p.param == Leave::EscapeKey  ? "EscapeKey"
+                                                                               : "CloseBox");
+                         });
 
 TEST_F(DialogTest, LeavingWithoutOkCreatesNoFile) {
     const auto dlg = open();
@@ -116,8 +115,9 @@ INSTANTIATE_TEST_SUITE_P(Texts, TypedSpinValue,
                                            TypedSpin{"SizeEdit", "42", "MiniSize", "42"},
                                            TypedSpin{"SpinEdit1", "7", "ScanTime", "7"},
                                            TypedSpin{"SpinEdit1", "999", "ScanTime", "200"}),
-                         [](const ::testing::TestParamInfo<TypedSpin>& c) {
-                             return std::string(c.param.control) + "_" + testNameOf(c.param.typed);
+                         [](const ::testing::TestParamInfo<TypedSpin>& p) {
+                             return testName(p.param.control,
+                                             *p.param.typed == 0 ? "nothing" : p.param.typed);
                          });
 
 } // namespace

@@ -2,6 +2,7 @@
 // files that are not pictures.
 #include "saver/picture/PicLoad.h"
 #include "tests/picture/PictureTestSupport.h"
+#include "tests/support/TestNames.h"
 #include "tools/picwriter/DemoPictures.h"
 #include "tools/picwriter/Patterns.h"
 #include "tools/picwriter/PicWriter.h"
@@ -15,6 +16,8 @@
 
 namespace slidora {
 namespace {
+
+using test::testName;
 
 using test::ScratchFolder;
 
@@ -56,7 +59,10 @@ const ExtensionCase kExtensionCases[] = {
     {"", "", false},
 };
 
-INSTANTIATE_TEST_SUITE_P(Names, Extensions, ::testing::ValuesIn(kExtensionCases));
+INSTANTIATE_TEST_SUITE_P(Names, Extensions, ::testing::ValuesIn(kExtensionCases),
+                         [](const ::testing::TestParamInfo<ExtensionCase>& p) {
+                             return testName("path", p.param.path, std::to_string(p.index));
+                         });
 
 TEST(PicLoad, JpAndJpegFilesLoadInPlaceWithoutRenamingAnything) {
     ScratchFolder folder;

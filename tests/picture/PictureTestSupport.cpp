@@ -11,21 +11,10 @@
 
 namespace slidora::test {
 
-ScratchFolder::ScratchFolder() {
-    char pattern[] = "/tmp/slidora-picture-XXXXXX";
-    if (::mkdtemp(pattern) == nullptr) throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-}
-
-ScratchFolder::~ScratchFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
 std::vector<std::string> ScratchFolder::listing() const {
     std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(m_path))
-        names.push_back(std::filesystem::relative(entry.path(), m_path).string());
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path()))
+        names.push_back(std::filesystem::relative(entry.path(), path()).string());
     std::sort(names.begin(), names.end());
     return names;
 }

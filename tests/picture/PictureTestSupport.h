@@ -2,6 +2,7 @@
 // Shared helpers for the picture tests: a scratch folder, colour lookups and
 // the memory high-water probe.
 #include "platform/Bitmap.h"
+#include "tests/support/TempTree.h"
 
 #include <array>
 #include <cstdint>
@@ -10,21 +11,16 @@
 
 namespace slidora::test {
 
-// A fresh folder under /tmp, removed with everything in it at the end.
+// A fresh temporary folder, removed with everything in it at the end.
 class ScratchFolder {
   public:
-    ScratchFolder();
-    ~ScratchFolder();
-    ScratchFolder(const ScratchFolder&) = delete;
-    ScratchFolder& operator=(const ScratchFolder&) = delete;
-
-    const std::string& path() const { return m_path; }
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
+    const std::string& path() const { return m_tree.root(); }
+    std::string file(const std::string& name) const { return m_tree.path(name); }
     // Every entry below the folder, relative, sorted.
     std::vector<std::string> listing() const;
 
   private:
-    std::string m_path;
+    TempTree m_tree;
 };
 
 using Rgb = std::array<int, 3>;

@@ -1,6 +1,6 @@
 #include "platform/DirWalk.h"
 
-#include "tests/platform/TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -27,7 +27,9 @@ Seen walkAll(const std::string& start, const std::string& root) {
     walkFolder(start, [&](const WalkFile& f) {
         EXPECT_TRUE(!f.folder.empty() && f.folder.back() == '/') << "folder [" << f.folder << "]";
         const std::string prefix = root + "/";
-        std::string rel = f.folder.compare(0, prefix.size(), prefix) == 0 ? f.folder.substr(prefix.size()) : f.folder;
+        std::string rel = f.folder.compare(0, prefix.size(), prefix) == 0
+                              ? f.folder.substr(prefix.size())
+                              : f.folder;
         rel += f.name;
         seen.sizes[rel] = f.sizeBytes;
         ++seen.visits[rel];
@@ -48,7 +50,8 @@ TEST(WalkFolder, YieldsRegularFilesOfEveryLevelWithTheirSizes) {
         const std::map<std::string, std::int64_t> expected{
             {"a.jpg", 10}, {"sub/b.png", 20}, {"sub/deeper/deepest/c.txt", 0}};
         EXPECT_EQ(seen.sizes, expected) << "walking " << start;
-        for (const auto& [name, count] : seen.visits) EXPECT_EQ(count, 1) << name;
+        for (const auto& [name, count] : seen.visits)
+            EXPECT_EQ(count, 1) << name;
     }
 }
 
@@ -59,17 +62,21 @@ TEST(WalkFolder, MissingFolderYieldsNothingAndCountsAsFinished) {
     EXPECT_TRUE(walkFolder("", [&](const WalkFile&) { return ++visits, true; }));
     // A regular file handed in as a folder holds nothing either.
     tree.file("plain.jpg", 5);
-    EXPECT_TRUE(walkFolder(tree.path("plain.jpg"), [&](const WalkFile&) { return ++visits, true; }));
+    EXPECT_TRUE(
+        walkFolder(tree.path("plain.jpg"), [&](const WalkFile&) { return ++visits, true; }));
     EXPECT_EQ(visits, 0);
 }
 
 TEST(WalkFolder, StopsAsSoonAsTheVisitorSaysSo) {
     TempTree tree;
-    for (int i = 0; i < 20; ++i) tree.file("f" + std::to_string(i) + ".jpg", 1);
-    for (int i = 0; i < 5; ++i) tree.file("sub" + std::to_string(i) + "/g.jpg", 1);
+    for (int i = 0; i < 20; ++i)
+        tree.file("f" + std::to_string(i) + ".jpg", 1);
+    for (int i = 0; i < 5; ++i)
+        tree.file("sub" + std::to_string(i) + "/g.jpg", 1);
     for (int stopAt : {1, 3, 25}) {
         int visits = 0;
-        const bool finished = walkFolder(tree.root(), [&](const WalkFile&) { return ++visits < stopAt; });
+        const bool finished =
+            walkFolder(tree.root(), [&](const WalkFile&) { return ++visits < stopAt; });
         EXPECT_FALSE(finished) << "stop at " << stopAt;
         EXPECT_EQ(visits, stopAt);
     }
@@ -106,7 +113,8 @@ TEST(WalkFolder, SymlinkLoopsEndAndEachFileIsMetOnce) {
     ASSERT_EQ(outcome, ChildOutcome::True) << test::outcomeName(outcome);
     const Seen seen = walkAll(tree.path("a"), tree.root());
     EXPECT_EQ(seen.visits.size(), 2u);
-    for (const auto& [name, count] : seen.visits) EXPECT_EQ(count, 1) << name;
+    for (const auto& [name, count] : seen.visits)
+        EXPECT_EQ(count, 1) << name;
 }
 
 TEST(WalkFolder, SymlinkedFolderIsVisitedOnce) {

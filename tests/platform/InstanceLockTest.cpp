@@ -1,6 +1,6 @@
 #include "platform/InstanceLock.h"
 
-#include "tests/platform/TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -18,18 +18,22 @@ using test::TempTree;
 
 // Sets or clears an environment variable for one test and puts it back.
 class EnvOverride {
-public:
+  public:
     EnvOverride(const char* name, const char* value) : m_name(name) {
         if (const char* old = std::getenv(name)) m_old = old;
-        if (value != nullptr) ::setenv(name, value, 1);
-        else ::unsetenv(name);
+        if (value != nullptr)
+            ::setenv(name, value, 1);
+        else
+            ::unsetenv(name);
     }
     ~EnvOverride() {
-        if (m_old) ::setenv(m_name, m_old->c_str(), 1);
-        else ::unsetenv(m_name);
+        if (m_old)
+            ::setenv(m_name, m_old->c_str(), 1);
+        else
+            ::unsetenv(m_name);
     }
 
-private:
+  private:
     const char* m_name;
     std::optional<std::string> m_old;
 };
@@ -86,12 +90,14 @@ TEST(InstanceLock, DefaultPathPrefersTheRuntimeFolder) {
     {
         EnvOverride runtime("XDG_RUNTIME_DIR", nullptr);
         EnvOverride tmp("TMPDIR", "/var/tmp");
-        EXPECT_EQ(InstanceLock::defaultPath(), "/var/tmp/SlidoraSaver-" + std::to_string(::getuid()) + ".lock");
+        EXPECT_EQ(InstanceLock::defaultPath(),
+                  "/var/tmp/SlidoraSaver-" + std::to_string(::getuid()) + ".lock");
     }
     {
         EnvOverride runtime("XDG_RUNTIME_DIR", "");
         EnvOverride tmp("TMPDIR", nullptr);
-        EXPECT_EQ(InstanceLock::defaultPath(), "/tmp/SlidoraSaver-" + std::to_string(::getuid()) + ".lock");
+        EXPECT_EQ(InstanceLock::defaultPath(),
+                  "/tmp/SlidoraSaver-" + std::to_string(::getuid()) + ".lock");
     }
 }
 

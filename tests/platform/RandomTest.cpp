@@ -1,4 +1,5 @@
 #include "platform/Random.h"
+#include "tests/support/ScriptedRandom.h"
 
 #include <gtest/gtest.h>
 
@@ -9,34 +10,24 @@
 namespace slidora {
 namespace {
 
-// Hands out a fixed sequence and counts what was drawn; drawing past its end
-// fails the test.
-class ScriptedRandom final : public RandomSource {
-public:
-    explicit ScriptedRandom(std::vector<double> values) : m_values(std::move(values)) {}
-    double next() override {
-        if (m_drawn >= m_values.size()) {
-            ADD_FAILURE() << "drew more than the " << m_values.size() << " scripted numbers";
-            return 0.0;
-        }
-        return m_values[m_drawn++];
-    }
-    std::size_t drawn() const { return m_drawn; }
+using test::ScriptedRandom;
 
-private:
-    std::vector<double> m_values;
-    std::size_t m_drawn = 0;
-};
+// Every scripted source here fails the test when drawn past its end.
+ScriptedRandom script(std::vector<double> values) {
+    return ScriptedRandom(std::move(values), ScriptedRandom::PastEnd::Fail);
+}
 
 std::string joined(const std::vector<std::string>& v) {
     std::string out;
-    for (const std::string& s : v) out += s;
+    for (const std::string& s : v)
+        out += s;
     return out;
 }
 
 std::vector<std::string> letters(const std::string& s) {
     std::vector<std::string> out;
-    for (char c : s) out.emplace_back(1, c);
+    for (char c : s)
+        out.emplace_back(1, c);
     return out;
 }
 
@@ -67,17 +58,17 @@ TEST(ListShuffle, FollowsTheRuleStepByStep) {
     };
     for (const ShuffleCase& c : cases) {
         std::vector<std::string> list = letters(c.input);
-        ScriptedRandom random(c.draws);
+        ScriptedRandom random = script(c.draws);
         listShuffle(list, random);
         EXPECT_EQ(joined(list), c.expected) << "shuffling " << c.input;
-        EXPECT_EQ(random.drawn(), list.size()) << "one draw per entry for " << c.input;
+        EXPECT_EQ(random.draws(), list.size()) << "one draw per entry for " << c.input;
     }
 }
 
 TEST(ListShuffle, TwoEntriesAreExchangedInTheFirstPassWhateverTheDraw) {
     for (double first : {0.0, 0.1, 0.5, 0.9, 0.999999}) {
         std::vector<int> list{1, 2};
-        ScriptedRandom random({first, 0.0});
+        ScriptedRandom random = script({first, 0.0});
         listShuffle(list, random);
         EXPECT_EQ(list, (std::vector<int>{2, 1})) << "first draw " << first;
     }
@@ -85,20 +76,22 @@ TEST(ListShuffle, TwoEntriesAreExchangedInTheFirstPassWhateverTheDraw) {
 
 TEST(ListShuffle, EmptyListDrawsNothing) {
     std::vector<int> list;
-    ScriptedRandom random({});
+    ScriptedRandom random = script({});
     listShuffle(list, random);
     EXPECT_TRUE(list.empty());
-    EXPECT_EQ(random.drawn(), 0u);
+    EXPECT_EQ(random.draws(), 0u);
 }
 
 TEST(ListShuffle, ClockSeededShuffleIsAPermutation) {
     ClockSeededRandom random;
     std::vector<int> list(1000);
-    for (int i = 0; i < 1000; ++i) list[static_cast<std::size_t>(i)] = i;
+    for (int i = 0; i < 1000; ++i)
+        list[static_cast<std::size_t>(i)] = i;
     listShuffle(list, random);
     std::vector<int> sorted = list;
     std::sort(sorted.begin(), sorted.end());
-    for (int i = 0; i < 1000; ++i) ASSERT_EQ(sorted[static_cast<std::size_t>(i)], i);
+    for (int i = 0; i < 1000; ++i)
+        ASSERT_EQ(sorted[static_cast<std::size_t>(i)], i);
 }
 
 TEST(ClockSeededRandom, StaysInTheHalfOpenUnitInterval) {
@@ -120,9 +113,10 @@ TEST(RandomSource, BelowIsTheIntegerPartOfRTimesN) {
         int n;
         int expected;
     };
-    const Case cases[] = {{0.0, 5, 0}, {0.199, 5, 0}, {0.2, 5, 1}, {0.999999, 5, 4}, {0.5, 1, 0}, {0.75, 4, 3}};
+    const Case cases[] = {{0.0, 5, 0},      {0.199, 5, 0}, {0.2, 5, 1},
+                          {0.999999, 5, 4}, {0.5, 1, 0},   {0.75, 4, 3}};
     for (const Case& c : cases) {
-        ScriptedRandom random({c.r});
+        ScriptedRandom random = script({c.r});
         EXPECT_EQ(random.below(c.n), c.expected) << "r " << c.r << " n " << c.n;
     }
 }

@@ -1,6 +1,6 @@
 #include "platform/StandardStreams.h"
 
-#include "tests/platform/TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

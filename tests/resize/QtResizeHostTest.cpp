@@ -1,5 +1,6 @@
 // The program's host: the module beside the program, a modal box closed by OK.
 #include "saver/resize/QtResizeHost.h"
+#include "tests/support/QtApplication.h"
 
 #include <gtest/gtest.h>
 
@@ -12,24 +13,18 @@
 namespace slidora {
 namespace {
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "resize_qt_host_test";
-    static char* argv[] = {name, nullptr};
-    static QApplication app(argc, argv);
-    return app;
-}
+using test::ensureApplication;
 
 TEST(QtResizeHost, LooksBesideTheProgram) {
-    application();
+    ensureApplication();
     const QtResizeHost host("/opt/slidora");
     EXPECT_EQ(host.modulePath(), "/opt/slidora/libresize32.so");
     EXPECT_FALSE(host.NoResizeMsg);
 }
 
 TEST(QtResizeHost, ShowsTheTextUntilOkIsPressed) {
-    QApplication& app = application();
-    app.setApplicationDisplayName("Slidora Saver");
+    ensureApplication();
+    QApplication::setApplicationDisplayName("Slidora Saver");
     QString text;
     QString title;
     bool timedOut = false;

@@ -1,5 +1,6 @@
 // The resampler module through its one entry, opened from the build tree.
 #include "tests/resize/ResizeTestSupport.h"
+#include "tests/support/TestNames.h"
 
 #include <gtest/gtest.h>
 
@@ -147,13 +148,19 @@ TEST_P(Resize32Flat, FlatColourStaysFlat) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Scales, Resize32Flat,
-                         ::testing::Values(FlatCase{300, 200, 97, 61, Bgr{0, 0, 0}},
-                                           FlatCase{300, 200, 97, 61, Bgr{255, 255, 255}},
-                                           FlatCase{64, 48, 150, 101, Bgr{12, 200, 77}},
-                                           FlatCase{5, 3, 640, 480, Bgr{255, 0, 128}},
-                                           FlatCase{1000, 7, 3, 3, Bgr{1, 254, 128}},
-                                           FlatCase{1500, 1000, 1200, 800, Bgr{90, 91, 92}}));
+INSTANTIATE_TEST_SUITE_P(
+    Scales, Resize32Flat,
+    ::testing::Values(FlatCase{300, 200, 97, 61, Bgr{0, 0, 0}},
+                      FlatCase{300, 200, 97, 61, Bgr{255, 255, 255}},
+                      FlatCase{64, 48, 150, 101, Bgr{12, 200, 77}},
+                      FlatCase{5, 3, 640, 480, Bgr{255, 0, 128}},
+                      FlatCase{1000, 7, 3, 3, Bgr{1, 254, 128}},
+                      FlatCase{1500, 1000, 1200, 800, Bgr{90, 91, 92}}),
+    [](const ::testing::TestParamInfo<FlatCase>& p) {
+        return testName(std::to_string(p.param.srcWidth) + "x" + std::to_string(p.param.srcHeight),
+                        "to", std::to_string(p.param.width) + "x" + std::to_string(p.param.height),
+                        std::to_string(p.index));
+    });
 
 TEST(Resize32Module, HorizontalGradientStaysMonotonic) {
     ASSERT_NE(resize32().entry(), nullptr);

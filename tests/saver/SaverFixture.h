@@ -5,7 +5,7 @@
 #include "platform/Clock.h"
 #include "saver/SaverCore.h"
 #include "saver/picture/PictureDecoder.h"
-#include "tests/saver/ScriptedRandom.h"
+#include "tests/support/ScriptedRandom.h"
 
 #include <cstdio>
 #include <filesystem>

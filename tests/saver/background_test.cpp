@@ -1,7 +1,8 @@
 #include "saver/Background.h"
 
-#include "ScriptedRandom.h"
 #include "platform/Bitmap.h"
+#include "tests/support/ScriptedRandom.h"
+#include "tests/support/TestNames.h"
 
 #include <gtest/gtest.h>
 
@@ -10,6 +11,8 @@
 
 namespace slidora {
 namespace {
+
+using test::testName;
 
 using test::ScriptedRandom;
 
@@ -84,7 +87,8 @@ INSTANTIATE_TEST_SUITE_P(
         SequenceCase{"darker above the density replaces brighter", 150, {300, 200, 250}, 1},
         SequenceCase{"below the density never replaces one above", 150, {300, 20, 149}, 0},
         SequenceCase{"density 0: black stays", 0, {0, 5, 700}, 0},
-        SequenceCase{"density 200 with white first", 200, {765, 201, 199, 202}, 1}));
+        SequenceCase{"density 200 with white first", 200, {765, 201, 199, 202}, 1}),
+    [](const ::testing::TestParamInfo<SequenceCase>& p) { return testName(p.param.trap); });
 
 TEST(BGSample, ColourIsRedGreenBlueFromBgrBytes) {
     Bitmap bmp = makeBitmap(4, 1, 24);
@@ -264,7 +268,11 @@ TEST_P(ChooseBackgroundOrder, PicksTheEdgesFacingTheBorder) {
 INSTANTIATE_TEST_SUITE_P(Boundary, ChooseBackgroundOrder,
                          ::testing::Values(OrderCase{766, 770, true}, OrderCase{765, 770, false},
                                            OrderCase{770, 770, true}, OrderCase{100, 770, false},
-                                           OrderCase{800, 770, true}));
+                                           OrderCase{800, 770, true}),
+                         [](const ::testing::TestParamInfo<OrderCase>& p) {
+                             return testName("bitmap", std::to_string(p.param.bitmapHeight),
+                                             "window", std::to_string(p.param.windowHeight));
+                         });
 
 TEST(ChooseBackground, DarkFirstScanFallsBackToTheOtherEdges) {
     // Tall picture: sides first, and they are black; the top and bottom rows

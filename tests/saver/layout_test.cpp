@@ -1,11 +1,15 @@
 #include "saver/Layout.h"
 
+#include "tests/support/TestNames.h"
+
 #include <gtest/gtest.h>
 
 #include <ostream>
 
 namespace slidora {
 namespace {
+
+using test::testName;
 
 struct StretchCase {
     const char* trap;
@@ -63,7 +67,8 @@ INSTANTIATE_TEST_SUITE_P(
             "single-precision factor: height one short", 300, 300, 3.0f, {128, 0, 769, 769}},
         StretchCase{"tiny picture at magnification 1", 10, 10, 1.0f, {508, 380, 10, 10}},
         StretchCase{"one-pixel-thin panorama keeps one row", 100000, 1, 1.5f, {0, 384, 1026, 1}},
-        StretchCase{"magnification 0 keeps one pixel", 640, 480, 0.0f, {512, 384, 1, 1}}));
+        StretchCase{"magnification 0 keeps one pixel", 640, 480, 0.0f, {512, 384, 1, 1}}),
+    [](const ::testing::TestParamInfo<StretchCase>& p) { return testName(p.param.trap); });
 
 TEST(StretchSize, NonPositivePictureSizeGivesEmptyPlacementAtCentre) {
     for (const auto& [w, h] : {std::pair{0, 480}, std::pair{640, 0}, std::pair{-5, 10}}) {

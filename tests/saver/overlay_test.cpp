@@ -1,6 +1,7 @@
 #include "saver/Overlay.h"
 
-#include "ScriptedRandom.h"
+#include "tests/support/ScriptedRandom.h"
+#include "tests/support/TestNames.h"
 
 
 #include <gtest/gtest.h>
@@ -10,6 +11,8 @@
 
 namespace slidora {
 namespace {
+
+using test::testName;
 
 using test::ScriptedRandom;
 
@@ -62,7 +65,12 @@ INSTANTIATE_TEST_SUITE_P(
         TextCase{-1, -1, true, true, "2001/02/0312:34:56 a.jpg "},
         TextCase{-7, -7, false, true, "12:34:56 a.jpg "},
         TextCase{6, 6, true, true, " a.jpg 2001/02/0312:34:56"},
-        TextCase{9, 9, true, false, " a.jpg 2001/02/03"}));
+        TextCase{9, 9, true, false, " a.jpg 2001/02/03"}),
+    [](const ::testing::TestParamInfo<TextCase>& p) {
+        return testName("corner", std::to_string(p.param.corner), "setting",
+                        std::to_string(p.param.setting), p.param.showDate ? "date" : "",
+                        p.param.showTime ? "time" : "");
+    });
 
 TEST(OverlayText, KeepsAJapaneseNameIntact) {
     EXPECT_EQ(overlayText(3, 3, "旅行/富士山.jpg", true, false, "2001/02/03", kTime),
@@ -95,7 +103,10 @@ INSTANTIATE_TEST_SUITE_P(
         NameCase{"Trip/a.jpg", true, "Trip/a.jpg"}, NameCase{"a.jpg", true, "a.jpg"},
         NameCase{"/写真/旅行/富士山.jpg", true, "旅行/富士山.jpg"},
         NameCase{"/写真/旅行/富士山.jpg", false, "富士山.jpg"},
-        NameCase{"/写真/桜.png", true, "写真/桜.png"}, NameCase{"/桜.png", true, "桜.png"}));
+        NameCase{"/写真/桜.png", true, "写真/桜.png"}, NameCase{"/桜.png", true, "桜.png"}),
+    [](const ::testing::TestParamInfo<NameCase>& p) {
+        return testName(p.param.path, p.param.showFolder ? "folder" : "", std::to_string(p.index));
+    });
 
 TEST(OverlayTextColour, FlipsTopBitAndBitEightOfEachChannel) {
     const std::vector<std::pair<std::uint32_t, std::uint32_t>> cases = {

@@ -2,6 +2,7 @@
 // and the window's input reaches the core.
 #include "saver/SaverWindow.h"
 #include "tests/saver/SaverFixture.h"
+#include "tests/support/QtApplication.h"
 
 #include <QApplication>
 #include <QFontMetrics>
@@ -14,30 +15,8 @@
 namespace slidora::test {
 namespace {
 
-std::unique_ptr<QApplication>& application() {
-    static std::unique_ptr<QApplication> instance;
-    return instance;
-}
-
-// Ends the application after the last test, while Qt's own globals still
-// live (ending it from an exit handler comes too late for them).
-class ApplicationEnvironment : public ::testing::Environment {
-  public:
-    void TearDown() override { application().reset(); }
-};
-
-[[maybe_unused]] ::testing::Environment* const kApplicationEnvironment =
-    ::testing::AddGlobalTestEnvironment(new ApplicationEnvironment);
-
-void app() {
-    static int argc = 1;
-    static char name[] = "saver-test";
-    static char* argv[] = {name, nullptr};
-    if (!application()) application() = std::make_unique<QApplication>(argc, argv);
-}
-
 std::unique_ptr<TSlidoraSaver> makeWindow(SaverRig& rig, unsigned long parentWnd = 0) {
-    app();
+    ensureApplication();
     auto saver = std::make_unique<TSlidoraSaver>(parentWnd, rig.services);
     saver->start();
     return saver;

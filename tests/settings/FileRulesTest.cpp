@@ -1,7 +1,7 @@
 #include "settings/FileRules.h"
 
 #include "platform/PowerParams.h"
-#include "tests/platform/TempTree.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 

@@ -1,8 +1,8 @@
 #include "settings/IniFile.h"
 
 #include "platform/ErrorText.h"
-#include "tests/platform/TempTree.h"
 #include "tests/settings/FileSizeLimit.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -24,9 +24,12 @@ using test::TempTree;
 std::string visible(const std::string& s) {
     std::string out;
     for (char c : s) {
-        if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n\n";
-        else out += c;
+        if (c == '\r')
+            out += "\\r";
+        else if (c == '\n')
+            out += "\\n\n";
+        else
+            out += c;
     }
     return out;
 }
@@ -65,15 +68,18 @@ TEST(IniFileRead, ProfileSemantics) {
         {"comment lines ignored", "[Image]\n;A=9\n; note\nA=1\n", "Image", "A", "1"},
         {"japanese value", "[Image]\nDispFolder=/home/user/写真/旅行\n", "Image", "DispFolder",
          "/home/user/写真/旅行"},
-        {"ideographic space is not a blank", "[Font]\nName=ＭＳ　ゴシック　\n", "Font", "Name", "ＭＳ　ゴシック　"},
+        {"ideographic space is not a blank", "[Font]\nName=ＭＳ　ゴシック　\n", "Font", "Name",
+         "ＭＳ　ゴシック　"},
     };
     for (const ReadCase& c : cases) {
+        // Only the missing file needs the disk.
         TempTree tree;
-        const std::string path = tree.path("slidora.ini");
-        if (c.fileText != nullptr) tree.text("slidora.ini", c.fileText);
-        const IniFile file(path);
+        const IniFile file = c.fileText != nullptr ? IniFile::fromText(c.fileText)
+                                                   : IniFile(tree.path("slidora.ini"));
         EXPECT_EQ(file.readString(c.section, c.key, "<default>"), c.expected) << c.name;
-        EXPECT_EQ(file.path(), path);
+        if (c.fileText == nullptr) {
+            EXPECT_EQ(file.path(), tree.path("slidora.ini"));
+        }
     }
 }
 
@@ -92,9 +98,8 @@ TEST(IniFileRead, ValuesStopAt2047BytesWithoutSplittingCharacters) {
         {std::string(2043, 'x') + a + a, std::string(2043, 'x') + a},
     };
     for (const Case& c : cases) {
-        TempTree tree;
-        tree.text("s.ini", "[Image]\nDispFolder=" + c.value + "\n[Text]\nA=1\n");
-        const IniFile file(tree.path("s.ini"));
+        const IniFile file =
+            IniFile::fromText("[Image]\nDispFolder=" + c.value + "\n[Text]\nA=1\n");
         const std::string got = file.readString("Image", "DispFolder", "");
         EXPECT_EQ(got.size(), c.expected.size()) << "value of " << c.value.size() << " bytes";
         EXPECT_EQ(got, c.expected);
@@ -111,24 +116,35 @@ struct WriteCase {
     const char* after;
 };
 
+TEST(IniFileFromText, ReadsTheTextAndRefusesEveryWrite) {
+    const std::string text = "[Image]\r\nA=1\r\n";
+    IniFile file = IniFile::fromText(text);
+    EXPECT_EQ(file.readString("image", "a", "?"), "1");
+    EXPECT_TRUE(file.path().empty());
+    EXPECT_THROW(file.writeString("Image", "A", "2"), SlidoraError);
+    EXPECT_EQ(file.text(), text);
+}
+
 TEST(IniFileWrite, ProfileSemantics) {
     const WriteCase cases[] = {
         {"replace in place", "[Image]\nSleepTime=500\nMiniSize=10\n", "Image", "SleepTime", "3000",
          "[Image]\nSleepTime=3000\nMiniSize=10\n"},
         {"new file", nullptr, "Image", "SleepTime", "3000", "[Image]\nSleepTime=3000\n"},
         {"empty file", "", "Image", "SleepTime", "3000", "[Image]\nSleepTime=3000\n"},
-        {"empty value", "[Image]\nSleepTime=500\n", "Image", "SleepTime", "", "[Image]\nSleepTime=\n"},
+        {"empty value", "[Image]\nSleepTime=500\n", "Image", "SleepTime", "",
+         "[Image]\nSleepTime=\n"},
         {"missing key before blank separator", "[Image]\nA=1\n\n[Text]\nB=2\n", "Image", "C", "3",
          "[Image]\nA=1\nC=3\n\n[Text]\nB=2\n"},
-        {"missing key before several blanks", "[Image]\nA=1\n\n  \n[Text]\nB=2\n", "Image", "C", "3",
-         "[Image]\nA=1\nC=3\n\n  \n[Text]\nB=2\n"},
+        {"missing key before several blanks", "[Image]\nA=1\n\n  \n[Text]\nB=2\n", "Image", "C",
+         "3", "[Image]\nA=1\nC=3\n\n  \n[Text]\nB=2\n"},
         {"missing key after inner blank line", "[Image]\nA=1\n\nB=2\n[Text]\n", "Image", "C", "3",
          "[Image]\nA=1\n\nB=2\nC=3\n[Text]\n"},
         {"missing key in empty section", "[Image]\n[Text]\nB=2\n", "Image", "A", "1",
          "[Image]\nA=1\n[Text]\nB=2\n"},
         {"missing key in last section", "[Image]\nA=1\n[Text]\nB=2\n", "Text", "C", "3",
          "[Image]\nA=1\n[Text]\nB=2\nC=3\n"},
-        {"missing key without final newline", "[Image]\nA=1", "Image", "B", "2", "[Image]\nA=1\nB=2\n"},
+        {"missing key without final newline", "[Image]\nA=1", "Image", "B", "2",
+         "[Image]\nA=1\nB=2\n"},
         {"header without final newline", "[Image]", "Image", "B", "2", "[Image]\nB=2\n"},
         {"missing section without final newline", "[Image]\nA=1", "Text", "B", "2",
          "[Image]\nA=1\n[Text]\nB=2\n"},
@@ -138,20 +154,24 @@ TEST(IniFileWrite, ProfileSemantics) {
          "[Text]\nA=1\n[Image]\nA=2\n"},
         {"section found whatever its case", "[OMake]\nBGDensity=300\n", "Omake", "ActTime", "60",
          "[OMake]\nBGDensity=300\nActTime=60\n"},
-        {"first of two equal keys replaced", "[Image]\nA=1\nA=2\n", "Image", "A", "3", "[Image]\nA=3\nA=2\n"},
-        {"CRLF kept on replace", "[Image]\r\nA=1\r\nB=2\r\n", "Image", "A", "9", "[Image]\r\nA=9\r\nB=2\r\n"},
+        {"first of two equal keys replaced", "[Image]\nA=1\nA=2\n", "Image", "A", "3",
+         "[Image]\nA=3\nA=2\n"},
+        {"CRLF kept on replace", "[Image]\r\nA=1\r\nB=2\r\n", "Image", "A", "9",
+         "[Image]\r\nA=9\r\nB=2\r\n"},
         {"CRLF kept on new key", "[Image]\r\nA=1\r\n[Text]\r\nB=2\r\n", "Image", "C", "3",
          "[Image]\r\nA=1\r\nC=3\r\n[Text]\r\nB=2\r\n"},
         {"CRLF kept on new section", "[Image]\r\nA=1\r\n", "Audio", "Volume", "100",
          "[Image]\r\nA=1\r\n[Audio]\r\nVolume=100\r\n"},
-        {"CRLF file without final newline", "[Image]\r\nA=1", "Image", "B", "2", "[Image]\r\nA=1\r\nB=2\r\n"},
+        {"CRLF file without final newline", "[Image]\r\nA=1", "Image", "B", "2",
+         "[Image]\r\nA=1\r\nB=2\r\n"},
         {"unknown content kept byte for byte",
          "junk line without equals\n[Image]\n; note = x\n   odd   \nUnknown = keep  me  \nA=1\n"
          "[Custom]\n  Z = 9 \n\xEF\xBC\xA1=\xE3\x81\x82\n",
          "Image", "A", "2",
          "junk line without equals\n[Image]\n; note = x\n   odd   \nUnknown = keep  me  \nA=2\n"
          "[Custom]\n  Z = 9 \n\xEF\xBC\xA1=\xE3\x81\x82\n"},
-        {"japanese value", "[Font]\nName=x\n", "Font", "Name", "ＭＳ Ｐゴシック", "[Font]\nName=ＭＳ Ｐゴシック\n"},
+        {"japanese value", "[Font]\nName=x\n", "Font", "Name", "ＭＳ Ｐゴシック",
+         "[Font]\nName=ＭＳ Ｐゴシック\n"},
         // A value cannot smuggle in lines of its own.
         {"line breaks in a value", "[Image]\nA=1\n", "Image", "A", "x\n[Evil]\r\nB=2",
          "[Image]\nA=x [Evil]  B=2\n"},
@@ -235,12 +255,13 @@ TEST(IniFileWrite, KeepsTheFileModeAndWritesThroughALink) {
     EXPECT_EQ(st.st_mode & 07777, 0640u);
     // No temporary file is left beside it.
     int entries = 0;
-    for (const auto& e : std::filesystem::directory_iterator(tree.path("real"))) (void)e, ++entries;
+    for (const auto& e : std::filesystem::directory_iterator(tree.path("real")))
+        (void)e, ++entries;
     EXPECT_EQ(entries, 1);
 }
 
-void expectWriteError(IniFile& file, const std::string& section, const std::string& key, const std::string& value,
-                      const std::string& expectedPath) {
+void expectWriteError(IniFile& file, const std::string& section, const std::string& key,
+                      const std::string& value, const std::string& expectedPath) {
     try {
         file.writeString(section, key, value);
         ADD_FAILURE() << "writing " << section << "/" << key << " did not fail";
@@ -251,7 +272,8 @@ void expectWriteError(IniFile& file, const std::string& section, const std::stri
 
 std::size_t entriesIn(const std::string& folder) {
     std::size_t n = 0;
-    for (const auto& e : std::filesystem::directory_iterator(folder)) (void)e, ++n;
+    for (const auto& e : std::filesystem::directory_iterator(folder))
+        (void)e, ++n;
     return n;
 }
 
@@ -283,7 +305,8 @@ TEST(IniFileWriteFailure, FolderThatCannotExist) {
 
 TEST(IniFileWriteFailure, FullDiskLeavesTheOldFileWhole) {
     TempTree tree;
-    const std::string before = "[Image]\nDispFolder=/home/user/写真\nSleepTime=500\n[Omake]\nActTime=60\n";
+    const std::string before =
+        "[Image]\nDispFolder=/home/user/写真\nSleepTime=500\n[Omake]\nActTime=60\n";
     const std::string path = tree.text("slidora.ini", before);
     IniFile file(path);
     {
@@ -297,7 +320,8 @@ TEST(IniFileWriteFailure, FullDiskLeavesTheOldFileWhole) {
     EXPECT_EQ(file.readString("Image", "SleepTime", ""), "500");
     EXPECT_EQ(file.readString("Text", "Date", "<missing>"), "<missing>");
     file.writeString("Omake", "ActTime", "0");
-    EXPECT_EQ(readWholeFile(path), "[Image]\nDispFolder=/home/user/写真\nSleepTime=500\n[Omake]\nActTime=0\n");
+    EXPECT_EQ(readWholeFile(path),
+              "[Image]\nDispFolder=/home/user/写真\nSleepTime=500\n[Omake]\nActTime=0\n");
 }
 
 struct IntCase {
@@ -350,7 +374,8 @@ TEST(StrictToInt, AcceptsOnlyWhole32BitDecimalIntegers) {
                 const int v = strictToInt(c.text);
                 ADD_FAILURE() << "text [" << c.text << "] converted to " << v;
             } catch (const SlidoraError& e) {
-                EXPECT_EQ(std::string(e.what()), std::string("'") + c.text + "' は整数ではありません");
+                EXPECT_EQ(std::string(e.what()),
+                          std::string("'") + c.text + "' は整数ではありません");
             }
         }
     }
@@ -362,10 +387,12 @@ TEST(EqualsIgnoreAsciiCase, Table) {
         const char* b;
         bool equal;
     };
-    const Case cases[] = {{"OMake", "Omake", true}, {"omake", "OMAKE", true}, {"Omake", "Omake ", false},
-                          {"", "", true},           {"写真", "写真", true},   {"Image", "Imag", false},
+    const Case cases[] = {{"OMake", "Omake", true},   {"omake", "OMAKE", true},
+                          {"Omake", "Omake ", false}, {"", "", true},
+                          {"写真", "写真", true},     {"Image", "Imag", false},
                           {"a", "b", false}};
-    for (const Case& c : cases) EXPECT_EQ(equalsIgnoreAsciiCase(c.a, c.b), c.equal) << c.a << " vs " << c.b;
+    for (const Case& c : cases)
+        EXPECT_EQ(equalsIgnoreAsciiCase(c.a, c.b), c.equal) << c.a << " vs " << c.b;
 }
 
 // An editor's byte-order mark before the first section line must not hide

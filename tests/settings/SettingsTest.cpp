@@ -3,8 +3,8 @@
 #include "platform/ErrorText.h"
 #include "settings/FileRules.h"
 #include "settings/IniFile.h"
-#include "tests/platform/TempTree.h"
 #include "tests/settings/FileSizeLimit.h"
+#include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
 
@@ -51,20 +51,21 @@ ReaderContext context(const std::string& dialogFontSize = "9") {
     return ctx;
 }
 
+// A missing file (no text) reads as an empty one.
+IniFile settingsFrom(const std::string* fileText) {
+    return IniFile::fromText(fileText != nullptr ? *fileText : std::string());
+}
+
 SaverSettings readSaver(const std::string* fileText) {
-    TempTree tree;
-    if (fileText != nullptr) tree.text("slidora.ini", *fileText);
     SaverSettings out;
-    readSaverSettings(IniFile(tree.path("slidora.ini")), context(), out);
+    readSaverSettings(settingsFrom(fileText), context(), out);
     return out;
 }
 
 DialogSettings readDialog(const std::string* fileText, const std::string& fontSize = "9") {
-    TempTree tree;
-    if (fileText != nullptr) tree.text("slidora.ini", *fileText);
     DialogSettings out;
     int keysRead = -1;
-    readDialogSettings(IniFile(tree.path("slidora.ini")), context(fontSize), out, keysRead);
+    readDialogSettings(settingsFrom(fileText), context(fontSize), out, keysRead);
     EXPECT_EQ(keysRead, kSettingKeyCount);
     return out;
 }
@@ -288,11 +289,9 @@ TEST(Readers, NonIntegerStopsReadingAtThatKey) {
                           {"3.5", "'3.5' は整数ではありません"},
                           {"5000000000", "'5000000000' は整数ではありません"}};
     for (const Case& c : cases) {
-        TempTree tree;
-        tree.text("slidora.ini",
-                  std::string("[Image]\nDispFolder=/pics\nMiniSize=25\nSleepTime=") + c.sleepTime +
-                      "\nMaxExtend=20\nRandom=Yes\n[Font]\nSize=14\n[Omake]\nScanTime=50\n");
-        const IniFile file(tree.path("slidora.ini"));
+        const IniFile file = IniFile::fromText(
+            std::string("[Image]\nDispFolder=/pics\nMiniSize=25\nSleepTime=") + c.sleepTime +
+            "\nMaxExtend=20\nRandom=Yes\n[Font]\nSize=14\n[Omake]\nScanTime=50\n");
 
         SaverSettings s;
         s.tickIntervalMs = -111;
@@ -344,17 +343,14 @@ TEST(Readers, KeysReadCountsUpToTheBadKey) {
                           {"[Audio]\nVolume=x\n", 13},    {"[Omake]\nActTime=x\n", 17},
                           {"[Omake]\nBGDensity=x\n", 18}, {"[Omake]\nScanTime=x\n", 19}};
     for (const Case& c : cases) {
-        TempTree tree;
-        tree.text("slidora.ini", c.text);
         DialogSettings d;
         int keysRead = -1;
-        EXPECT_THROW(readDialogSettings(IniFile(tree.path("slidora.ini")), context(), d, keysRead),
+        EXPECT_THROW(readDialogSettings(IniFile::fromText(c.text), context(), d, keysRead),
                      SlidoraError)
             << c.text;
         EXPECT_EQ(keysRead, c.keysRead) << c.text;
         SaverSettings s;
-        EXPECT_THROW(readSaverSettings(IniFile(tree.path("slidora.ini")), context(), s),
-                     SlidoraError)
+        EXPECT_THROW(readSaverSettings(IniFile::fromText(c.text), context(), s), SlidoraError)
             << c.text;
     }
 }

@@ -11,17 +11,6 @@
 
 namespace slidora::vbmp3::test {
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "vbmp3-test-XXXXXX").string();
-    if (::mkdtemp(pattern.data()) == nullptr) throw std::runtime_error("mkdtemp failed");
-    m_path = pattern;
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(m_path, ignored);
-}
-
 EnvironmentValue::EnvironmentValue(const char* name, const std::string& value) : m_name(name) {
     if (const char* old = std::getenv(name)) m_old = old;
     ::setenv(name, value.c_str(), 1);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/support/TempTree.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -9,18 +11,7 @@ namespace slidora::vbmp3::test {
 
 using Bytes = std::vector<std::uint8_t>;
 
-// A folder under the temp folder, removed with everything in it.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    std::string path(const std::string& name) const { return m_path + "/" + name; }
-
-  private:
-    std::string m_path;
-};
+using TempDir = slidora::test::TempTree;
 
 // Sets an environment variable for the life of the object.
 class EnvironmentValue {

@@ -99,6 +99,7 @@ class TempTree {
             ADD_FAILURE() << "mkfifo " << p << ": " << std::strerror(errno);
         return p;
     }
+    void remove(const std::string& rel) const { std::filesystem::remove(path(rel)); }
     // Removes every permission from a folder; opened again on destruction.
     void lock(const std::string& rel) {
         const std::string p = path(rel);
