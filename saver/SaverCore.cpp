@@ -5,7 +5,6 @@
 #include "saver/Background.h"
 #include "saver/Catalogue.h"
 #include "saver/Overlay.h"
-#include "saver/resize/Resize.h"
 #include "saver/resize/ResizeHost.h"
 #include "settings/IniFile.h"
 
