@@ -11,11 +11,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <atomic>
 #include <chrono>
 #include <cstring>
-#include <future>
-#include <thread>
 
 namespace slidora::test {
 namespace {
@@ -327,54 +324,6 @@ TEST(ThreadedPreparer, RealFilesShowAsWithoutPreparation) {
     const std::vector<std::string> without = run(false);
     EXPECT_EQ(without[3].substr(0, 5), "e.jpg") << "the broken file left the list";
     EXPECT_EQ(run(true), without);
-}
-
-// A request made while another runs drops the older one's result; stop()
-// returns only once no preparation runs.
-TEST(ThreadedPreparer, LatestRequestWinsAndStopWaitsForTheRunningWork) {
-    std::promise<void> started;
-    std::future<void> startedSeen = started.get_future();
-    std::promise<void> release;
-    std::shared_future<void> gate = release.get_future().share();
-    std::atomic<int> running{0};
-    ThreadedPreparer preparer([&](const PreparationRequest& request) {
-        ++running;
-        if (request.path == "slow") {
-            started.set_value();
-            gate.wait();
-        }
-        Preparation done;
-        done.request = request;
-        --running;
-        return done;
-    });
-    PreparationRequest request;
-    request.path = "slow";
-    preparer.request(request);
-    ASSERT_EQ(startedSeen.wait_for(std::chrono::seconds(30)), std::future_status::ready);
-    request.path = "next";
-    preparer.request(request);
-    std::thread releaser([&] { release.set_value(); });
-    std::optional<Preparation> result = preparer.take();
-    releaser.join();
-    ASSERT_TRUE(result.has_value());
-    EXPECT_EQ(result->request.path, "next");
-    EXPECT_FALSE(preparer.take().has_value()) << "taken once";
-
-    std::promise<void> again;
-    startedSeen = again.get_future();
-    started = std::move(again);
-    std::promise<void> releaseAgain;
-    gate = releaseAgain.get_future().share();
-    request.path = "slow";
-    preparer.request(request);
-    ASSERT_EQ(startedSeen.wait_for(std::chrono::seconds(30)), std::future_status::ready);
-    std::thread releaserAgain([&] { releaseAgain.set_value(); });
-    preparer.stop();
-    EXPECT_EQ(running.load(), 0);
-    releaserAgain.join();
-    preparer.request(request);
-    EXPECT_FALSE(preparer.take().has_value()) << "nothing is prepared after stop";
 }
 
 } // namespace
