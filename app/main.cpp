@@ -20,6 +20,7 @@
 #include "platform/X11PowerParams.h"
 #include "platform/StandardStreams.h"
 #include "platform/QtLocaleText.h"
+#include "saver/PicturePreparer.h"
 #include "saver/SaverWindow.h"
 #include "saver/picture/PicLoad.h"
 #include "saver/resize/QtResizeHost.h"
@@ -34,6 +35,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <utility>
 
 #ifndef SLIDORA_VERSION
 #error "SLIDORA_VERSION must name the project version"
@@ -67,7 +69,7 @@ class ProgramAudio final : public SaverAudio {
 // In guest mode the host owns the input: keys, buttons and pointer moves
 // never reach the saver window's ending rules.
 class GuestInputFilter final : public QObject {
-public:
+  public:
     bool eventFilter(QObject*, QEvent* event) override {
         switch (event->type()) {
         case QEvent::KeyPress:
@@ -125,6 +127,9 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     services.picLoad = [](const std::string& path, WorkingPicture& picture,
                           const TargetSizeFn& target) { return PicLoad(path, picture, target); };
     services.resizeHost = &resizeHost;
+    services.makePreparer = [](PreparationWork work) -> std::unique_ptr<PicturePreparer> {
+        return std::make_unique<ThreadedPreparer>(std::move(work));
+    };
     services.audio = &audio;
     services.errorReport = [](const std::string& message) { showErrorReport(message); };
     services.quit = [] { QCoreApplication::quit(); };

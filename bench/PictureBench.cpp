@@ -162,34 +162,6 @@ std::uint32_t mixBits(std::uint32_t x, std::uint32_t y) {
     return h;
 }
 
-// Brightness texture a few pixels across (foliage, fabric, sensor noise),
-// which the smooth scenes lack: without it a 24 MP JPEG at quality 90 is
-// half the size of a camera's and decodes faster than a real photo would.
-void addPhotoDetail(Bitmap& bitmap) {
-    constexpr int kCell = 2;
-    constexpr int kAmplitude = 20;
-    auto lattice = [](int cx, int cy) {
-        return static_cast<int>(
-                   mixBits(static_cast<std::uint32_t>(cx), static_cast<std::uint32_t>(cy)) %
-                   (2 * kAmplitude + 1)) -
-               kAmplitude;
-    };
-    for (int y = 0; y < bitmap.height(); ++y) {
-        std::uint8_t* row = bitmap.row(y);
-        const int cy = y / kCell, fy = y % kCell;
-        for (int x = 0; x < bitmap.width(); ++x) {
-            const int cx = x / kCell, fx = x % kCell;
-            const int top = lattice(cx, cy) * (kCell - fx) + lattice(cx + 1, cy) * fx;
-            const int bottom = lattice(cx, cy + 1) * (kCell - fx) + lattice(cx + 1, cy + 1) * fx;
-            const int delta = (top * (kCell - fy) + bottom * fy) / (kCell * kCell);
-            for (int c = 0; c < 3; ++c) {
-                const int v = row[3 * x + c] + delta;
-                row[3 * x + c] = static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
-            }
-        }
-    }
-}
-
 bool writePicture(const PictureKind& kind, const std::string& path) {
     Bitmap scene = kind.format == Format::Jpeg
                        ? picwriter::makeMeadow(kind.width, kind.height, 7)
@@ -281,6 +253,34 @@ double megabytes(long kb) {
 }
 
 } // namespace
+
+// Brightness texture a few pixels across (foliage, fabric, sensor noise),
+// which the smooth scenes lack: without it a 24 MP JPEG at quality 90 is
+// half the size of a camera's and decodes faster than a real photo would.
+void addPhotoDetail(Bitmap& bitmap) {
+    constexpr int kCell = 2;
+    constexpr int kAmplitude = 20;
+    auto lattice = [](int cx, int cy) {
+        return static_cast<int>(
+                   mixBits(static_cast<std::uint32_t>(cx), static_cast<std::uint32_t>(cy)) %
+                   (2 * kAmplitude + 1)) -
+               kAmplitude;
+    };
+    for (int y = 0; y < bitmap.height(); ++y) {
+        std::uint8_t* row = bitmap.row(y);
+        const int cy = y / kCell, fy = y % kCell;
+        for (int x = 0; x < bitmap.width(); ++x) {
+            const int cx = x / kCell, fx = x % kCell;
+            const int top = lattice(cx, cy) * (kCell - fx) + lattice(cx + 1, cy) * fx;
+            const int bottom = lattice(cx, cy + 1) * (kCell - fx) + lattice(cx + 1, cy + 1) * fx;
+            const int delta = (top * (kCell - fy) + bottom * fy) / (kCell * kCell);
+            for (int c = 0; c < 3; ++c) {
+                const int v = row[3 * x + c] + delta;
+                row[3 * x + c] = static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+            }
+        }
+    }
+}
 
 int runStepChild(const std::string& path, int runs) {
     BenchResizeHost host;

@@ -3,6 +3,10 @@
 // to vipsthumbnail doing the same reduction of the same file.
 #include <string>
 
+namespace slidora {
+class Bitmap;
+}
+
 namespace slidora::bench {
 
 struct PictureBenchOptions {
@@ -20,5 +24,9 @@ bool runPictureBench(const PictureBenchOptions& options);
 // after all KiB> <1 when the peak was reset, else 0>" on one line. Returns
 // the process's exit code.
 int runStepChild(const std::string& path, int runs);
+
+// Adds the fine brightness texture of a photo to a generated 24-bit scene,
+// so that it encodes and decodes like a camera's picture.
+void addPhotoDetail(Bitmap& bitmap);
 
 } // namespace slidora::bench

@@ -3,6 +3,7 @@
 #include "bench/BenchSupport.h"
 #include "bench/CatalogueBench.h"
 #include "bench/PictureBench.h"
+#include "bench/PrepareAheadBench.h"
 #include "bench/SoakBench.h"
 #include "platform/Bitmap.h"
 
@@ -21,12 +22,15 @@ void usage() {
         "usage: slidora-bench [--pictures-only | --catalogue-only] [--runs N]\n"
         "                     [--catalogue-runs N] [--files N] [--folders N] [--keep]\n"
         "       slidora-bench --soak N\n"
+        "       slidora-bench --prepare-ahead [--ahead-steps N]\n"
         "       slidora-bench --step-child PICTURE RUNS\n"
         "Pictures and the catalogue tree are made in a temporary folder under $TMPDIR\n"
         "(or /tmp) and removed at the end (--keep leaves the pictures). The resampler\n"
         "module libresize32.so must lie beside the program. --step-child runs the\n"
         "display step on one picture and prints its memory figures in KiB. --soak runs\n"
-        "N display steps over a folder of mixed pictures and prints the resident memory.\n");
+        "N display steps over a folder of mixed pictures and prints the resident memory.\n"
+        "--prepare-ahead runs timed shows of 24 MP JPEGs and 12 MP PNGs with the next picture\n"
+        "prepared ahead and at the tick, and prints what the user-interface thread pays.\n");
 }
 
 bool positive(const char* text, int& out) {
@@ -54,6 +58,8 @@ int main(int argc, char** argv) {
     bool catalogue = true;
     bool keep = false;
     int soakPictures = 0;
+    bool prepareAhead = false;
+    slidora::bench::PrepareAheadOptions aheadOptions;
     slidora::bench::PictureBenchOptions pictureOptions;
     slidora::bench::CatalogueBenchOptions catalogueOptions;
     for (int i = 1; i < argc; ++i) {
@@ -64,6 +70,11 @@ int main(int argc, char** argv) {
         } else if (arg == "--catalogue-only") {
             pictures = false;
         } else if (arg == "--soak" && hasValue && positive(argv[i + 1], soakPictures)) {
+            ++i;
+        } else if (arg == "--prepare-ahead") {
+            prepareAhead = true;
+        } else if (arg == "--ahead-steps" && hasValue &&
+                   positive(argv[i + 1], aheadOptions.steps)) {
             ++i;
         } else if (arg == "--keep") {
             keep = true;
@@ -103,6 +114,10 @@ int main(int argc, char** argv) {
         soakOptions.pictures = soakPictures;
         soakOptions.folder = scratch.path();
         return slidora::bench::runSoak(soakOptions) ? 0 : 1;
+    }
+    if (prepareAhead) {
+        aheadOptions.folder = scratch.path();
+        return slidora::bench::runPrepareAheadBench(aheadOptions) ? 0 : 1;
     }
     if (pictures) {
         pictureOptions.folder = scratch.path();

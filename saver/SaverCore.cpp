@@ -5,7 +5,6 @@
 #include "saver/Background.h"
 #include "saver/Catalogue.h"
 #include "saver/Overlay.h"
-#include "saver/resize/Resize.h"
 #include "saver/resize/ResizeHost.h"
 #include "settings/IniFile.h"
 
@@ -279,41 +278,68 @@ void SaverCore::Mainr() {
     placeMessage();
 }
 
-std::optional<PreparedPicture> SaverCore::preparePicture(const std::string& path) const {
-    const int windowWidth = m_windowSize.width;
-    const int windowHeight = m_windowSize.height;
-    const float maxMagnification = m_settings.maxMagnification;
-    // A JPEG may be decoded at a reduced scale that is still at least the
-    // size it will be shown at.
-    const TargetSizeFn target = [&](int w, int h) {
-        const Placement p = StretchSize(w, h, windowWidth, windowHeight, maxMagnification);
-        return std::make_pair(p.width, p.height);
-    };
-    WorkingPicture picture;
-    if (!m_services.picLoad(path, picture, target)) return std::nullopt;
-
-    const Placement place =
-        StretchSize(picture.width, picture.height, windowWidth, windowHeight, maxMagnification);
-    int mode = 1;
-    bool resampled = false;
-    if (m_services.resizeHost != nullptr)
-        resampled =
-            ResizePic(place.width, place.height, picture.bitmap, mode, *m_services.resizeHost);
-    if (!resampled &&
-        (picture.bitmap.width() != picture.width || picture.bitmap.height() != picture.height)) {
-        // Without a resampled result the picture is shown at its own size, so
-        // a reduced decode is replaced by the full one.
-        WorkingPicture full;
-        if (m_services.picLoad(path, full, {})) picture = std::move(full);
+PreparationRequest SaverCore::preparationFor(const std::string& path) const {
+    PreparationRequest request;
+    request.path = path;
+    request.window = m_windowSize;
+    request.maxMagnification = m_settings.maxMagnification;
+    if (const ResizeHost* host = m_services.resizeHost) {
+        request.modulePath = host->modulePath();
+        request.noResizeMsg = host->NoResizeMsg;
     }
+    return request;
+}
 
-    PreparedPicture prepared;
-    prepared.path = path;
-    prepared.bitmap = std::move(picture.bitmap);
-    prepared.place = place;
-    prepared.background = chooseBackground(prepared.bitmap, windowHeight, m_settings.scanCount,
-                                           m_settings.backgroundDensity, *m_services.random);
-    return prepared;
+void SaverCore::settleResampler(const Preparation& done) {
+    ResizeHost* host = m_services.resizeHost;
+    if (host == nullptr) return;
+    if (done.announceModuleMissing) host->showMessage(kResizeNotFoundMessage);
+    host->NoResizeMsg = done.noResizeMsg;
+}
+
+std::optional<PreparedPicture> SaverCore::finishPreparation(Preparation done) {
+    settleResampler(done);
+    if (done.error) std::rethrow_exception(done.error);
+    if (!done.picture) return std::nullopt;
+    PreparedPicture& prepared = *done.picture;
+    prepared.background =
+        chooseBackground(prepared.bitmap, m_windowSize.height, m_settings.scanCount,
+                         m_settings.backgroundDensity, *m_services.random);
+    return std::move(done.picture);
+}
+
+std::optional<PreparedPicture> SaverCore::preparePicture(const std::string& path) {
+    return finishPreparation(preparePictureFile(preparationFor(path), m_services.picLoad));
+}
+
+std::optional<PreparedPicture> SaverCore::pictureToShow(const std::string& path) {
+    if (m_preparer) {
+        std::optional<Preparation> ahead = m_preparer->take();
+        if (ahead) {
+            if (ahead->request.path == path && ahead->request.window == m_windowSize &&
+                ahead->stamp == fileStampOf(path))
+                return finishPreparation(std::move(*ahead));
+            // Prepared for another file, window or content: the picture goes,
+            // what the resampler told stands.
+            settleResampler(*ahead);
+        }
+    }
+    return preparePicture(path);
+}
+
+void SaverCore::prepareAhead() {
+    if (m_closed || m_closePending || previewMode() || m_pictureList.empty() ||
+        m_tickIntervalMs <= 0)
+        return;
+    if (!m_preparer) {
+        if (!m_services.makePreparer) return;
+        m_preparer =
+            m_services.makePreparer([load = m_services.picLoad](const PreparationRequest& request) {
+                return preparePictureFile(request, load);
+            });
+        if (!m_preparer) return;
+    }
+    m_preparer->request(preparationFor(m_pictureList[static_cast<std::size_t>(m_picIndex)]));
 }
 
 void SaverCore::PicDisp() {
@@ -322,11 +348,13 @@ void SaverCore::PicDisp() {
     const int at =
         nextPicture(m_pictureList, m_picIndex, m_closePending, [&](const std::string& path) {
             prepared.reset();
-            prepared = preparePicture(path);
+            prepared = pictureToShow(path);
             return prepared.has_value();
         });
     if (at < 0) return;
     showPrepared(std::move(*prepared));
+    // The one the cycle shows next, while this one is up.
+    prepareAhead();
 }
 
 void SaverCore::showPrepared(PreparedPicture picture) {
@@ -401,6 +429,8 @@ bool SaverCore::FormCloseQuery() {
 }
 
 void SaverCore::FormClose() {
+    // The worker ends first, so nothing of the show outlives the window.
+    if (m_preparer) m_preparer->stop();
     m_closePending = true;
     m_services.timer->setEnabled(false);
     if (!previewMode()) {

@@ -8,24 +8,18 @@
 #include "platform/FontSpec.h"
 #include "platform/Geometry.h"
 #include "saver/Layout.h"
+#include "saver/PicturePreparer.h"
+#include "saver/PreparedPicture.h"
 #include "saver/SaverServices.h"
 #include "saver/SaverView.h"
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace slidora {
-
-// A picture made ready for the window: decoded, scaled to its display size
-// where the resampler could, placed, with its background colour.
-struct PreparedPicture {
-    std::string path;
-    Bitmap bitmap;
-    Placement place;
-    std::uint32_t background = 0; // red | green << 8 | blue << 16
-};
 
 class SaverCore {
   public:
@@ -74,10 +68,11 @@ class SaverCore {
     // The path shown last, empty before the first picture.
     const std::string& shownPath() const { return m_shownPath; }
 
-    // The window-free part of the display step: reads the file, scales it
-    // for the current window size and chooses its background. Touches no
-    // state of the show; empty when the file cannot be shown.
-    std::optional<PreparedPicture> preparePicture(const std::string& path) const;
+    // The display step's picture work, here and now: reads the file, scales
+    // it for the current window size and chooses its background; empty when
+    // the file cannot be shown. Changes no state of the show but the
+    // resampler's message flag and the random numbers drawn.
+    std::optional<PreparedPicture> preparePicture(const std::string& path);
 
   private:
     template <class Step> void guarded(Step step);
@@ -90,6 +85,11 @@ class SaverCore {
     void Mainr();
     void PicDisp();
     void showPrepared(PreparedPicture picture);
+    PreparationRequest preparationFor(const std::string& path) const;
+    std::optional<PreparedPicture> finishPreparation(Preparation done);
+    void settleResampler(const Preparation& done);
+    std::optional<PreparedPicture> pictureToShow(const std::string& path);
+    void prepareAhead();
     void showOverlay(const std::string& path, std::uint32_t background);
     Point MousePos() const;
     void MouseChk();
@@ -131,6 +131,9 @@ class SaverCore {
     Rgb m_canvasFontColour{0, 0, 0};
     // The second message line, when message mode shows one.
     std::optional<MessageLine> m_secondLine;
+    // Made with the first picture prepared ahead; stopped when the window
+    // closes. Last, so that its worker ends before the rest goes.
+    std::unique_ptr<PicturePreparer> m_preparer;
 };
 
 } // namespace slidora

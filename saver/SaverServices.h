@@ -2,11 +2,13 @@
 // Everything the saver takes from outside besides its window, chosen once at
 // the top: the real services in the program, fakes in tests.
 #include "platform/Geometry.h"
+#include "saver/PicturePreparer.h"
 #include "saver/picture/PictureDecoder.h"
 #include "settings/FileRules.h"
 #include "settings/Settings.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace slidora {
@@ -54,6 +56,9 @@ struct SaverServices {
     std::function<bool(const std::string&, WorkingPicture&, const TargetSizeFn&)> picLoad;
     // The resampler bridge; null shows every picture at its own size.
     ResizeHost* resizeHost = nullptr;
+    // Makes the preparer that readies the next picture while one is shown,
+    // running `work`; null prepares every picture at its tick.
+    std::function<std::unique_ptr<PicturePreparer>(PreparationWork work)> makePreparer;
     // Null runs the show without audio.
     SaverAudio* audio = nullptr;
     // The application's general error report.

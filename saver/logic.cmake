@@ -11,7 +11,10 @@ target_link_libraries(slidora_saver_logic PUBLIC slidora_platform_core)
 add_library(slidora_saver_core STATIC
   ${CMAKE_CURRENT_LIST_DIR}/Catalogue.cpp ${CMAKE_CURRENT_LIST_DIR}/Catalogue.h
   ${CMAKE_CURRENT_LIST_DIR}/SaverCore.cpp ${CMAKE_CURRENT_LIST_DIR}/SaverCore.h
+  ${CMAKE_CURRENT_LIST_DIR}/PreparedPicture.cpp ${CMAKE_CURRENT_LIST_DIR}/PreparedPicture.h
+  ${CMAKE_CURRENT_LIST_DIR}/PicturePreparer.cpp ${CMAKE_CURRENT_LIST_DIR}/PicturePreparer.h
   ${CMAKE_CURRENT_LIST_DIR}/SaverServices.h ${CMAKE_CURRENT_LIST_DIR}/SaverView.h)
+find_package(Threads REQUIRED)
 target_link_libraries(slidora_saver_core PUBLIC
   slidora_saver_logic slidora_picture slidora_resize_bridge slidora_settings slidora_platform_core
-  PRIVATE slidora_platform_posix ${SLIDORA_COLLATION})
+  Threads::Threads PRIVATE slidora_platform_posix ${SLIDORA_COLLATION})

@@ -7,6 +7,7 @@
 #include "saver/picture/PictureDecoder.h"
 #include "tests/support/ScriptedRandom.h"
 
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -79,6 +80,11 @@ class FakeView final : public SaverView {
     void showBitmap(const Bitmap& bitmap, Point at) override {
         shown = {at.x, at.y, bitmap.width(), bitmap.height()};
         ++bitmaps;
+        if (!hashPixels) return;
+        pixelHash = 1469598103934665603u;
+        for (int y = 0; y < bitmap.height(); ++y)
+            for (std::size_t x = 0; x < bitmap.stride(); ++x)
+                pixelHash = (pixelHash ^ bitmap.row(y)[x]) * 1099511628211u;
     }
     void moveIcon(Point topLeft) override { icon = topLeft; }
     void setBackground(Rgb colour) override { background = colour; }
@@ -100,6 +106,8 @@ class FakeView final : public SaverView {
     Rect window;
     Rect shown;
     int bitmaps = 0;
+    bool hashPixels = false;
+    std::uint64_t pixelHash = 0; // of the last bitmap shown, row padding included
     std::optional<Point> icon;
     Rgb background{0, 128, 128};
     FontSpec overlayFont;

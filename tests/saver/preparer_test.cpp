@@ -1,0 +1,330 @@
+// The next picture prepared ahead: the hand-over at the tick with a fake
+// preparer that the test runs by hand, and the threaded preparer on real
+// files through the real resampler module.
+#include "saver/PicturePreparer.h"
+#include "saver/picture/PicLoad.h"
+#include "saver/resize/ResizeHost.h"
+#include "tests/saver/SaverFixture.h"
+#include "tools/picwriter/Patterns.h"
+#include "tools/picwriter/PicWriter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+
+namespace slidora::test {
+namespace {
+
+struct PreparerLog {
+    std::vector<std::string> requests;
+    int waits = 0; // takes that found the preparation not yet run
+    bool stoppedWhileOutstanding = false;
+    int viewClosesAtStop = -1;
+};
+
+// Prepares only when the test calls finish(), like a worker that is done
+// between two ticks; a take before that runs the preparation itself, like
+// a take that waits for the worker.
+class FakePreparer final : public PicturePreparer {
+  public:
+    FakePreparer(PreparationWork work, PreparerLog& log, const FakeView& view)
+        : m_work(std::move(work)), m_log(log), m_view(view) {}
+    void request(PreparationRequest request) override {
+        if (m_log.viewClosesAtStop >= 0) return;
+        m_log.requests.push_back(request.path);
+        m_pending = std::move(request);
+        m_done.reset();
+    }
+    std::optional<Preparation> take() override {
+        if (m_pending) ++m_log.waits;
+        finish();
+        return std::exchange(m_done, std::nullopt);
+    }
+    void stop() override {
+        m_log.stoppedWhileOutstanding = m_pending.has_value();
+        m_log.viewClosesAtStop = m_view.closes;
+        m_pending.reset();
+        m_done.reset();
+    }
+    bool finish() {
+        if (!m_pending) return false;
+        m_done = m_work(*m_pending);
+        m_pending.reset();
+        return true;
+    }
+
+  private:
+    PreparationWork m_work;
+    PreparerLog& m_log;
+    const FakeView& m_view;
+    std::optional<PreparationRequest> m_pending;
+    std::optional<Preparation> m_done;
+};
+
+struct PreparingRig : SaverRig {
+    PreparerLog log;
+    FakePreparer* preparer = nullptr; // owned by the core
+    PreparingRig() {
+        services.makePreparer = [this](PreparationWork work) -> std::unique_ptr<PicturePreparer> {
+            auto fake = std::make_unique<FakePreparer>(std::move(work), log, view);
+            preparer = fake.get();
+            return fake;
+        };
+    }
+    int loadsOf(const std::string& path) const {
+        return static_cast<int>(std::count(loads.begin(), loads.end(), path));
+    }
+    // From one picture step to the next.
+    void nextStep() {
+        for (int i = 0; i < 4; ++i)
+            timer.tick();
+    }
+};
+
+std::string nameOf(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
+
+TEST(PreparedAhead, FailedPreparationLeavesTheListAtItsTick) {
+    PreparingRig rig;
+    rig.pictureSettings();
+    const std::string a = rig.tree.file("pics/a.jpg", 20000);
+    const std::string b = rig.tree.file("pics/b.jpg", 20000);
+    const std::string c = rig.tree.file("pics/c.jpg", 20000);
+    rig.unreadable.insert(b);
+    auto saver = rig.make();
+    ASSERT_NE(rig.preparer, nullptr);
+    EXPECT_EQ(rig.log.requests, (std::vector<std::string>{b}));
+    ASSERT_TRUE(rig.preparer->finish());
+    EXPECT_EQ(saver->pictureList().size(), 3u) << "the list changes at the tick only";
+    rig.nextStep();
+    EXPECT_EQ(saver->shownPath(), c);
+    EXPECT_EQ(saver->pictureList(), (std::vector<std::string>{a, c}));
+    EXPECT_EQ(rig.loadsOf(b), 1) << "the failed preparation stands";
+    EXPECT_EQ(rig.log.requests.back(), a);
+
+    // The list running empty at a tick closes at the next one.
+    rig.unreadable.insert(a);
+    rig.unreadable.insert(c);
+    ASSERT_TRUE(rig.preparer->finish());
+    rig.nextStep();
+    EXPECT_TRUE(saver->pictureList().empty());
+    EXPECT_TRUE(saver->closePending());
+    EXPECT_FALSE(saver->closed());
+    rig.timer.tick();
+    EXPECT_TRUE(saver->closed());
+}
+
+TEST(PreparedAhead, FileChangedSincePreparationIsPreparedAgainAtTheTick) {
+    namespace fs = std::filesystem;
+    struct Case {
+        const char* name;
+        void (*change)(const std::string& path);
+        bool nowUnreadable;
+        int wantLoads;
+    };
+    const Case cases[] = {
+        {"unchanged", [](const std::string&) {}, false, 1},
+        {"grown", [](const std::string& p) { std::ofstream(p, std::ios::app) << "more"; }, false,
+         2},
+        {"touched",
+         [](const std::string& p) {
+             fs::last_write_time(p, fs::last_write_time(p) + std::chrono::seconds(1));
+         },
+         false, 2},
+        {"broken since", [](const std::string& p) { fs::resize_file(p, 10); }, true, 2},
+    };
+    for (const Case& c : cases) {
+        PreparingRig rig;
+        rig.pictureSettings();
+        const std::string a = rig.tree.file("pics/a.jpg", 20000);
+        const std::string b = rig.tree.file("pics/b.jpg", 20000);
+        auto saver = rig.make();
+        ASSERT_TRUE(rig.preparer->finish()) << c.name;
+        c.change(b);
+        if (c.nowUnreadable) rig.unreadable.insert(b);
+        rig.nextStep();
+        EXPECT_EQ(saver->shownPath(), c.nowUnreadable ? a : b) << c.name;
+        EXPECT_EQ(rig.loadsOf(b), c.wantLoads) << c.name;
+        EXPECT_EQ(saver->pictureList().size(), c.nowUnreadable ? 1u : 2u) << c.name;
+        EXPECT_EQ(rig.log.waits, 0) << c.name;
+    }
+}
+
+TEST(PreparedAhead, ClosingDuringAPreparationStopsItFirstAndShowsNothingMore) {
+    struct Case {
+        const char* name;
+        void (SaverCore::*close)();
+    };
+    const Case cases[] = {{"key", &SaverCore::onKey},
+                          {"signal", &SaverCore::onEndRequest},
+                          {"window manager", &SaverCore::onCloseRequest}};
+    for (const Case& c : cases) {
+        PreparingRig rig;
+        rig.pictureSettings();
+        rig.tree.file("pics/a.jpg", 20000);
+        rig.tree.file("pics/b.jpg", 20000);
+        auto saver = rig.make();
+        ASSERT_EQ(rig.log.requests.size(), 1u) << c.name;
+        (saver.get()->*c.close)();
+        EXPECT_TRUE(saver->closed()) << c.name;
+        EXPECT_TRUE(rig.log.stoppedWhileOutstanding) << c.name;
+        EXPECT_EQ(rig.log.viewClosesAtStop, 0) << c.name << ": stopped before the window went";
+        EXPECT_FALSE(rig.preparer->finish()) << c.name;
+        EXPECT_FALSE(rig.timer.tick()) << c.name;
+        EXPECT_EQ(rig.view.bitmaps, 1) << c.name;
+        EXPECT_EQ(rig.loads.size(), 1u) << c.name;
+    }
+}
+
+enum class Preparing { No, BetweenTicks, WaitedForAtTheTick };
+
+// What a show of six files (three of them unreadable, the last among them)
+// shows over three cycles, with the random numbers drawn by then, and what
+// it loaded in which order.
+std::vector<std::string> showTrace(Preparing preparing) {
+    PreparingRig rig;
+    if (preparing == Preparing::No) rig.services.makePreparer = nullptr;
+    rig.pictureSettings("[Text]\nFileName=5\n");
+    std::vector<std::string> paths;
+    for (int i = 0; i < 6; ++i)
+        paths.push_back(rig.tree.file("pics/p" + std::to_string(i) + ".jpg", 20000));
+    rig.unreadable = {paths[1], paths[4], paths[5]};
+    // Each picture its own brightness, so that the background takes one or
+    // both pairs of edges and draws a different count of numbers.
+    const auto load = rig.services.picLoad;
+    rig.services.picLoad = [load](const std::string& path, WorkingPicture& pic,
+                                  const TargetSizeFn& target) {
+        if (!load(path, pic, target)) return false;
+        const int level = (path[path.size() - 5] - '0') * 2;
+        for (int y = 0; y < pic.bitmap.height(); ++y)
+            std::memset(pic.bitmap.row(y), level, pic.bitmap.stride());
+        return true;
+    };
+    auto saver = rig.make();
+    std::vector<std::string> trace;
+    const auto record = [&] {
+        const Rect& box = rig.view.overlay.box;
+        trace.push_back(nameOf(saver->shownPath()) + " bg " +
+                        std::to_string(colourRefOf(rig.view.background)) + " overlay " +
+                        rig.view.overlay.text + " at " + std::to_string(box.left) + "," +
+                        std::to_string(box.top) + " draws " + std::to_string(rig.random.draws()));
+    };
+    record();
+    for (int step = 0; step < 9; ++step) {
+        if (preparing == Preparing::BetweenTicks) {
+            EXPECT_TRUE(rig.preparer->finish());
+        }
+        rig.nextStep();
+        record();
+    }
+    std::string loads = "loads";
+    for (const std::string& path : rig.loads)
+        loads += " " + nameOf(path);
+    trace.push_back(loads);
+    EXPECT_EQ(rig.log.waits > 0, preparing == Preparing::WaitedForAtTheTick);
+    EXPECT_EQ(rig.preparer != nullptr, preparing != Preparing::No);
+    return trace;
+}
+
+TEST(PreparedAhead, OrderDrawsAndLoadsAreThoseOfTheShowWithoutPreparation) {
+    const std::vector<std::string> without = showTrace(Preparing::No);
+    ASSERT_EQ(without.size(), 11u);
+    std::string names;
+    for (std::size_t i = 0; i + 1 < without.size(); ++i)
+        names += without[i].substr(0, 2);
+    EXPECT_EQ(names, "p0p2p3p0p2p3p0p2p3p0");
+    EXPECT_EQ(showTrace(Preparing::BetweenTicks), without);
+    EXPECT_EQ(showTrace(Preparing::WaitedForAtTheTick), without);
+}
+
+// The real module for the first picture, gone for every later one.
+class VanishingModuleHost final : public ResizeHost {
+  public:
+    explicit VanishingModuleHost(const FakeView& view) : m_view(view) {}
+    std::string modulePath() const override {
+        return m_paths++ == 0 ? SLIDORA_RESIZE32_PATH : "/nonexistent/libresize32.so";
+    }
+    void showMessage(const std::string& text) override {
+        messages.push_back(text + " before picture " + std::to_string(m_view.bitmaps + 1));
+    }
+    std::vector<std::string> messages;
+
+  private:
+    const FakeView& m_view;
+    mutable int m_paths = 0;
+};
+
+TEST(PreparedAhead, MissingModuleFoundByTheWorkerIsAnnouncedOnceAtItsTick) {
+    PreparingRig rig;
+    VanishingModuleHost host(rig.view);
+    rig.services.resizeHost = &host;
+    rig.pictureSettings();
+    rig.tree.file("pics/a.jpg", 20000);
+    rig.tree.file("pics/b.jpg", 20000);
+    auto saver = rig.make();
+    EXPECT_EQ(rig.view.shown.width, 960) << "the first picture resampled";
+    ASSERT_TRUE(rig.preparer->finish());
+    EXPECT_TRUE(host.messages.empty()) << "never shown by the worker";
+    for (int step = 0; step < 3; ++step) {
+        rig.nextStep();
+        rig.preparer->finish();
+    }
+    EXPECT_EQ(host.messages, (std::vector<std::string>{"Not Found RESIZE32.DLL before picture 2"}));
+    EXPECT_EQ(rig.view.shown.width, 640) << "shown at its own size";
+}
+
+// The threaded preparer on real files shows what the show without it shows,
+// pixel for pixel, and ends with the window.
+TEST(ThreadedPreparer, RealFilesShowAsWithoutPreparation) {
+    TempTree pictures;
+    const std::string folder = pictures.root() + "/";
+    ASSERT_TRUE(picwriter::writeBmp(folder + "a.bmp", picwriter::makeGradient(300, 200)));
+    ASSERT_TRUE(picwriter::writePng(folder + "b.png", picwriter::makePlasma(500, 333)));
+    ASSERT_TRUE(picwriter::writeJpeg(folder + "c.jpg", picwriter::makeSunset(2400, 1600)));
+    ASSERT_TRUE(picwriter::writeFileBytes(folder + "d.png", std::vector<std::uint8_t>(20000, 'x')));
+    ASSERT_TRUE(picwriter::writeJpeg(folder + "e.jpg", picwriter::makeMeadow(640, 480)));
+    struct FixedHost final : ResizeHost {
+        std::string modulePath() const override { return SLIDORA_RESIZE32_PATH; }
+        void showMessage(const std::string&) override { ADD_FAILURE() << "module not found"; }
+    };
+    const auto run = [&](bool threaded) {
+        PreparingRig rig;
+        FixedHost host;
+        rig.view.hashPixels = true;
+        rig.settings("[Image]\nDispFolder=" + pictures.root() + "\nSleepTime=500\n");
+        rig.services.picLoad = [](const std::string& path, WorkingPicture& picture,
+                                  const TargetSizeFn& target) {
+            return PicLoad(path, picture, target);
+        };
+        rig.services.resizeHost = &host;
+        rig.services.makePreparer = nullptr;
+        if (threaded)
+            rig.services.makePreparer =
+                [](PreparationWork work) -> std::unique_ptr<PicturePreparer> {
+                return std::make_unique<ThreadedPreparer>(std::move(work));
+            };
+        auto saver = rig.make();
+        std::vector<std::string> trace;
+        for (int step = 0; step < 9; ++step) {
+            const Rect& r = rig.view.shown;
+            trace.push_back(nameOf(saver->shownPath()) + " " + std::to_string(r.left) + "," +
+                            std::to_string(r.top) + " " + std::to_string(r.width) + "x" +
+                            std::to_string(r.height) + " pixels " +
+                            std::to_string(rig.view.pixelHash) + " bg " +
+                            std::to_string(colourRefOf(rig.view.background)));
+            rig.nextStep();
+        }
+        saver->onKey();
+        EXPECT_TRUE(saver->closed());
+        return trace;
+    };
+    const std::vector<std::string> without = run(false);
+    EXPECT_EQ(without[3].substr(0, 5), "e.jpg") << "the broken file left the list";
+    EXPECT_EQ(run(true), without);
+}
+
+} // namespace
+} // namespace slidora::test
