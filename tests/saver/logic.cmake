@@ -10,3 +10,6 @@ slidora_add_test(saver_logic_test
 slidora_add_test(saver_core_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/saver_core_test.cpp ${CMAKE_CURRENT_LIST_DIR}/SaverFixture.h
   LIBS slidora_saver_core)
+slidora_add_test(saver_guest_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/saver_guest_test.cpp ${CMAKE_CURRENT_LIST_DIR}/SaverFixture.h
+  LIBS slidora_saver_core)
