@@ -115,12 +115,15 @@ class MirrorWindow final : public QWidget {
         event->accept();
         m_owner.m_core.onKey();
     }
+    // As on the saver window, presses and moves over the picture reach
+    // nothing (the cursor check still sees the pointer move).
     void mousePressEvent(QMouseEvent* event) override {
         event->accept();
-        m_owner.m_core.onMouseDown();
+        if (!overPicture(event->position().toPoint())) m_owner.m_core.onMouseDown();
     }
     void mouseMoveEvent(QMouseEvent* event) override {
         event->accept();
+        if (overPicture(event->position().toPoint())) return;
         const QPoint p = event->globalPosition().toPoint();
         m_owner.m_core.onMouseMove({p.x(), p.y()});
     }
@@ -130,6 +133,10 @@ class MirrorWindow final : public QWidget {
     }
 
   private:
+    bool overPicture(QPoint at) const {
+        return !m_fitted.isNull() && QRect(m_at, m_fitted.size()).contains(at);
+    }
+
     TSlidoraSaver& m_owner;
     QScreen* m_screen;
     QImage m_fitted;
@@ -312,7 +319,10 @@ void TSlidoraSaver::setCursorHidden(bool hidden) {
 }
 
 void TSlidoraSaver::closeWindow() {
-    m_mirrors.clear();
+    // Hidden, not destroyed: the close may come from a mirror's own input
+    // handler. They go with this window.
+    for (const auto& mirror : m_mirrors)
+        mirror->hide();
     hide();
 }
 
