@@ -7,6 +7,7 @@
 #include "saver/Catalogue.h"
 #include "saver/Layout.h"
 #include "saver/Overlay.h"
+#include "saver/QtLocaleText.h"
 #include "saver/picture/PicLoad.h"
 #include "saver/resize/Resize.h"
 #include "saver/resize/ResizeHost.h"

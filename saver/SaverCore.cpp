@@ -109,6 +109,8 @@ void SaverCore::setUpGeometry() {
         m_view.setWindowRect({0, 0, m_windowSize.width, m_windowSize.height});
         return;
     }
+    // There is no older platform family here whose screen-saver-running flag
+    // would need setting.
     m_platformKind = 2;
     if (guestMode()) {
         // The host's window clips the show: it is exactly that window, with
@@ -124,8 +126,6 @@ void SaverCore::setUpGeometry() {
     m_view.setWindowRect({0, 0, m_windowSize.width, m_windowSize.height});
     m_view.setCursorHidden(true);
     m_cursorHidden = true;
-    // There is no older platform family here whose screen-saver-running flag
-    // would need setting.
 }
 
 void SaverCore::followGuestWindow() {
