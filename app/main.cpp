@@ -27,7 +27,6 @@
 
 #include <QApplication>
 #include <QCursor>
-#include <QEvent>
 #include <QFontDatabase>
 #include <QScreen>
 
@@ -66,28 +65,6 @@ class ProgramAudio final : public SaverAudio {
     AudioPlayback m_playback;
 };
 
-// In guest mode the host owns the input: keys, buttons and pointer moves
-// never reach the saver window's ending rules.
-class GuestInputFilter final : public QObject {
-  public:
-    bool eventFilter(QObject*, QEvent* event) override {
-        switch (event->type()) {
-        case QEvent::KeyPress:
-        case QEvent::KeyRelease:
-        case QEvent::MouseButtonPress:
-        case QEvent::MouseButtonRelease:
-        case QEvent::MouseButtonDblClick:
-        case QEvent::MouseMove:
-        case QEvent::Wheel:
-            return true;
-        default:
-            return false;
-        }
-    }
-};
-
-// `parentWnd` not 0: the preview inside that window. `guestWnd` not 0: guest
-// mode, the full show inside a window the host hands over.
 // `parentWnd` not 0: the preview inside that window. `guestWnd` not 0: guest
 // mode, the full show inside a window the host hands over.
 int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd) {
@@ -134,17 +111,11 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     services.errorReport = [](const std::string& message) { showErrorReport(message); };
     services.quit = [] { QCoreApplication::quit(); };
 
-    // Guest mode for now runs the full-screen show with the host window's
-    // size as the screen, embedded into it: the pointer position never
-    // changes for the show, and input is filtered out.
-    GuestInputFilter guestInput;
-    if (guestWnd != 0) {
-        const QSize hostSize = hostWindowSize(guestWnd);
-        if (hostSize.isValid()) services.screenSize = {hostSize.width(), hostSize.height()};
-        services.cursorPos = [] { return Point{0, 0}; };
-        if (!audioLock) services.audio = nullptr;
-        app.installEventFilter(&guestInput);
-    }
+    // In guest mode the core reads the host window's size before every
+    // picture and leaves the input to the host; only the copy holding the
+    // audio lock plays.
+    services.guestWindow = guestWnd;
+    if (guestWnd != 0 && !audioLock) services.audio = nullptr;
     const unsigned long hostWnd = guestWnd != 0 ? guestWnd : parentWnd;
 
     TSlidoraSaver saver(parentWnd, services);
@@ -162,6 +133,7 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
         saver.show();
         saver.raise();
         saver.activateWindow();
+        saver.coverOtherScreens();
     }
     if (saver.closed()) return 0;
     app.exec();

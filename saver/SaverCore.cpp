@@ -70,15 +70,20 @@ void SaverCore::onTimer() {
     guarded([this] { Mainr(); });
 }
 
+// In guest mode the host owns the input: it ends the show with a signal or
+// by destroying its window, never through keys, buttons or the pointer.
 void SaverCore::onKey() {
+    if (guestMode()) return;
     guarded([this] { FormKeyDown(); });
 }
 
 void SaverCore::onMouseDown() {
+    if (guestMode()) return;
     guarded([this] { FormMouseDown(); });
 }
 
 void SaverCore::onMouseMove(Point screenPos) {
+    if (guestMode()) return;
     guarded([this, screenPos] { FormMouseMove(screenPos); });
 }
 
@@ -103,13 +108,34 @@ void SaverCore::setUpGeometry() {
         m_view.setWindowRect({0, 0, m_windowSize.width, m_windowSize.height});
         return;
     }
-    m_windowSize = {m_services.screenSize.width + 2, m_services.screenSize.height + 2};
-    m_view.setWindowRect({0, 0, m_windowSize.width, m_windowSize.height});
-    m_view.setCursorHidden(true);
-    m_cursorHidden = true;
     // There is no older platform family here whose screen-saver-running flag
     // would need setting.
     m_platformKind = 2;
+    if (guestMode()) {
+        // The host's window clips the show: it is exactly that window, with
+        // no margin past its edges, and the pointer is left alone.
+        m_screenSize = m_services.screenSize;
+        m_windowSize = m_screenSize;
+        m_view.setWindowRect({0, 0, m_windowSize.width, m_windowSize.height});
+        followGuestWindow();
+        return;
+    }
+    m_screenSize = m_services.screenSize;
+    m_windowSize = {m_screenSize.width + 2, m_screenSize.height + 2};
+    m_view.setWindowRect({0, 0, m_windowSize.width, m_windowSize.height});
+    m_view.setCursorHidden(true);
+    m_cursorHidden = true;
+}
+
+void SaverCore::followGuestWindow() {
+    if (!guestMode() || !m_services.hostWindowSize) return;
+    // An unreadable size (the host is going away) keeps the last one.
+    const Size host = m_services.hostWindowSize(m_services.guestWindow);
+    if (host.width <= 0 || host.height <= 0) return;
+    m_screenSize = host;
+    if (host.width == m_windowSize.width && host.height == m_windowSize.height) return;
+    m_windowSize = host;
+    m_view.setWindowRect({0, 0, host.width, host.height});
 }
 
 void SaverCore::FormCreate() {
@@ -254,6 +280,7 @@ void SaverCore::Mainr() {
             // A step that raises leaves the clock off: the show stops on
             // this picture until input ends it.
             timer.setEnabled(false);
+            followGuestWindow();
             PicDisp();
             if (m_closed) return;
             break;
@@ -387,8 +414,7 @@ void SaverCore::showOverlay(const std::string& path, std::uint32_t background) {
     const Size measured = m_view.measureText(overlay.text + ".", m_overlayFont);
     OverlayBounds bounds{};
     if (overlayBounds(corner, measured.width, measured.height, m_windowSize.width,
-                      m_windowSize.height, m_services.screenSize.width,
-                      m_services.screenSize.height, bounds))
+                      m_windowSize.height, m_screenSize.width, m_screenSize.height, bounds))
         m_overlayBox = {bounds.left, bounds.top, bounds.width, bounds.height};
     overlay.box = m_overlayBox;
     overlay.background = rgbOfColourRef(background);
@@ -401,7 +427,7 @@ Point SaverCore::MousePos() const {
 }
 
 void SaverCore::MouseChk() {
-    if (m_picIndex < 2) return;
+    if (guestMode() || m_picIndex < 2) return;
     if (MousePos() != m_recorded) closeOperation();
 }
 

@@ -46,6 +46,7 @@ class SaverCore {
     void onEndRequest();
 
     bool previewMode() const { return m_parentWnd != 0; }
+    bool guestMode() const { return !previewMode() && m_services.guestWindow != 0; }
     bool closePending() const { return m_closePending; }
     bool closed() const { return m_closed; }
     bool messageMode() const { return m_messageMode; }
@@ -79,6 +80,7 @@ class SaverCore {
 
     void FormCreate();
     void setUpGeometry();
+    void followGuestWindow();
     void setUpMessageMode();
     void startActiveTime();
     void placeMessage();
@@ -107,6 +109,9 @@ class SaverCore {
     SaverSettings m_settings;
     std::vector<std::string> m_pictureList;
     Size m_windowSize;
+    // What the layout rules take as the screen: the screen, or in guest mode
+    // the host's window.
+    Size m_screenSize;
     Point m_recorded{-1, -1};
     int m_platformKind = 0;
     std::string m_messageText;

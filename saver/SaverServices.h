@@ -47,6 +47,11 @@ struct SaverServices {
     // The preview host window's size (preview mode only); an empty size
     // when it cannot be read.
     std::function<Size(unsigned long)> hostWindowSize;
+    // Not 0: guest mode, the full show inside this window that a host (a
+    // screen-saver daemon, a locker) handed over. Its size, read through
+    // hostWindowSize before every picture, stands for the screen's; the host
+    // owns the input and the pointer.
+    unsigned long guestWindow = 0;
     // The user's locale's short date and long time (with seconds) of a day
     // count as the clock gives it, UTF-8, for the overlay.
     std::function<std::string(double days)> dateText;

@@ -8,6 +8,11 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
+
+#include "saver/Layout.h"
+
+#include <algorithm>
 
 namespace slidora {
 
@@ -65,6 +70,79 @@ void setTextColour(QLabel* label, Rgb colour) {
 
 } // namespace
 
+// A monitor other than the primary one during the full-screen show: the
+// saver's picture fitted to this monitor by the same layout rules, on the
+// saver's background. It scales the picture as the saver window shows it
+// rather than decoding and resampling the file once more per monitor; a
+// monitor much larger than the primary one thus shows a softer picture.
+class MirrorWindow final : public QWidget {
+  public:
+    MirrorWindow(TSlidoraSaver& owner, QScreen* screen)
+        : QWidget(nullptr), m_owner(owner), m_screen(screen) {
+        setWindowTitle(QStringLiteral("SlidoraMirror"));
+        setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
+        setMouseTracking(true);
+        setFocusPolicy(Qt::StrongFocus);
+        setScreen(screen);
+        const QRect g = screen->geometry();
+        // Two pixels past the monitor's edges, as the primary window.
+        setGeometry(g.x(), g.y(), g.width() + 2, g.height() + 2);
+    }
+    QScreen* monitor() const { return m_screen; }
+    void refresh() {
+        m_fitted = QImage();
+        const QImage& shown = m_owner.m_shownImage;
+        if (!shown.isNull()) {
+            const Placement p = StretchSize(shown.width(), shown.height(), width(), height(),
+                                            m_owner.core().settings().maxMagnification);
+            m_at = QPoint(p.x, p.y);
+            m_fitted = shown.size() == QSize(p.width, p.height)
+                           ? shown
+                           : shown.scaled(p.width, p.height, Qt::IgnoreAspectRatio,
+                                          Qt::SmoothTransformation);
+        }
+        update();
+    }
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.fillRect(rect(), m_owner.m_windowColour);
+        if (!m_fitted.isNull()) painter.drawImage(m_at, m_fitted);
+    }
+    void resizeEvent(QResizeEvent*) override { refresh(); }
+    void keyPressEvent(QKeyEvent* event) override {
+        event->accept();
+        m_owner.m_core.onKey();
+    }
+    // As on the saver window, presses and moves over the picture reach
+    // nothing (the cursor check still sees the pointer move).
+    void mousePressEvent(QMouseEvent* event) override {
+        event->accept();
+        if (!overPicture(event->position().toPoint())) m_owner.m_core.onMouseDown();
+    }
+    void mouseMoveEvent(QMouseEvent* event) override {
+        event->accept();
+        if (overPicture(event->position().toPoint())) return;
+        const QPoint p = event->globalPosition().toPoint();
+        m_owner.m_core.onMouseMove({p.x(), p.y()});
+    }
+    void closeEvent(QCloseEvent* event) override {
+        m_owner.m_core.onCloseRequest();
+        QWidget::closeEvent(event);
+    }
+
+  private:
+    bool overPicture(QPoint at) const {
+        return !m_fitted.isNull() && QRect(m_at, m_fitted.size()).contains(at);
+    }
+
+    TSlidoraSaver& m_owner;
+    QScreen* m_screen;
+    QImage m_fitted;
+    QPoint m_at;
+};
+
 QFont toQFont(const FontSpec& spec) {
     const QString family = QString::fromStdString(spec.family);
     QFont font(family);
@@ -87,8 +165,8 @@ TSlidoraSaver::TSlidoraSaver(unsigned long parentWnd, SaverServices& services)
     : QWidget(nullptr), m_core(parentWnd, services, *this) {
     setObjectName(QStringLiteral("SlidoraSaver"));
     setWindowTitle(QStringLiteral("SlidoraSaver"));
-    if (parentWnd != 0) {
-        // The preview only shows; the host keeps all input.
+    if (parentWnd != 0 || services.guestWindow != 0) {
+        // The preview and a guest only show; the host keeps all input.
         setWindowFlags(Qt::FramelessWindowHint | Qt::WindowTransparentForInput |
                        Qt::WindowDoesNotAcceptFocus);
         setAttribute(Qt::WA_TransparentForMouseEvents);
@@ -107,6 +185,35 @@ TSlidoraSaver::TSlidoraSaver(unsigned long parentWnd, SaverServices& services)
 
 TSlidoraSaver::~TSlidoraSaver() {
     if (m_core.cursorHidden()) setCursorHidden(false);
+}
+
+void TSlidoraSaver::coverOtherScreens() {
+    if (m_coversScreens || m_core.previewMode() || m_core.guestMode() || m_core.closed()) return;
+    m_coversScreens = true;
+    for (QScreen* screen : QGuiApplication::screens())
+        addMirror(screen);
+    connect(qApp, &QGuiApplication::screenAdded, this, [this](QScreen* s) { addMirror(s); });
+    connect(qApp, &QGuiApplication::screenRemoved, this, [this](QScreen* s) { removeMirror(s); });
+}
+
+void TSlidoraSaver::addMirror(QScreen* screen) {
+    if (screen == nullptr || screen == QGuiApplication::primaryScreen() || m_core.closed()) return;
+    for (const auto& mirror : m_mirrors)
+        if (mirror->monitor() == screen) return;
+    m_mirrors.push_back(std::make_unique<MirrorWindow>(*this, screen));
+    MirrorWindow& mirror = *m_mirrors.back();
+    mirror.refresh();
+    mirror.show();
+    mirror.raise();
+}
+
+void TSlidoraSaver::removeMirror(QScreen* screen) {
+    std::erase_if(m_mirrors, [screen](const auto& m) { return m->monitor() == screen; });
+}
+
+void TSlidoraSaver::updateMirrors() {
+    for (const auto& mirror : m_mirrors)
+        mirror->refresh();
 }
 
 void TSlidoraSaver::createComponents() {
@@ -147,8 +254,11 @@ void TSlidoraSaver::setWindowRect(const Rect& rect) {
 }
 
 void TSlidoraSaver::showBitmap(const Bitmap& bitmap, Point at) {
-    Image1->setPixmap(QPixmap::fromImage(toImage(bitmap)));
+    m_shownImage = toImage(bitmap);
+    Image1->setPixmap(QPixmap::fromImage(m_shownImage));
     Image1->setGeometry(at.x, at.y, bitmap.width(), bitmap.height());
+    if (m_mirrors.empty()) m_shownImage = QImage();
+    updateMirrors();
 }
 
 void TSlidoraSaver::moveIcon(Point topLeft) {
@@ -158,6 +268,8 @@ void TSlidoraSaver::moveIcon(Point topLeft) {
 void TSlidoraSaver::setBackground(Rgb colour) {
     m_windowColour = toQColor(colour);
     update();
+    for (const auto& mirror : m_mirrors)
+        mirror->update();
 }
 
 void TSlidoraSaver::setOverlayFont(const FontSpec& font) {
@@ -207,6 +319,10 @@ void TSlidoraSaver::setCursorHidden(bool hidden) {
 }
 
 void TSlidoraSaver::closeWindow() {
+    // Hidden, not destroyed: the close may come from a mirror's own input
+    // handler. They go with this window.
+    for (const auto& mirror : m_mirrors)
+        mirror->hide();
     hide();
 }
 

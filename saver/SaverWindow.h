@@ -10,14 +10,21 @@
 #include <QFont>
 #include <QWidget>
 
+#include <QImage>
+
+#include <memory>
 #include <optional>
+#include <vector>
 
 class QLabel;
+class QScreen;
 
 namespace slidora {
 
 // The Qt font for a font as the logic names it.
 QFont toQFont(const FontSpec& font);
+
+class MirrorWindow;
 
 class TSlidoraSaver : public QWidget, public SaverView {
     Q_OBJECT
@@ -33,6 +40,12 @@ class TSlidoraSaver : public QWidget, public SaverView {
     SaverCore& core() { return m_core; }
     const SaverCore& core() const { return m_core; }
     bool closed() const { return m_core.closed(); }
+    // Full screen only: every monitor besides the primary one gets a window
+    // of its own showing the same picture, fitted to that monitor, on the
+    // same background; monitors coming and going later are followed. Input
+    // on any of them counts as input on this window.
+    void coverOtherScreens();
+    std::size_t mirrorCount() const { return m_mirrors.size(); }
 
     QLabel* image1() const { return Image1; }
     QLabel* label1() const { return Label1; }
@@ -61,7 +74,11 @@ class TSlidoraSaver : public QWidget, public SaverView {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    friend class MirrorWindow;
     void createComponents();
+    void addMirror(QScreen* screen);
+    void removeMirror(QScreen* screen);
+    void updateMirrors();
 
     QLabel* Image1 = nullptr;
     QLabel* Label1 = nullptr;
@@ -69,6 +86,11 @@ class TSlidoraSaver : public QWidget, public SaverView {
 
     QColor m_windowColour{0, 128, 128};
     std::optional<MessageLine> m_message;
+    // The picture as shown here, for the mirrors to fit to their monitors;
+    // null while the icon stands in its place.
+    QImage m_shownImage;
+    std::vector<std::unique_ptr<MirrorWindow>> m_mirrors;
+    bool m_coversScreens = false;
     SaverCore m_core;
 };
 

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Guest mode: the full show inside a window the test makes, at that window's
-# size; keys, buttons and pointer moves leave it running, SIGTERM ends it with
-# exit code 0, and so does the host window going away. Two host windows take
+# size, following a resize; keys, buttons and pointer moves leave it running,
+# SIGTERM ends it with exit code 0, and so does the host window going away. Two host windows take
 # two copies at once.
 source "$(dirname "$0")/common.sh"
 
@@ -28,6 +28,21 @@ wait_for 2 bash -c "! kill -0 $PID" && fail "input ended the guest"
 kill -TERM $PID
 expect_exit0 $PID 1
 echo "ok: the show inside the host's window, input left to the host, SIGTERM ends it"
+
+# A wider host: the next picture (one every 0.8 s) is limited by the height
+# and centred, so the frame moves from the host's left edge to 100 px in.
+printf '[Image]\nDispFolder=%s\nSleepTime=1000\nMiniSize=1\n' "$WORK/pics" > "$INI"
+"$SLIDORA" --window-id "$HOST" 3>&- 2>>"$LOG" & PID=$!
+wait_for 10 is_colour 104 250 0 0 255 || fail "picture not at the host's left edge: $("$HELPER" pixel 104 250)"
+is_colour 204 250 255 0 0 || fail "picture not filling the host: $("$HELPER" pixel 204 250)"
+xdotool windowsize "$HOST" 600 300
+wait_for 5 is_colour 204 250 0 0 255 || fail "resize not followed: $("$HELPER" pixel 204 250)"
+is_colour 400 250 255 0 0 || fail "picture not inside the wider host: $("$HELPER" pixel 400 250)"
+kill -TERM $PID
+expect_exit0 $PID 1
+xdotool windowsize "$HOST" 400 300
+printf '[Image]\nDispFolder=%s\nSleepTime=30000\nMiniSize=1\n[Text]\nFileName=2\n' "$WORK/pics" > "$INI"
+echo "ok: a resize of the host followed at the next picture"
 
 # The locker's way: -root and the window in decimal; a second host window
 # runs a second copy beside it, and only one of the two plays the music.

@@ -16,3 +16,6 @@ slidora_add_test(saver_preparer_test
   LIBS slidora_saver_core slidora_picwriter slidora_test_support)
 target_compile_definitions(saver_preparer_test PRIVATE SLIDORA_RESIZE32_PATH="$<TARGET_FILE:resize32>")
 add_dependencies(saver_preparer_test resize32)
+slidora_add_test(saver_guest_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/saver_guest_test.cpp ${CMAKE_CURRENT_LIST_DIR}/SaverFixture.h
+  LIBS slidora_saver_core slidora_test_support)
