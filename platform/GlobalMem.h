@@ -62,6 +62,10 @@ inline void slidoraGlobalFree(SlidoraHGlobal handle) {
     if (handle != nullptr) GlobalFree(handle);
 }
 
+// A kept block handed out again for `size` bytes, no more than it holds. The
+// system goes on reporting what the block holds, which is at least `size`.
+inline void slidoraGlobalReuse(SlidoraHGlobal, std::size_t) {}
+
 } // namespace slidora
 
 #else
@@ -129,6 +133,13 @@ inline bool slidoraGlobalUnlock(SlidoraHGlobal handle) {
 inline std::size_t slidoraGlobalSize(SlidoraHGlobal handle) {
     gmem_detail::Header* h = gmem_detail::header(handle);
     return h == nullptr ? 0 : h->size;
+}
+
+// A kept block handed out again for `size` bytes, no more than it holds: it
+// then reports that size, as a fresh one would.
+inline void slidoraGlobalReuse(SlidoraHGlobal handle, std::size_t size) {
+    gmem_detail::Header* h = gmem_detail::header(handle);
+    if (h != nullptr) h->size = size;
 }
 
 // Frees the block; null and invalid handles are ignored.
