@@ -1,16 +1,25 @@
 #include "vbmp3.h"
 
 #include "library.h"
+#ifdef _WIN32
+#include "waveoutput.h"
+#else
 #include "sdloutput.h"
+#endif
 
 namespace {
+
+#ifdef _WIN32
+using PlatformOutput = slidora::vbmp3::WaveOutput;
+#else
+using PlatformOutput = slidora::vbmp3::SdlOutput;
+#endif
 
 // Never destroyed: a host may exit without vbmp3_free, and tearing audio
 // threads down during static destruction would race other libraries' own
 // teardown. Everything is reached from the one UI thread only.
 slidora::vbmp3::Library& library() {
-    static auto* const instance =
-        new slidora::vbmp3::Library(std::make_unique<slidora::vbmp3::SdlOutput>());
+    static auto* const instance = new slidora::vbmp3::Library(std::make_unique<PlatformOutput>());
     return *instance;
 }
 

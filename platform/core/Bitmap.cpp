@@ -77,8 +77,7 @@ BlockKeeper& keeper() {
 KeptBlock obtainBlock(std::size_t size) {
     KeptBlock block = keeper().take(size);
     if (block.handle != nullptr) {
-        // The block reports the size asked for, as a fresh one would.
-        gmem_detail::header(block.handle)->size = size;
+        slidoraGlobalReuse(block.handle, size);
         return block;
     }
     block.handle = slidoraGlobalAlloc(size, BlockFill::Unfilled);

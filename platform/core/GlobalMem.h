@@ -1,14 +1,75 @@
 #pragma once
-// A small handle-based block allocator standing in for movable global memory.
-// The program and the resampler module exchange pictures as blocks named by
-// handles; the side that receives a block frees it. Header-only, built on the
-// C allocator, so a block allocated in the module can be freed by the program
-// and the other way round (both use the process's one malloc).
+// Movable global memory: the program and the resampler module exchange
+// pictures as blocks named by handles; the side that receives a block frees
+// it. On Windows these are the system's own blocks (GlobalAlloc with
+// GMEM_MOVEABLE), so a block made in one module is freed in another whatever
+// C runtime each uses. Elsewhere a small header-only allocator on the C
+// allocator stands in for them (the program and the module share the
+// process's one malloc).
 //
 // The names carry the program's prefix so that they can never be mistaken
-// for, or collide with, the Windows functions they stand in for.
+// for, or collide with, the Windows functions they map to.
 #include <cstddef>
 #include <cstdint>
+
+namespace slidora {
+
+enum class BlockFill {
+    Zeroed,
+    // For a block its owner fills completely: no pass over it before the
+    // owner's own, and a reused heap block is not cleared.
+    Unfilled,
+};
+
+} // namespace slidora
+
+#if defined(_WIN32)
+
+#include <windows.h>
+
+extern "C" {
+typedef HGLOBAL SlidoraHGlobal;
+}
+
+namespace slidora {
+
+// Returns a handle to a movable block of `size` bytes, or null when out of
+// memory or the size is absurd. A zero-byte movable block would be a
+// discarded one that cannot be locked, so it gets one byte, as elsewhere.
+inline SlidoraHGlobal slidoraGlobalAlloc(std::size_t size, BlockFill fill = BlockFill::Zeroed) {
+    if (static_cast<std::uint64_t>(size) > (std::uint64_t{1} << 40)) return nullptr;
+    const UINT flags = GMEM_MOVEABLE | (fill == BlockFill::Zeroed ? GMEM_ZEROINIT : 0U);
+    return GlobalAlloc(flags, size == 0 ? 1 : size);
+}
+
+// Returns the block's address, or null for a null or freed handle.
+inline void* slidoraGlobalLock(SlidoraHGlobal handle) {
+    return handle == nullptr ? nullptr : GlobalLock(handle);
+}
+
+// True while the block stays locked by an earlier lock.
+inline bool slidoraGlobalUnlock(SlidoraHGlobal handle) {
+    return handle != nullptr && GlobalUnlock(handle) != FALSE;
+}
+
+// The system may round a block up: at least the size asked for.
+inline std::size_t slidoraGlobalSize(SlidoraHGlobal handle) {
+    return handle == nullptr ? 0 : GlobalSize(handle);
+}
+
+// Frees the block; null is ignored.
+inline void slidoraGlobalFree(SlidoraHGlobal handle) {
+    if (handle != nullptr) GlobalFree(handle);
+}
+
+// A kept block handed out again for `size` bytes, no more than it holds. The
+// system goes on reporting what the block holds, which is at least `size`.
+inline void slidoraGlobalReuse(SlidoraHGlobal, std::size_t) {}
+
+} // namespace slidora
+
+#else
+
 #include <cstdlib>
 #include <cstring>
 #include <new>
@@ -33,13 +94,6 @@ inline Header* header(SlidoraHGlobal h) {
     return (p != nullptr && p->magic == kMagic) ? p : nullptr;
 }
 } // namespace gmem_detail
-
-enum class BlockFill {
-    Zeroed,
-    // For a block its owner fills completely: no pass over it before the
-    // owner's own, and a reused heap block is not cleared.
-    Unfilled,
-};
 
 // Returns a handle to a block of `size` bytes, or null when out of memory or
 // the size is absurd.
@@ -81,6 +135,13 @@ inline std::size_t slidoraGlobalSize(SlidoraHGlobal handle) {
     return h == nullptr ? 0 : h->size;
 }
 
+// A kept block handed out again for `size` bytes, no more than it holds: it
+// then reports that size, as a fresh one would.
+inline void slidoraGlobalReuse(SlidoraHGlobal handle, std::size_t size) {
+    gmem_detail::Header* h = gmem_detail::header(handle);
+    if (h != nullptr) h->size = size;
+}
+
 // Frees the block; null and invalid handles are ignored.
 inline void slidoraGlobalFree(SlidoraHGlobal handle) {
     gmem_detail::Header* h = gmem_detail::header(handle);
@@ -90,3 +151,5 @@ inline void slidoraGlobalFree(SlidoraHGlobal handle) {
 }
 
 } // namespace slidora
+
+#endif
