@@ -187,8 +187,10 @@ int runCheck(const CheckInput& input, std::ostream& out) {
     if (!input.pictureFolder.empty()) settings.pictureFolder = input.pictureFolder;
 
     out << "Picture folder: " << settings.pictureFolder;
-    if (settings.pictureFolder.empty()) out << "(none set)";
-    else if (!folderExists(settings.pictureFolder)) out << " (not a folder)";
+    if (settings.pictureFolder.empty())
+        out << "(none set)";
+    else if (!folderExists(settings.pictureFolder))
+        out << " (not a folder)";
     out << "\n";
     Listing pictures = checkPictures(settings.pictureFolder, settings.minimumSizeKb);
     printListing(out,

@@ -10,7 +10,9 @@ namespace slidora {
 namespace {
 
 // A missing window is an expected answer, not a fatal X error.
-int ignoreXError(Display*, XErrorEvent*) { return 0; }
+int ignoreXError(Display*, XErrorEvent*) {
+    return 0;
+}
 
 bool windowAttributes(Display* display, unsigned long xid, XWindowAttributes& attrs) {
     if (display == nullptr || xid == 0) return false;

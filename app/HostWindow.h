@@ -24,11 +24,11 @@ void embedIntoHost(QWidget& widget, unsigned long xid);
 // preview has no say in the host's life).
 class HostWatch : public QObject {
     Q_OBJECT
-public:
+  public:
     HostWatch(unsigned long xid, std::function<void()> gone, QObject* parent = nullptr);
     ~HostWatch() override;
 
-private:
+  private:
     unsigned long m_xid;
     std::function<void()> m_gone;
     // One connection of its own for the whole watch; polls are cheap round

@@ -36,13 +36,15 @@ SignalPipe::SignalPipe(std::function<void()> onSignal, QObject* parent)
     sa.sa_handler = onTerminationSignal;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = SA_RESTART;
-    for (int sig : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(sig, &sa, nullptr);
+    for (int sig : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(sig, &sa, nullptr);
 }
 
 SignalPipe::~SignalPipe() {
     struct sigaction sa {};
     sa.sa_handler = SIG_DFL;
-    for (int sig : {SIGTERM, SIGHUP, SIGINT}) ::sigaction(sig, &sa, nullptr);
+    for (int sig : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(sig, &sa, nullptr);
     m_notifier.reset();
     for (int& fd : g_pipe) {
         if (fd >= 0) ::close(fd);

@@ -11,12 +11,12 @@ namespace slidora {
 
 class SignalPipe : public QObject {
     Q_OBJECT
-public:
+  public:
     // Installs the handlers; `onSignal` runs on the UI thread.
     explicit SignalPipe(std::function<void()> onSignal, QObject* parent = nullptr);
     ~SignalPipe() override;
 
-private:
+  private:
     std::function<void()> m_onSignal;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };

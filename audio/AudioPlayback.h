@@ -15,16 +15,16 @@ class RandomSource;
 // Values of the player state. Anything below kIdle is final: audio has been
 // given up for the rest of the run.
 enum PlayerState : int {
-    kPlayerIdle = -1,           // nothing playing; the next poll starts a file
-    kPlayerLibrary = 1,         // a file plays through the MP3 library
-    kPlayerMedia = 2,           // a file plays through the media player
-    kPlayerCloseFailed = -2,    // the library failed to close a file
-    kPlayerLibraryFailed = -4,  // the library failed to open or start a file
-    kPlayerMediaFailed = -8,    // the media player failed to open a file
+    kPlayerIdle = -1,          // nothing playing; the next poll starts a file
+    kPlayerLibrary = 1,        // a file plays through the MP3 library
+    kPlayerMedia = 2,          // a file plays through the media player
+    kPlayerCloseFailed = -2,   // the library failed to close a file
+    kPlayerLibraryFailed = -4, // the library failed to open or start a file
+    kPlayerMediaFailed = -8,   // the media player failed to open a file
 };
 
 class AudioPlayback {
-public:
+  public:
     // Both objects are owned by the caller and must outlive this one.
     AudioPlayback(Mp3Library& library, MediaPlayer& player);
     AudioPlayback(const AudioPlayback&) = delete;
@@ -72,7 +72,7 @@ public:
     // True when a poll found every listed file gone and ended the audio.
     bool allFilesGone() const { return m_allFilesGone; }
 
-private:
+  private:
     // Moves to the next listed file that still exists; false after a whole
     // pass without one.
     bool advanceToExistingFile();

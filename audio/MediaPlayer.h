@@ -7,7 +7,7 @@
 namespace slidora {
 
 class MediaPlayer {
-public:
+  public:
     virtual ~MediaPlayer() = default;
 
     // Opens `path` for playing, closing a file still open first. Throws

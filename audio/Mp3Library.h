@@ -7,7 +7,7 @@
 namespace slidora {
 
 class Mp3Library {
-public:
+  public:
     virtual ~Mp3Library() = default;
 
     // True when the library is ready; false means it is not used this run.

@@ -53,7 +53,8 @@ bool looksLikeMidi(const std::string& path) {
     in.read(head.data(), head.size());
     const auto got = in.gcount();
     if (got >= 4 && std::memcmp(head.data(), "MThd", 4) == 0) return true;
-    return got >= 12 && std::memcmp(head.data(), "RIFF", 4) == 0 && std::memcmp(head.data() + 8, "RMID", 4) == 0;
+    return got >= 12 && std::memcmp(head.data(), "RIFF", 4) == 0 &&
+           std::memcmp(head.data() + 8, "RMID", 4) == 0;
 }
 
 } // namespace

@@ -13,7 +13,7 @@ struct _Mix_Music;
 namespace slidora {
 
 class SdlMixerPlayer final : public MediaPlayer {
-public:
+  public:
     SdlMixerPlayer() = default;
     ~SdlMixerPlayer() override;
     SdlMixerPlayer(const SdlMixerPlayer&) = delete;
@@ -28,7 +28,7 @@ public:
     // The sound font used for MIDI when SDL_SOUNDFONTS does not name one.
     static const char* const kGeneralMidiSoundFont;
 
-private:
+  private:
     // Throws SlidoraError when SDL's audio or the mixer cannot start (no
     // audio device); tried again on the next open().
     void openDevice();

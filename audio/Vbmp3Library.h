@@ -7,7 +7,7 @@
 namespace slidora {
 
 class Vbmp3Library final : public Mp3Library {
-public:
+  public:
     Vbmp3Library() = default;
 
     bool init() override;
@@ -18,7 +18,7 @@ public:
     bool close() override;
     void free() override;
 
-private:
+  private:
     // The information record the library may fill on open; the program never
     // reads it. 528 bytes, as the library's header fixes.
     alignas(8) std::array<unsigned char, 528> m_info{};

@@ -82,8 +82,7 @@ std::string homeAndPicturesFolder() {
 
 DialogServices TScSSDlg::modelServices(DialogEnvironment env) {
     DialogServices services;
-    services.settingsPath =
-        env.settingsPath.empty() ? settingsLocation() : env.settingsPath;
+    services.settingsPath = env.settingsPath.empty() ? settingsLocation() : env.settingsPath;
     m_settingsPath = services.settingsPath;
     services.readerContext.programDir = env.programDir.empty() ? programDir() : env.programDir;
     services.readerContext.iconFontName =

@@ -222,7 +222,8 @@ void IniFile::writeString(const std::string& section, const std::string& key,
 }
 
 void IniFile::commit(const std::string& newText) const {
-    if (!replaceFileAtomically(m_path, newText)) throw SlidoraError(formatMessage(kWriteError, m_path));
+    if (!replaceFileAtomically(m_path, newText))
+        throw SlidoraError(formatMessage(kWriteError, m_path));
 }
 
 } // namespace slidora

@@ -9,13 +9,13 @@ namespace slidora {
 // fraction being the time of day (so 0.5 is noon). Local time, because the
 // active time of a show is reckoned on the wall clock.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual double nowDays() const = 0;
 };
 
 class SystemClock final : public Clock {
-public:
+  public:
     double nowDays() const override;
 };
 
@@ -24,7 +24,7 @@ public:
 // off) starts a full interval from that moment; switching on a timer that is
 // already on changes nothing.
 class Timer {
-public:
+  public:
     virtual ~Timer() = default;
     virtual void setIntervalMs(int intervalMs) = 0;
     virtual int intervalMs() const = 0;

@@ -6,7 +6,8 @@ std::string withFullStop(const std::string& message) {
     if (message.empty()) return message;
     // Find the start of the last UTF-8 sequence and decode its code point.
     std::size_t start = message.size() - 1;
-    while (start > 0 && (static_cast<unsigned char>(message[start]) & 0xC0) == 0x80) --start;
+    while (start > 0 && (static_cast<unsigned char>(message[start]) & 0xC0) == 0x80)
+        --start;
     const auto lead = static_cast<unsigned char>(message[start]);
     char32_t cp = 0;
     if (lead < 0x80) {

@@ -8,7 +8,7 @@ namespace slidora {
 // (a conversion error in the settings file, a failed write). The message is
 // UTF-8 and already in the user's language.
 class SlidoraError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 

@@ -7,7 +7,7 @@
 namespace slidora {
 
 class LoadedModule {
-public:
+  public:
     // Loads the library at `path`; loaded() tells whether that worked.
     explicit LoadedModule(const std::string& path);
     ~LoadedModule();
@@ -19,7 +19,7 @@ public:
     // is not loaded.
     void* symbol(const char* name) const;
 
-private:
+  private:
     void* m_handle = nullptr;
 };
 

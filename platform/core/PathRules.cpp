@@ -22,10 +22,13 @@ std::string extensionOf(const std::string& path) {
     return dot == std::string::npos ? std::string() : name.substr(dot);
 }
 
-char asciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char asciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 std::string asciiLower(std::string text) {
-    for (char& c : text) c = asciiLower(c);
+    for (char& c : text)
+        c = asciiLower(c);
     return text;
 }
 
@@ -36,8 +39,10 @@ std::string withTrailingSlash(const std::string& folder) {
 
 std::string settingsPathFor(const std::string& executablePath) {
     const auto slash = executablePath.rfind('/');
-    const std::string folder = slash == std::string::npos ? std::string() : executablePath.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
+    const std::string folder =
+        slash == std::string::npos ? std::string() : executablePath.substr(0, slash + 1);
+    std::string name =
+        slash == std::string::npos ? executablePath : executablePath.substr(slash + 1);
     const auto dot = name.rfind('.');
     if (dot != std::string::npos) name.erase(dot);
     name += ".ini";
@@ -47,7 +52,9 @@ std::string settingsPathFor(const std::string& executablePath) {
 
 namespace {
 
-bool isAbsolute(const std::string& path) { return !path.empty() && path.front() == '/'; }
+bool isAbsolute(const std::string& path) {
+    return !path.empty() && path.front() == '/';
+}
 
 } // namespace
 

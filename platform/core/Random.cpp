@@ -4,7 +4,9 @@
 
 namespace slidora {
 
-ClockSeededRandom::ClockSeededRandom() { reseedFromClock(); }
+ClockSeededRandom::ClockSeededRandom() {
+    reseedFromClock();
+}
 
 double ClockSeededRandom::next() {
     // 53 random bits: exactly representable, strictly below 1.
@@ -12,7 +14,8 @@ double ClockSeededRandom::next() {
 }
 
 void ClockSeededRandom::reseedFromClock() {
-    m_engine.seed(static_cast<std::uint64_t>(std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    m_engine.seed(static_cast<std::uint64_t>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count()));
 }
 
 } // namespace slidora

@@ -9,7 +9,7 @@
 namespace slidora {
 
 class RandomSource {
-public:
+  public:
     virtual ~RandomSource() = default;
     // A fresh uniform number r with 0 <= r < 1.
     virtual double next() = 0;
@@ -20,12 +20,12 @@ public:
 };
 
 class ClockSeededRandom final : public RandomSource {
-public:
+  public:
     ClockSeededRandom();
     double next() override;
     void reseedFromClock() override;
 
-private:
+  private:
     std::mt19937_64 m_engine;
 };
 
@@ -33,8 +33,7 @@ private:
 // to 0, j is drawn from the whole list while i < n div 2 and from the entries
 // before i otherwise; entries i and j are exchanged. A one-entry list stays as
 // it is; with two entries the last is always exchanged with the first.
-template <class T>
-void listShuffle(std::vector<T>& list, RandomSource& random) {
+template <class T> void listShuffle(std::vector<T>& list, RandomSource& random) {
     const int n = static_cast<int>(list.size());
     for (int i = n - 1; i >= 0; --i) {
         const double r = random.next();

@@ -19,13 +19,13 @@ bool isRegularFile(const std::string& path) {
 namespace {
 
 class FdCloser {
-public:
+  public:
     explicit FdCloser(int fd) : m_fd(fd) {}
     ~FdCloser() { ::close(m_fd); }
     FdCloser(const FdCloser&) = delete;
     FdCloser& operator=(const FdCloser&) = delete;
 
-private:
+  private:
     int m_fd;
 };
 

@@ -13,7 +13,8 @@ InstanceLock::~InstanceLock() {
     if (m_fd >= 0) ::close(m_fd); // closing the descriptor releases the flock
 }
 
-std::unique_ptr<InstanceLock> InstanceLock::acquire(const std::string& lockPath, bool* unavailable) {
+std::unique_ptr<InstanceLock> InstanceLock::acquire(const std::string& lockPath,
+                                                    bool* unavailable) {
     if (unavailable != nullptr) *unavailable = false;
     const int fd = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
     if (fd < 0) {

@@ -8,7 +8,7 @@
 namespace slidora {
 
 class InstanceLock {
-public:
+  public:
     ~InstanceLock();
     InstanceLock(const InstanceLock&) = delete;
     InstanceLock& operator=(const InstanceLock&) = delete;
@@ -17,13 +17,14 @@ public:
     // holds it; also null when the file cannot be opened at all, in which case
     // `*unavailable` (when given) is set, so the caller can run unguarded
     // rather than refuse to start.
-    static std::unique_ptr<InstanceLock> acquire(const std::string& lockPath, bool* unavailable = nullptr);
+    static std::unique_ptr<InstanceLock> acquire(const std::string& lockPath,
+                                                 bool* unavailable = nullptr);
 
     // "SlidoraSaver.lock" in $XDG_RUNTIME_DIR, else in the temp folder with
     // the user id in the name.
     static std::string defaultPath();
 
-private:
+  private:
     explicit InstanceLock(int fd) : m_fd(fd) {}
     int m_fd = -1;
 };

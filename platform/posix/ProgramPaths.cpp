@@ -16,13 +16,16 @@ std::string programPath() {
     for (;;) {
         const ssize_t n = ::readlink("/proc/self/exe", buf.data(), buf.size());
         if (n < 0) return {};
-        if (static_cast<std::size_t>(n) < buf.size()) return std::string(buf.data(), static_cast<std::size_t>(n));
+        if (static_cast<std::size_t>(n) < buf.size())
+            return std::string(buf.data(), static_cast<std::size_t>(n));
         if (buf.size() > (1u << 20)) return {};
         buf.resize(buf.size() * 2);
     }
 }
 
-std::string programDir() { return folderOf(programPath()); }
+std::string programDir() {
+    return folderOf(programPath());
+}
 
 namespace {
 

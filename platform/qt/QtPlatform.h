@@ -17,7 +17,7 @@ inline constexpr const char* kApplicationTitle = "Slidora Saver";
 
 class QtTimer final : public QObject, public Timer {
     Q_OBJECT
-public:
+  public:
     explicit QtTimer(QObject* parent = nullptr);
     void setIntervalMs(int intervalMs) override;
     int intervalMs() const override { return m_intervalMs; }
@@ -25,7 +25,7 @@ public:
     bool enabled() const override { return m_enabled; }
     void setHandler(std::function<void()> handler) override { m_handler = std::move(handler); }
 
-private:
+  private:
     QTimer m_timer;
     int m_intervalMs = 0;
     bool m_enabled = false;

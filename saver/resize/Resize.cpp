@@ -74,7 +74,8 @@ bool runModule(int width, int height, const SourceDib& source, int mode, ResizeH
         host.NoResizeMsg = true;
         return false;
     }
-    const ResizeImgFunction resizeImg = reinterpret_cast<ResizeImgFunction>(module.symbol("ResizeImg"));
+    const ResizeImgFunction resizeImg =
+        reinterpret_cast<ResizeImgFunction>(module.symbol("ResizeImg"));
     if (resizeImg == nullptr) return false;
 
     SlidoraHGlobal header = nullptr;

@@ -15,7 +15,7 @@ namespace slidora::test {
 using CallLog = std::vector<std::string>;
 
 class FakeLibrary final : public Mp3Library {
-public:
+  public:
     explicit FakeLibrary(CallLog& log) : m_log(log) {}
 
     bool init() override {
@@ -23,7 +23,8 @@ public:
         return initOk;
     }
     void setVolume(int left, int right) override {
-        m_log.push_back("lib.setVolume(" + std::to_string(left) + "," + std::to_string(right) + ")");
+        m_log.push_back("lib.setVolume(" + std::to_string(left) + "," + std::to_string(right) +
+                        ")");
     }
     bool open(const std::string& path) override {
         m_log.push_back("lib.open(" + fileNameOf(path) + ")");
@@ -49,12 +50,12 @@ public:
     int state = 1;
     std::set<std::string> failOpen; // file names whose open fails
 
-private:
+  private:
     CallLog& m_log;
 };
 
 class FakePlayer final : public MediaPlayer {
-public:
+  public:
     explicit FakePlayer(CallLog& log) : m_log(log) {}
 
     void open(const std::string& path) override {
@@ -80,7 +81,7 @@ public:
     bool playing = false;           // what isPlaying answers while a file is open
     std::set<std::string> failOpen; // file names whose open throws
 
-private:
+  private:
     CallLog& m_log;
     bool m_open = false;
 };

@@ -8,16 +8,19 @@
 namespace slidora::test {
 
 inline void putLe(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
 inline void putBe(std::string& out, std::uint32_t value, int bytes) {
-    for (int i = bytes - 1; i >= 0; --i) out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
+    for (int i = bytes - 1; i >= 0; --i)
+        out.push_back(static_cast<char>((value >> (8 * i)) & 0xFF));
 }
 
 // 16-bit mono PCM: a 440 Hz tone at half scale.
 inline std::string toneWav(int durationMs, int rateHz = 22050) {
-    const std::uint32_t frames = static_cast<std::uint32_t>(rateHz) * static_cast<std::uint32_t>(durationMs) / 1000;
+    const std::uint32_t frames =
+        static_cast<std::uint32_t>(rateHz) * static_cast<std::uint32_t>(durationMs) / 1000;
     const std::uint32_t dataBytes = frames * 2;
     std::string out = "RIFF";
     putLe(out, 36 + dataBytes, 4);

@@ -49,7 +49,9 @@ int framedJpg(const std::string& path, int w, int h) {
     return !bmp.empty() && slidora::picwriter::writeJpeg(path, bmp) ? 0 : 1;
 }
 
-void put16(std::ofstream& out, std::uint16_t v) { out.put(static_cast<char>(v & 0xFF)).put(static_cast<char>(v >> 8)); }
+void put16(std::ofstream& out, std::uint16_t v) {
+    out.put(static_cast<char>(v & 0xFF)).put(static_cast<char>(v >> 8));
+}
 void put32(std::ofstream& out, std::uint32_t v) {
     put16(out, static_cast<std::uint16_t>(v & 0xFFFF));
     put16(out, static_cast<std::uint16_t>(v >> 16));
@@ -116,8 +118,9 @@ int peak(const std::string& path) {
 int hostWindow(int w, int h) {
     Display* d = XOpenDisplay(nullptr);
     if (d == nullptr) return 1;
-    const Window win = XCreateSimpleWindow(d, DefaultRootWindow(d), 100, 100, static_cast<unsigned>(w),
-                                           static_cast<unsigned>(h), 0, 0, 0x404040);
+    const Window win =
+        XCreateSimpleWindow(d, DefaultRootWindow(d), 100, 100, static_cast<unsigned>(w),
+                            static_cast<unsigned>(h), 0, 0, 0x404040);
     XStoreName(d, win, "e2e host");
     XMapWindow(d, win);
     XSync(d, False);
@@ -135,12 +138,15 @@ int hostWindow(int w, int h) {
 
 int main(int argc, char** argv) {
     const std::string cmd = argc > 1 ? argv[1] : "";
-    if (cmd == "framed-bmp" && argc == 5) return framedBmp(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
-    if (cmd == "framed-jpg" && argc == 5) return framedJpg(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (cmd == "framed-bmp" && argc == 5)
+        return framedBmp(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
+    if (cmd == "framed-jpg" && argc == 5)
+        return framedJpg(argv[2], std::atoi(argv[3]), std::atoi(argv[4]));
     if (cmd == "tone-wav" && argc == 4) return toneWav(argv[2], std::atof(argv[3]));
     if (cmd == "pixel" && argc == 4) return pixel(std::atoi(argv[2]), std::atoi(argv[3]));
     if (cmd == "peak" && argc == 3) return peak(argv[2]);
-    if (cmd == "host-window" && argc == 4) return hostWindow(std::atoi(argv[2]), std::atoi(argv[3]));
+    if (cmd == "host-window" && argc == 4)
+        return hostWindow(std::atoi(argv[2]), std::atoi(argv[3]));
     std::fprintf(stderr, "usage: see the comment at the top of e2e_helper.cpp\n");
     return 2;
 }

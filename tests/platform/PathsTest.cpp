@@ -33,7 +33,8 @@ TEST(SettingsPathFor, ReplacesExtensionAndLowersOnlyTheFileName) {
         {"/Upper/Case/Dir/PROG", "/Upper/Case/Dir/prog.ini"},
         {"/opt/写真/スライド.SCR", "/opt/写真/スライド.ini"},
     };
-    for (const PathCase& c : cases) EXPECT_EQ(settingsPathFor(c.input), c.expected) << "executable " << c.input;
+    for (const PathCase& c : cases)
+        EXPECT_EQ(settingsPathFor(c.input), c.expected) << "executable " << c.input;
 }
 
 TEST(PathParts, FolderOf) {
@@ -41,35 +42,35 @@ TEST(PathParts, FolderOf) {
         {"/a/b/c.jpg", "/a/b"}, {"/c.jpg", "/"}, {"c.jpg", ""},
         {"/a/b/", "/a/b"},      {"/", "/"},      {"/写真/猫.png", "/写真"},
     };
-    for (const PathCase& c : cases) EXPECT_EQ(folderOf(c.input), c.expected) << "path " << c.input;
+    for (const PathCase& c : cases)
+        EXPECT_EQ(folderOf(c.input), c.expected) << "path " << c.input;
 }
 
 TEST(PathParts, FileNameOf) {
     const PathCase cases[] = {
-        {"/a/b/c.jpg", "c.jpg"}, {"c.jpg", "c.jpg"}, {"/a/b/", ""}, {"/x/.hidden", ".hidden"}, {"/写真/猫.png", "猫.png"},
+        {"/a/b/c.jpg", "c.jpg"},   {"c.jpg", "c.jpg"},         {"/a/b/", ""},
+        {"/x/.hidden", ".hidden"}, {"/写真/猫.png", "猫.png"},
     };
-    for (const PathCase& c : cases) EXPECT_EQ(fileNameOf(c.input), c.expected) << "path " << c.input;
+    for (const PathCase& c : cases)
+        EXPECT_EQ(fileNameOf(c.input), c.expected) << "path " << c.input;
 }
 
 TEST(PathParts, ExtensionOfTakesTheLastDotOfTheNameOnly) {
     const PathCase cases[] = {
-        {"a.b.jpeg", ".jpeg"},
-        {"/pics/a.b.jpeg", ".jpeg"},
-        {"/x/.hidden", ".hidden"},
-        {"noext", ""},
-        {"/some.dir/noext", ""},
-        {"/some.dir/", ""},
-        {"/a/trailing.", "."},
-        {"/a/PHOTO.JPG", ".JPG"},
-        {"/写真/猫.png", ".png"},
-        {"", ""},
+        {"a.b.jpeg", ".jpeg"},     {"/pics/a.b.jpeg", ".jpeg"},
+        {"/x/.hidden", ".hidden"}, {"noext", ""},
+        {"/some.dir/noext", ""},   {"/some.dir/", ""},
+        {"/a/trailing.", "."},     {"/a/PHOTO.JPG", ".JPG"},
+        {"/写真/猫.png", ".png"},  {"", ""},
     };
-    for (const PathCase& c : cases) EXPECT_EQ(extensionOf(c.input), c.expected) << "path " << c.input;
+    for (const PathCase& c : cases)
+        EXPECT_EQ(extensionOf(c.input), c.expected) << "path " << c.input;
 }
 
 TEST(PathParts, WithTrailingSlash) {
     const PathCase cases[] = {{"/a", "/a/"}, {"/a/", "/a/"}, {"/", "/"}, {"/a/b.c", "/a/b.c/"}};
-    for (const PathCase& c : cases) EXPECT_EQ(withTrailingSlash(c.input), c.expected) << "folder " << c.input;
+    for (const PathCase& c : cases)
+        EXPECT_EQ(withTrailingSlash(c.input), c.expected) << "folder " << c.input;
 }
 
 TEST(ProgramPath, NamesThisRunningExecutable) {
@@ -87,10 +88,10 @@ TEST(WithFullStop, AppendsWhenTheLastCharacterSortsAfterTheFullStop) {
     const PathCase cases[] = {
         {"abc", "abc."},
         {"abc.", "abc."},
-        {"abc!", "abc!"},   // '!' comes before '.'
-        {"x-", "x-"},       // so does '-'
-        {"a ", "a "},       // and the blank
-        {"x/", "x/."},      // '/' comes right after '.'
+        {"abc!", "abc!"}, // '!' comes before '.'
+        {"x-", "x-"},     // so does '-'
+        {"a ", "a "},     // and the blank
+        {"x/", "x/."},    // '/' comes right after '.'
         {"12", "12."},
         {"'x' は整数ではありません", "'x' は整数ではありません."},
         {"/tmp/s.ini に書き込めません", "/tmp/s.ini に書き込めません."},
@@ -99,7 +100,8 @@ TEST(WithFullStop, AppendsWhenTheLastCharacterSortsAfterTheFullStop) {
         {"emoji \xF0\x9F\x98\x80", "emoji \xF0\x9F\x98\x80."},
         {"", ""},
     };
-    for (const PathCase& c : cases) EXPECT_EQ(withFullStop(c.input), c.expected) << "message [" << c.input << "]";
+    for (const PathCase& c : cases)
+        EXPECT_EQ(withFullStop(c.input), c.expected) << "message [" << c.input << "]";
 }
 
 TEST(FormatMessage, ReplacesTheFirstPlaceholderOnly) {

@@ -3,7 +3,6 @@
 #include "tests/support/ScriptedRandom.h"
 #include "tests/support/TestNames.h"
 
-
 #include <gtest/gtest.h>
 
 #include <set>

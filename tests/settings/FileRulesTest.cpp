@@ -337,6 +337,5 @@ TEST(PowerOverrideSeconds, OnlyWhenPowerSavingComesMoreThanAMinuteLater) {
     }
 }
 
-
 } // namespace
 } // namespace slidora

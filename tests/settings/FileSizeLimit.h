@@ -10,7 +10,7 @@
 namespace slidora::test {
 
 class FileSizeLimit {
-public:
+  public:
     explicit FileSizeLimit(std::size_t maxBytes) {
         ::getrlimit(RLIMIT_FSIZE, &m_saved);
         m_oldHandler = ::signal(SIGXFSZ, SIG_IGN);
@@ -25,7 +25,7 @@ public:
     FileSizeLimit(const FileSizeLimit&) = delete;
     FileSizeLimit& operator=(const FileSizeLimit&) = delete;
 
-private:
+  private:
     rlimit m_saved{};
     void (*m_oldHandler)(int) = SIG_DFL;
 };
