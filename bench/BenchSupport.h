@@ -9,6 +9,13 @@
 
 namespace slidora::bench {
 
+// The window and the settings' defaults a display step works with.
+constexpr int kWindowWidth = 1920;
+constexpr int kWindowHeight = 1080;
+constexpr float kMaxMagnification = 1.5f;
+constexpr int kBackgroundDensity = 150;
+constexpr int kScanCount = 20;
+
 using BenchClock = std::chrono::steady_clock;
 
 double millisecondsSince(BenchClock::time_point start);

@@ -27,13 +27,6 @@ namespace slidora::bench {
 
 namespace {
 
-// The window and the settings' defaults a display step works with.
-constexpr int kWindowWidth = 1920;
-constexpr int kWindowHeight = 1080;
-constexpr float kMaxMagnification = 1.5f;
-constexpr int kBackgroundDensity = 150;
-constexpr int kScanCount = 20;
-
 // Targets per kind: the step against its own floor, and the peak memory
 // above the start against the full-size decoded RGB bytes.
 constexpr double kFloorTargetRatio = 1.15;

@@ -27,11 +27,6 @@
 namespace slidora::bench {
 namespace {
 
-constexpr int kWindowWidth = 1920;
-constexpr int kWindowHeight = 1080;
-constexpr float kMaxMagnification = 1.5f;
-constexpr int kBackgroundDensity = 150;
-constexpr int kScanCount = 20;
 // Random corner, folder and date and time shown: the most overlay work.
 constexpr int kFileNamePosition = 5;
 // The overlay's font is the window's business; the layout gets a width as
