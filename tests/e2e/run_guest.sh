@@ -26,7 +26,7 @@ is_colour 600 500 0 0 0 || fail "drawn outside the host: $("$HELPER" pixel 600 5
 xdotool mousemove 300 250 mousemove 320 260 click 1 key a key Escape
 wait_for 2 bash -c "! kill -0 $PID" && fail "input ended the guest"
 kill -TERM $PID
-expect_exit0 $PID 1
+expect_exit0 $PID 10
 echo "ok: the show inside the host's window, input left to the host, SIGTERM ends it"
 
 # A wider host: the next picture (one every 0.8 s) is limited by the height
@@ -39,7 +39,7 @@ xdotool windowsize "$HOST" 600 300
 wait_for 5 is_colour 204 250 0 0 255 || fail "resize not followed: $("$HELPER" pixel 204 250)"
 is_colour 400 250 255 0 0 || fail "picture not inside the wider host: $("$HELPER" pixel 400 250)"
 kill -TERM $PID
-expect_exit0 $PID 1
+expect_exit0 $PID 10
 xdotool windowsize "$HOST" 400 300
 printf '[Image]\nDispFolder=%s\nSleepTime=30000\nMiniSize=1\n[Text]\nFileName=2\n' "$WORK/pics" > "$INI"
 echo "ok: a resize of the host followed at the next picture"
@@ -68,5 +68,5 @@ exec 3>&-
 expect_exit0 $PID 3
 running $PID2 || fail "the second copy ended with the first host"
 kill -TERM $PID2
-expect_exit0 $PID2 1
+expect_exit0 $PID2 10
 echo "ok: one copy per host window, one of them plays; the host window going away ends its copy"

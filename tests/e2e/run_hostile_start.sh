@@ -12,7 +12,7 @@ printf '[Image]\nDispFolder=%s\n' "$WORK/pics" > "$INI"
 QT_LOGGING_RULES='qt.qpa.*=true' "$SLIDORA" /s </dev/null 1>&- 2>&- & PID=$!
 wait_for 10 saver_window_shown || fail "no saver window with the standard streams closed (process $(kill -0 $PID 2>/dev/null && echo running || echo gone))"
 xdotool key space
-expect_exit0 $PID 2
+expect_exit0 $PID 10
 echo "ok: window with the standard streams closed"
 
 rm -f "$INI"
@@ -24,7 +24,7 @@ xdotool search --onlyvisible --name '^Slidora Saver$' windowfocus --sync
 xdotool key Return
 wait_for 10 saver_window_shown || fail "no saver window after the report"
 xdotool key space
-expect_exit0 $PID 2
+expect_exit0 $PID 10
 [ -p "$INI" ] || fail "the FIFO was replaced"
 echo "ok: FIFO settings file reported, left alone"
 

@@ -24,7 +24,7 @@ is_colour 512 740 0 0 255 || fail "bottom frame not at y=740: $("$HELPER" pixel 
 is_colour 28 384 0 0 0 || fail "picture starts left of x=33: $("$HELPER" pixel 28 384)"
 is_colour 998 384 0 0 0 || fail "picture ends right of x=993: $("$HELPER" pixel 998 384)"
 kill -TERM $PID
-expect_exit0 $PID 2
+expect_exit0 $PID 10
 echo "ok: picture placed and scaled"
 
 # A show over ".jp" and ".jpeg" files reads them where they are: the
@@ -40,7 +40,7 @@ wait_for 10 saver_window_shown || fail "no saver window"
 wait_for 10 is_colour 512 384 255 0 0 || fail "JPEG pictures under .jp/.jpeg names not shown"
 sleep 2 # every picture shown at least once (one every 400 ms)
 kill -TERM $PID
-expect_exit0 $PID 2
+expect_exit0 $PID 10
 after=$(ls -la --time-style=+ "$WORK/pics")
 [ "$before" = "$after" ] || fail "the picture folder changed: $before --- $after"
 echo "ok: .jp and .jpeg files shown in place, names unchanged"
