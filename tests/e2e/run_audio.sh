@@ -16,7 +16,7 @@ has_sound() {
 }
 wait_for 10 has_sound || fail "no sound captured: $("$HELPER" peak "$SDL_DISKAUDIOFILE" 2>&1)"
 kill -TERM $PID
-expect_exit0 $PID 3
+expect_exit0 $PID 10
 echo "ok: music captured ($("$HELPER" peak "$SDL_DISKAUDIOFILE"))"
 
 # No audio device at all: the pictures still run.
@@ -26,5 +26,5 @@ wait_for 10 saver_window_shown || fail "no saver window without audio"
 red_centre() { read -r r g b < <("$HELPER" pixel 512 384); [ "$r" -gt 200 ] && [ "$g" -lt 60 ] && [ "$b" -lt 60 ]; }
 wait_for 10 red_centre || fail "no picture without an audio device"
 kill -TERM $PID
-expect_exit0 $PID 3
+expect_exit0 $PID 10
 echo "ok: pictures without an audio device"

@@ -55,7 +55,7 @@ wait_for 10 gone "$PICKER" || fail "the folder picker stayed open"
 
 process_ended() { ! kill -0 "$PID" 2>/dev/null; }
 wait_for 10 press_until "$DIALOG" Return process_ended || fail "the dialog did not close on Return"
-expect_exit0 $PID 5
+expect_exit0 $PID 10
 [ -f "$INI" ] || fail "no settings file written"
 for key in MiniSize SleepTime MaxExtend FileName ActTime BGDensity ScanTime MediaExt; do
   grep -q "^$key=" "$INI" || fail "settings file lacks $key"

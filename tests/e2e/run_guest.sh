@@ -65,7 +65,7 @@ wait_for 10 bash -c "[ -s '$WORK/audio1.raw' ] || [ -s '$WORK/audio2.raw' ]" || 
 [ -e "$WORK/audio1.raw" ] && [ -e "$WORK/audio2.raw" ] && fail "both copies opened the audio device"
 # Closing the host's end of the pipe makes the helper destroy its window.
 exec 3>&-
-expect_exit0 $PID 3
+expect_exit0 $PID 10
 running $PID2 || fail "the second copy ended with the first host"
 kill -TERM $PID2
 expect_exit0 $PID2 10

@@ -41,6 +41,6 @@ xdotool key Return
 wait_for 10 report_shown || fail "no report of the refused write"
 xdotool search --onlyvisible --name '^Slidora Saver$' windowfocus --sync
 xdotool key Return
-expect_exit0 $PID 5
+expect_exit0 $PID 10
 [ -p "$INI" ] || fail "the dialog replaced the FIFO"
 echo "ok: dialog with a FIFO settings file reported it and left it alone"

@@ -18,5 +18,5 @@ read -r r g b < <("$HELPER" pixel 440 360)
 [ "$r$g$b" = "000" ] || fail "preview drew outside the host: $r $g $b"
 # Closing the host's end of the pipe makes the helper destroy its window.
 exec 3>&-
-expect_exit0 $PID 3
+expect_exit0 $PID 10
 echo "ok: preview inside the host, ended with it"
