@@ -49,26 +49,26 @@ int spinEditValue(const QSpinBox* spin) {
     return std::clamp(ok ? typed : spin->minimum(), spin->minimum(), spin->maximum());
 }
 
-FontSpec specOf(const QFont& font) {
-    FontSpec spec;
-    spec.family = s(font.family());
-    spec.pointSize =
+FontSpec fontSpecOf(const QFont& font) {
+    FontSpec value;
+    value.family = s(font.family());
+    value.pointSize =
         font.pointSize() > 0 ? font.pointSize() : static_cast<int>(std::lround(font.pointSizeF()));
-    spec.bold = font.bold();
-    spec.italic = font.italic();
-    spec.underline = font.underline();
-    spec.strikeout = font.strikeOut();
-    return spec;
+    value.bold = font.bold();
+    value.italic = font.italic();
+    value.underline = font.underline();
+    value.strikeout = font.strikeOut();
+    return value;
 }
 
-// `spec` over `base`, which keeps what a FontSpec does not hold.
-QFont fontOf(const FontSpec& spec, QFont base) {
-    base.setFamily(q(spec.family));
-    if (spec.pointSize > 0) base.setPointSize(spec.pointSize);
-    base.setBold(spec.bold);
-    base.setItalic(spec.italic);
-    base.setUnderline(spec.underline);
-    base.setStrikeOut(spec.strikeout);
+// `wanted` over `base`, which keeps what a FontSpec does not hold.
+QFont fontOf(const FontSpec& wanted, QFont base) {
+    base.setFamily(q(wanted.family));
+    if (wanted.pointSize > 0) base.setPointSize(wanted.pointSize);
+    base.setBold(wanted.bold);
+    base.setItalic(wanted.italic);
+    base.setUnderline(wanted.underline);
+    base.setStrikeOut(wanted.strikeout);
     return base;
 }
 
@@ -110,7 +110,7 @@ DialogServices TScSSDlg::modelServices(DialogEnvironment env) {
         const QFont base = control<QLabel>("Label19")->font();
         const std::optional<QFont> chosen = chooseFont(this, fontOf(initial, base));
         if (!chosen) return std::nullopt;
-        return specOf(*chosen);
+        return fontSpecOf(*chosen);
     };
     services.picFolderChk = env.picFolderChk ? env.picFolderChk : PicFolderChk;
     services.audFolderChk = env.audFolderChk ? env.audFolderChk : AudFolderChk;
@@ -187,12 +187,12 @@ int TScSSDlg::textWidth(const std::string& name, const std::string& text) const 
 }
 
 FontSpec TScSSDlg::font(const std::string& name) const {
-    return specOf(control<QWidget>(name)->font());
+    return fontSpecOf(control<QWidget>(name)->font());
 }
 
-void TScSSDlg::setFont(const std::string& name, const FontSpec& spec) {
+void TScSSDlg::setFont(const std::string& name, const FontSpec& wanted) {
     QWidget* widget = control<QWidget>(name);
-    widget->setFont(fontOf(spec, widget->font()));
+    widget->setFont(fontOf(wanted, widget->font()));
 }
 
 } // namespace slidora

@@ -143,21 +143,21 @@ class MirrorWindow final : public QWidget {
     QPoint m_at;
 };
 
-QFont toQFont(const FontSpec& spec) {
-    const QString family = QString::fromStdString(spec.family);
+QFont toQFont(const FontSpec& wanted) {
+    const QString family = QString::fromStdString(wanted.family);
     QFont font(family);
     // The window's face falls back to an installed gothic face with the
     // Japanese glyphs; other faces fall back per glyph as Qt chooses.
-    if (spec.family == kWindowFace)
+    if (wanted.family == kWindowFace)
         font.setFamilies({family, QStringLiteral("IPAPGothic"), QStringLiteral("IPAGothic")});
-    if (spec.pixelSize > 0)
-        font.setPixelSize(spec.pixelSize);
-    else if (spec.pointSize > 0)
-        font.setPointSize(spec.pointSize);
-    font.setBold(spec.bold);
-    font.setItalic(spec.italic);
-    font.setUnderline(spec.underline);
-    font.setStrikeOut(spec.strikeout);
+    if (wanted.pixelSize > 0)
+        font.setPixelSize(wanted.pixelSize);
+    else if (wanted.pointSize > 0)
+        font.setPointSize(wanted.pointSize);
+    font.setBold(wanted.bold);
+    font.setItalic(wanted.italic);
+    font.setUnderline(wanted.underline);
+    font.setStrikeOut(wanted.strikeout);
     return font;
 }
 

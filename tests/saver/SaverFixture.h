@@ -89,8 +89,8 @@ class FakeView final : public SaverView {
     void moveIcon(Point topLeft) override { icon = topLeft; }
     void setBackground(Rgb colour) override { background = colour; }
     void setOverlayFont(const FontSpec& font) override { overlayFont = font; }
-    void setOverlay(const OverlaySpec& spec) override {
-        overlay = spec;
+    void setOverlay(const OverlaySpec& wanted) override {
+        overlay = wanted;
         overlayShown = true;
     }
     void hideOverlay() override { overlayShown = false; }
