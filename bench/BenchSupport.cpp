@@ -1,5 +1,7 @@
 #include "bench/BenchSupport.h"
 
+#include "platform/ProgramPaths.h"
+
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/resource.h>
@@ -167,6 +169,16 @@ std::string fixed(double value, int decimals) {
     char text[64];
     std::snprintf(text, sizeof text, "%.*f", decimals, value);
     return text;
+}
+
+std::string BenchResizeHost::modulePath() const {
+    return resizeModulePath(programDir());
+}
+
+void BenchResizeHost::showMessage(const std::string& text) {
+    std::fprintf(stderr, "slidora-bench: resampler module %s: %s\n", modulePath().c_str(),
+                 text.c_str());
+    std::exit(2);
 }
 
 } // namespace slidora::bench

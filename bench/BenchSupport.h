@@ -2,6 +2,8 @@
 // Small tools shared by the benchmark's parts: wall-clock timing and its
 // statistics, the process's resident memory, a scratch folder, and running
 // another program.
+#include "saver/resize/ResizeHost.h"
+
 #include <chrono>
 #include <cstdint>
 #include <string>
@@ -79,5 +81,14 @@ bool onPath(const std::string& program);
 
 // "12.3" style formatting for tables.
 std::string fixed(double value, int decimals);
+
+// The real resampler module beside the program. A module that cannot be
+// opened or gives no result would time the unscaled fallback instead of the
+// resampler, so either ends the run.
+class BenchResizeHost final : public ResizeHost {
+  public:
+    std::string modulePath() const override;
+    void showMessage(const std::string& text) override;
+};
 
 } // namespace slidora::bench

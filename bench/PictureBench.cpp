@@ -60,18 +60,6 @@ const PictureKind kKinds[] = {
     {"BMP 12 MP", "bmp-12mp.bmp", Format::Bmp, 4256, 2832},
 };
 
-// A module that cannot be opened or gives no result would time the
-// unscaled fallback instead of the resampler, so either ends the run.
-class BenchResizeHost final : public ResizeHost {
-  public:
-    std::string modulePath() const override { return resizeModulePath(programDir()); }
-    void showMessage(const std::string& text) override {
-        std::fprintf(stderr, "slidora-bench: resampler module %s: %s\n", modulePath().c_str(),
-                     text.c_str());
-        std::exit(2);
-    }
-};
-
 struct StepTimes {
     double loadMs = 0;
     double resizeMs = 0;

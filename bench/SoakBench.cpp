@@ -95,16 +95,6 @@ bool writeSoakPicture(const SoakPicture& picture, const std::string& path) {
     return picwriter::writeJpeg(path, scene, options);
 }
 
-class SoakResizeHost final : public ResizeHost {
-  public:
-    std::string modulePath() const override { return resizeModulePath(programDir()); }
-    void showMessage(const std::string& text) override {
-        std::fprintf(stderr, "slidora-bench: resampler module %s: %s\n", modulePath().c_str(),
-                     text.c_str());
-        std::exit(2);
-    }
-};
-
 // What the window would be left holding after the step.
 struct Shown {
     QImage image;
@@ -177,7 +167,7 @@ bool runSoak(const SoakOptions& options) {
         list.push_back(path);
     }
 
-    SoakResizeHost host;
+    BenchResizeHost host;
     ClockSeededRandom random;
     Shown shown;
     int picIndex = 0;
