@@ -9,13 +9,16 @@
 # start in a fraction of a second instead of seconds.
 #
 # Environment: BUILD_ROOT (default build-win), CTEST_ARGS (e.g. "-R Utf16"),
-# SLIDORA_WERROR (ON/OFF, default ON), JOBS.
+# SLIDORA_WERROR (ON/OFF, default ON), JOBS, SLIDORA_WINDOWS_WORK (where the
+# libraries are built, default build-win: a second checkout can point it at
+# the first one's to reuse them).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 buildRoot=${BUILD_ROOT:-$root/build-win}
 jobs=${JOBS:-$(nproc)}
 werror=${SLIDORA_WERROR:-ON}
+depsRoot=${SLIDORA_WINDOWS_DEPS:-${SLIDORA_WINDOWS_WORK:-$root/build-win}/deps}
 
 log() { printf '%s test-windows: %s\n' "$(date -u +%H:%M:%S)" "$*"; }
 
@@ -50,6 +53,7 @@ configure() {
   local triplet=$1 dir=$2
   shift 2
   cmake -S win -B "$dir" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchains/$triplet.cmake" \
+    -DSLIDORA_WINDOWS_DEPS_PREFIX="$depsRoot/$triplet" \
     -DSLIDORA_WERROR="$werror" "${launcher[@]}" "$@" >"$dir.configure.log" 2>&1 ||
     { tail -n 40 "$dir.configure.log" >&2; exit 1; }
 }
