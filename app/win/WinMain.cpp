@@ -128,11 +128,7 @@ int runSaver(HWND parent) {
     resizeHost.setOwner(owner);
     saver.show();
     if (saver.closed()) return 0;
-    MSG msg{};
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
+    saver.runMessageLoop();
     return 0;
 }
 

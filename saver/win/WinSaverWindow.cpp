@@ -21,10 +21,8 @@ const wchar_t* const kWindowCaption = L"SlidoraSaver";
 // The program's icon in the executable's resources.
 constexpr int kProgramIconResource = 1;
 constexpr UINT_PTR kClockTimerId = 1;
-// Looks for the preview host every so often: a host in another process that
-// goes away need not take its child window with it at once.
-constexpr UINT_PTR kHostWatchTimerId = 2;
-constexpr UINT kHostWatchMs = 250;
+// How often the preview looks for its host besides waiting for its process.
+constexpr DWORD kHostWatchMs = 250;
 
 COLORREF colourRef(Rgb c) {
     return RGB(c.red, c.green, c.blue);
@@ -166,6 +164,12 @@ WinSaverWindow::WinSaverWindow(HWND parent, SaverServices& services)
     ImmAssociateContext(m_hwnd, nullptr);
     m_timer = std::make_unique<WinTimer>(m_hwnd, static_cast<unsigned>(kClockTimerId));
     services.timer = m_timer.get();
+    if (preview) {
+        DWORD hostProcess = 0;
+        GetWindowThreadProcessId(parent, &hostProcess);
+        if (hostProcess != 0 && hostProcess != GetCurrentProcessId())
+            m_hostProcess = OpenProcess(SYNCHRONIZE, FALSE, hostProcess);
+    }
     m_icon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(kProgramIconResource),
                                            IMAGE_ICON, kIconDesignRect.width,
                                            kIconDesignRect.height, LR_DEFAULTCOLOR));
@@ -184,13 +188,16 @@ WinSaverWindow::~WinSaverWindow() {
         BOOL previous = FALSE;
         SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, FALSE, &previous, 0);
     }
-    m_timer.reset();
+    // The timer outlives the core (declared before it), which switches it
+    // off as it goes. Messages still dispatched to the window (a closed
+    // show's, or one that failed) find no object behind it.
     if (m_hwnd != nullptr && !m_destroyed) {
         SetWindowLongPtrW(m_hwnd, GWLP_USERDATA, 0);
-        DestroyWindow(m_hwnd);
+        if (!m_core.closed()) DestroyWindow(m_hwnd);
     }
     if (m_palette != nullptr) DeleteObject(m_palette);
     if (m_icon != nullptr) DestroyIcon(m_icon);
+    if (m_hostProcess != nullptr) CloseHandle(m_hostProcess);
 }
 
 void WinSaverWindow::start() {
@@ -202,7 +209,6 @@ void WinSaverWindow::start() {
             SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, TRUE, &previous, 0) != FALSE;
     }
     m_core.start();
-    if (m_parent != nullptr) SetTimer(m_hwnd, kHostWatchTimerId, kHostWatchMs, nullptr);
 }
 
 void WinSaverWindow::show() {
@@ -295,10 +301,10 @@ void WinSaverWindow::closeWindow() {
         SystemParametersInfoW(SPI_SETSCREENSAVERRUNNING, FALSE, &previous, 0);
         m_screenSaverRunningSet = false;
     }
-    if (m_parent != nullptr && !m_destroyed) KillTimer(m_hwnd, kHostWatchTimerId);
-    // Hidden here and destroyed with the object: the close may come from
-    // inside this window's own message handling.
-    if (!m_destroyed) ShowWindow(m_hwnd, SW_HIDE);
+    // Neither hidden nor destroyed here: the application ends right after
+    // this and the window goes with it. Hiding or destroying a full-screen
+    // window waits for a window manager to confirm it under Wine, two
+    // seconds without one.
 }
 
 bool WinSaverWindow::overChild(Point client) const {
@@ -390,10 +396,31 @@ void WinSaverWindow::paint() {
     EndPaint(m_hwnd, &ps);
 }
 
-void WinSaverWindow::watchHost() {
-    if (m_parent == nullptr || IsWindow(m_parent)) return;
-    KillTimer(m_hwnd, kHostWatchTimerId);
-    m_core.onEndRequest();
+bool WinSaverWindow::hostGone() const {
+    if (m_parent == nullptr) return false;
+    if (!IsWindow(m_parent) || !IsWindow(m_hwnd)) return true;
+    return m_hostProcess != nullptr && WaitForSingleObject(m_hostProcess, 0) == WAIT_OBJECT_0;
+}
+
+void WinSaverWindow::runMessageLoop() {
+    MSG msg{};
+    for (;;) {
+        while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+            if (msg.message == WM_QUIT) return;
+            TranslateMessage(&msg);
+            DispatchMessageW(&msg);
+        }
+        // A host that ends without destroying its window first (killed, or
+        // crashed) may leave this window without a message: the preview
+        // then ends with the host's process.
+        if (!m_core.closed() && hostGone()) {
+            m_core.onEndRequest();
+            continue;
+        }
+        const DWORD handles = m_hostProcess != nullptr ? 1 : 0;
+        MsgWaitForMultipleObjects(handles, handles != 0 ? &m_hostProcess : nullptr, FALSE,
+                                  m_parent != nullptr ? kHostWatchMs : INFINITE, QS_ALLINPUT);
+    }
 }
 
 std::intptr_t WinSaverWindow::handleMessage(unsigned message, std::uintptr_t wParam,
@@ -403,10 +430,7 @@ std::intptr_t WinSaverWindow::handleMessage(unsigned message, std::uintptr_t wPa
     };
     switch (message) {
     case WM_TIMER:
-        if (wParam == kClockTimerId)
-            m_timer->onTick();
-        else if (wParam == kHostWatchTimerId)
-            watchHost();
+        if (wParam == kClockTimerId) m_timer->onTick();
         return 0;
     case WM_PAINT:
         paint();

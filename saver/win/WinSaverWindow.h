@@ -35,6 +35,8 @@ class WinSaverWindow final : public SaverView {
     // The set-up; then show() puts the window on the screen.
     void start();
     void show();
+    // Dispatches the thread's messages until the application quits.
+    void runMessageLoop();
     HWND__* hwnd() const { return m_hwnd; }
     bool closed() const { return m_core.closed(); }
     SaverCore& core() { return m_core; }
@@ -63,10 +65,11 @@ class WinSaverWindow final : public SaverView {
     // label: presses and moves there reach nothing.
     bool overChild(Point client) const;
     void realizePalette();
-    void watchHost();
+    bool hostGone() const;
 
     HWND__* m_parent;
     HWND__* m_hwnd = nullptr;
+    void* m_hostProcess = nullptr; // the preview host's process, owned
     std::unique_ptr<WinTimer> m_timer;
     HICON__* m_icon = nullptr;
 

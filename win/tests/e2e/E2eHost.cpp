@@ -3,10 +3,12 @@
 //       writes a 24-bit BMP: red, with an 8-pixel blue frame
 //   slidora_e2e_host preview SCR X Y W H TRIGGER
 //       shows a plain magenta window at (X, Y) of W x H client pixels, starts
-//       "SCR /p HWND" inside it, and destroys the window once the file
-//       TRIGGER exists; then waits up to 10 s for the saver to end. Exit code
-//       0 when the saver ended with exit code 0, 3 when it did not end, 4
-//       when it ended with another code, 2 on a usage or set-up error.
+//       "SCR /p HWND" inside it, prints what it finds of the saver's window
+//       among its children (style, size and place, owning process), and
+//       destroys the window once the file TRIGGER exists; then waits up to
+//       10 s for the saver to end. Exit code 0 when the saver ended with exit
+//       code 0, 3 when it did not end, 4 when it ended with another code, 2 on
+//       a usage or set-up error.
 #include <windows.h>
 
 #include <cstdint>
@@ -67,10 +69,30 @@ int writePicture(const std::wstring& path, int w, int h) {
 }
 
 std::wstring g_trigger;
+DWORD g_saverProcess = 0;
+bool g_childReported = false;
+
+// Once: the saver's window as a child of the host.
+void reportChild(HWND host) {
+    HWND child = FindWindowExW(host, nullptr, L"SlidoraSaver", nullptr);
+    if (child == nullptr) return;
+    g_childReported = true;
+    DWORD process = 0;
+    GetWindowThreadProcessId(child, &process);
+    RECT rect{};
+    GetWindowRect(child, &rect);
+    MapWindowPoints(nullptr, host, reinterpret_cast<POINT*>(&rect), 2);
+    std::printf("preview window: style %08lx, %ld x %ld at (%ld, %ld), %s\n",
+                static_cast<unsigned long>(GetWindowLongW(child, GWL_STYLE)),
+                rect.right - rect.left, rect.bottom - rect.top, rect.left, rect.top,
+                process == g_saverProcess ? "the saver's own" : "another process's");
+    std::fflush(stdout);
+}
 
 LRESULT CALLBACK hostProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_TIMER:
+        if (!g_childReported && g_saverProcess != 0) reportChild(hwnd);
         if (GetFileAttributesW(g_trigger.c_str()) != INVALID_FILE_ATTRIBUTES) DestroyWindow(hwnd);
         return 0;
     case WM_DESTROY:
@@ -90,7 +112,7 @@ int runPreviewHost(const std::wstring& scr, int x, int y, int w, int h) {
     wc.lpszClassName = L"SlidoraPreviewHost";
     if (!RegisterClassW(&wc)) return 2;
     HWND host = CreateWindowExW(0, wc.lpszClassName, L"SlidoraPreviewHost",
-                                WS_POPUP | WS_VISIBLE, x, y, w, h, nullptr, nullptr, instance,
+                                WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w, h, nullptr, nullptr, instance,
                                 nullptr);
     if (host == nullptr) return 2;
     UpdateWindow(host);
@@ -105,6 +127,7 @@ int runPreviewHost(const std::wstring& scr, int x, int y, int w, int h) {
                         &pi))
         return 2;
     CloseHandle(pi.hThread);
+    g_saverProcess = pi.dwProcessId;
     std::printf("host window %lld, saver started\n",
                 static_cast<long long>(reinterpret_cast<std::intptr_t>(host)));
     std::fflush(stdout);

@@ -1,0 +1,159 @@
+#!/usr/bin/env bash
+# Whole-program runs of the Windows saver under Wine, judged by exit codes
+# and by pixels read back from the X screen (xwd), as the Linux runs are:
+#   - "/s" on a folder holding one 640 x 480 picture shows it enlarged to
+#     960 x 720 at (33, 25) of the 1026 x 770 window on black;
+#   - a second copy ends at once, exit code 0, and leaves the first running;
+#   - a key press ends the show, exit code 0;
+#   - "/p HWND" makes its window a disabled child of a small Win32 program's
+#     host window, filling its client area, and ends when the host goes away.
+#
+# Usage: tools/test-windows-e2e.sh BUILD_DIR WINE_LOADER
+# Expects what tools/test-windows.sh sets up: WINEPREFIX (booted, with a
+# wineserver kept running), WINEDEBUG, WINEDLLOVERRIDES and a 1024 x 768
+# DISPLAY without a window manager.
+set -euo pipefail
+build=$1
+loader=$2
+WORK=$(mktemp -d /tmp/slidora-win-e2e-XXXXXX)
+trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$WORK"' EXIT
+mkdir -p "$WORK/bin" "$WORK/pics"
+cp "$build/Slidora.scr" "$build/RESIZE32.DLL" "$build/VBMP3.dll" "$WORK/bin/"
+SCR=$WORK/bin/Slidora.scr
+INI=$WORK/bin/slidora.ini
+HOST=$build/slidora_e2e_host.exe
+LOG=$WORK/program.log
+: >"$LOG"
+# A crash ends the program at once instead of waiting in Wine's debugger.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-};winedbg.exe=d"
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -s "$LOG" ]; then echo "--- program output:" >&2; tail -n 40 "$LOG" >&2; fi
+  exit 1
+}
+
+# wait_for SECONDS COMMAND...: polls until COMMAND succeeds.
+wait_for() {
+  local limit=$1
+  shift
+  local end=$((SECONDS + limit))
+  until "$@" >/dev/null 2>&1; do
+    [ $SECONDS -ge $end ] && return 1
+    sleep 0.1
+  done
+}
+
+# Waits for process $1 to end within $2 seconds and checks its exit code 0.
+# The limits catch a program that does not end at all, not a slow start of
+# Wine on a loaded machine.
+expect_exit0() {
+  local pid=$1 limit=$2
+  wait_for "$limit" bash -c "! kill -0 $pid" || fail "process still running after ${limit}s"
+  local rc=0
+  wait "$pid" || rc=$?
+  [ "$rc" -eq 0 ] || fail "exit code $rc"
+}
+
+# The Linux path as Wine shows it: drive Z:, backslashes.
+winpath() { printf 'Z:%s' "${1//\//\\}"; }
+
+# shot takes a screenshot; pixel X Y prints "R G B" of the last one. xwd
+# writes its header big-endian; the pixels of a 24-bit Xvfb screen are 32-bit
+# words, least significant byte first (blue, green, red, unused).
+shot() { xwd -root -silent >"$WORK/shot.xwd"; }
+pixel() {
+  local -a h
+  # shellcheck disable=SC2207
+  h=($(od -An -tu4 --endian=big -N100 "$WORK/shot.xwd"))
+  [ "${h[11]}" -eq 32 ] && [ "${h[7]}" -eq 0 ] || fail "unexpected screen format: ${h[*]}"
+  local offset=$((h[0] + h[19] * 12 + $2 * h[12] + $1 * 4))
+  local b g r
+  read -r b g r < <(od -An -tu1 -j "$offset" -N3 "$WORK/shot.xwd")
+  echo "$r $g $b"
+}
+# is_colour X Y R G B: the pixel of the last shot within 40 of each channel.
+is_colour() {
+  local r g b
+  read -r r g b < <(pixel "$1" "$2")
+  [ $(((r - $3) * (r - $3) < 1600 && (g - $4) * (g - $4) < 1600 && (b - $5) * (b - $5) < 1600)) -eq 1 ]
+}
+shows() { shot && is_colour "$@"; }
+expect_colour() { # X Y R G B WHAT
+  is_colour "$1" "$2" "$3" "$4" "$5" || fail "$6: ($1, $2) is $(pixel "$1" "$2")"
+}
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# --- The full-screen show, a second copy, the key press.
+"$loader" "$HOST" picture "$(winpath "$WORK/pics/only.bmp")" 640 480 || fail "no test picture"
+printf '[Image]\r\nDispFolder=%s\r\nSleepTime=30000\r\n[Text]\r\nFileName=2\r\n' \
+  "$(winpath "$WORK/pics")" >"$INI"
+# What an earlier run left on the screen must not pass for the picture.
+shot
+! is_colour 512 384 255 0 0 || fail "the screen is red before the show starts"
+"$loader" "$SCR" /s >>"$LOG" 2>&1 &
+PID=$!
+wait_for 60 shows 512 384 255 0 0 || fail "the picture's red is not at the centre: $(pixel 512 384)"
+# The red picture has an 8-pixel blue frame, 12 pixels once enlarged; the
+# first picture stands on black.
+expect_colour 10 384 0 0 0 "left border not black"
+expect_colour 512 10 0 0 0 "top border not black"
+expect_colour 32 384 0 0 0 "picture starts left of x=33"
+expect_colour 33 384 0 0 255 "picture's frame not at x=33"
+expect_colour 992 384 0 0 255 "picture's frame not at x=992"
+expect_colour 993 384 0 0 0 "picture ends right of x=992"
+expect_colour 512 24 0 0 0 "picture starts above y=25"
+expect_colour 512 25 0 0 255 "picture's frame not at y=25"
+expect_colour 512 744 0 0 255 "picture's frame not at y=744"
+expect_colour 512 745 0 0 0 "picture ends below y=744"
+expect_colour 46 384 255 0 0 "picture's inside not red at x=46"
+echo "ok: one 640 x 480 picture shown at (33, 25), 960 x 720, on black"
+
+"$loader" "$SCR" /s >>"$LOG" 2>&1 &
+SECOND=$!
+expect_exit0 $SECOND 20
+kill -0 $PID 2>/dev/null || fail "the first copy ended with the second"
+echo "ok: a second copy ended at once with exit code 0"
+
+window=$(xdotool search --name '^SlidoraSaver$' | head -n 1)
+[ -n "$window" ] || fail "no X window named SlidoraSaver"
+# No window manager gives the focus: the key goes where it is set.
+xdotool windowfocus --sync "$window" key space
+start=$(now_ms)
+expect_exit0 $PID 10
+echo "ok: a key press ended the show with exit code 0 after $(($(now_ms) - start)) ms"
+
+# --- The preview inside a host window at (100, 100), 320 x 240. Wine does
+# not put on the screen what a window draws inside another process's window,
+# so the host reports what it finds among its children instead of pixels.
+printf '[Image]\r\nDispFolder=%s\r\n' "$(winpath "$WORK/pics")" >"$INI"
+HOSTLOG=$WORK/host.log
+"$loader" "$HOST" preview "$(winpath "$SCR")" 100 100 320 240 "$(winpath "$WORK/close-host")" \
+  >"$HOSTLOG" 2>>"$LOG" &
+HOSTPID=$!
+# Wine ends the lines of a console program's output with CR LF.
+host_says() { tr -d '\r' <"$HOSTLOG" | grep "$@"; }
+wait_for 60 host_says -q "preview window:" || fail "no preview window inside the host"
+expected="preview window: style 58000000, 320 x 240 at (0, 0), the saver's own"
+host_says -qxF "$expected" ||
+  fail "preview window is not a disabled visible child filling the host: $(host_says 'preview window')"
+touch "$WORK/close-host"
+# The host waits for the saver and answers with 0 once it ended with 0.
+expect_exit0 $HOSTPID 30
+ended=$(host_says -o 'ended [0-9]* ms after its host') || fail "the host did not see the saver end"
+echo "ok: preview as a disabled child filling the host's client area, $ended"
+
+# A host that is killed takes no window down in order: the preview ends
+# with its process all the same.
+rm -f "$WORK/close-host"
+"$loader" "$HOST" preview "$(winpath "$SCR")" 100 100 320 240 "$(winpath "$WORK/close-host")" \
+  >"$HOSTLOG" 2>>"$LOG" &
+HOSTPID=$!
+wait_for 60 host_says -q "preview window:" || fail "no preview window inside the second host"
+saver_running() { pgrep -fa . | grep -qF "$(winpath "$SCR") /p"; }
+saver_running || fail "no preview process to watch"
+kill -9 $HOSTPID
+wait $HOSTPID 2>/dev/null || true
+saver_gone() { ! saver_running; }
+wait_for 10 saver_gone || fail "the preview outlived its killed host"
+echo "ok: the preview ended with its killed host"
