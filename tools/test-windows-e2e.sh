@@ -6,7 +6,9 @@
 #   - a second copy ends at once, exit code 0, and leaves the first running;
 #   - a key press ends the show, exit code 0;
 #   - "/p HWND" makes its window a disabled child of a small Win32 program's
-#     host window, filling its client area, and ends when the host goes away.
+#     host window, filling its client area, and ends when the host goes away
+#     (also when it is killed);
+#   - "/a" ends with exit code 0 after the system's password-change hook.
 #
 # Usage: tools/test-windows-e2e.sh BUILD_DIR WINE_LOADER
 # Expects what tools/test-windows.sh sets up: WINEPREFIX (booted, with a
@@ -157,3 +159,9 @@ wait $HOSTPID 2>/dev/null || true
 saver_gone() { ! saver_running; }
 wait_for 10 saver_gone || fail "the preview outlived its killed host"
 echo "ok: the preview ended with its killed host"
+
+# --- The password change: the system's hook is called where it exists (Wine
+# has one that does nothing) and the program ends.
+"$loader" "$SCR" /a 0 >>"$LOG" 2>&1 &
+expect_exit0 $! 20
+echo "ok: the password change ended with exit code 0"
