@@ -5,6 +5,7 @@
 #     960 x 720 at (33, 25) of the 1026 x 770 window on black;
 #   - a second copy ends at once, exit code 0, and leaves the first running;
 #   - a key press ends the show, exit code 0;
+#   - an 8-bit picture shows in its palette's colours;
 #   - "/p HWND" makes its window a disabled child of a small Win32 program's
 #     host window, filling its client area, and ends when the host goes away
 #     (also when it is killed);
@@ -124,6 +125,18 @@ xdotool windowfocus --sync "$window" key space
 start=$(now_ms)
 expect_exit0 $PID 10
 echo "ok: a key press ended the show with exit code 0 after $(($(now_ms) - start)) ms"
+
+# --- An 8-bit picture in its own colours: green in a yellow frame.
+rm -f "$WORK/pics/"*
+"$loader" "$HOST" picture8 "$(winpath "$WORK/pics/indexed.bmp")" 640 480 || fail "no 8-bit picture"
+"$loader" "$SCR" /s >>"$LOG" 2>&1 &
+PID=$!
+wait_for 60 shows 512 384 0 200 0 || fail "the 8-bit picture's green is not at the centre: $(pixel 512 384)"
+expect_colour 33 384 255 255 0 "8-bit picture's frame not at x=33"
+expect_colour 32 384 0 0 0 "8-bit picture starts left of x=33"
+xdotool windowfocus --sync "$(xdotool search --name '^SlidoraSaver$' | head -n 1)" key Escape
+expect_exit0 $PID 10
+echo "ok: an 8-bit picture shown in its palette's colours"
 
 # --- The preview inside a host window at (100, 100), 320 x 240. Wine does
 # not put on the screen what a window draws inside another process's window,

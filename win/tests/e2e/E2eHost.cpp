@@ -1,6 +1,8 @@
 // Small Win32 jobs for the Windows program's whole-program runs under Wine:
 //   slidora_e2e_host picture PATH W H
 //       writes a 24-bit BMP: red, with an 8-pixel blue frame
+//   slidora_e2e_host picture8 PATH W H
+//       the same with 8 bits per pixel: green (0, 200, 0) in a yellow frame
 //   slidora_e2e_host preview SCR X Y W H TRIGGER
 //       shows a plain magenta window at (X, Y) of W x H client pixels, starts
 //       "SCR /p HWND" inside it, prints what it finds of the saver's window
@@ -29,34 +31,51 @@ void put32(std::vector<unsigned char>& out, std::uint32_t v) {
     put16(out, v >> 16);
 }
 
-int writePicture(const std::wstring& path, int w, int h) {
-    const int stride = (w * 3 + 3) / 4 * 4;
+int writePicture(const std::wstring& path, int w, int h, bool indexed) {
+    const int bytesPerPixel = indexed ? 1 : 3;
+    const int stride = (w * bytesPerPixel + 3) / 4 * 4;
     const std::uint32_t pixels = static_cast<std::uint32_t>(stride * h);
+    const std::uint32_t offset = 54 + (indexed ? 256 * 4 : 0);
     std::vector<unsigned char> out;
     put16(out, 0x4D42); // "BM"
-    put32(out, 54 + pixels);
+    put32(out, offset + pixels);
     put32(out, 0);
-    put32(out, 54);
+    put32(out, offset);
     put32(out, 40);
     put32(out, static_cast<std::uint32_t>(w));
     put32(out, static_cast<std::uint32_t>(h));
     put16(out, 1);
-    put16(out, 24);
+    put16(out, static_cast<unsigned>(bytesPerPixel * 8));
     put32(out, 0);
     put32(out, pixels);
     put32(out, 2835);
     put32(out, 2835);
+    put32(out, indexed ? 256 : 0);
     put32(out, 0);
-    put32(out, 0);
+    if (indexed) {
+        // Blue, green, red, unused: 1 green, 2 yellow, the rest black.
+        for (int i = 0; i < 256; ++i) {
+            const unsigned char entry[4] = {0,
+                                            static_cast<unsigned char>(i == 1   ? 200
+                                                                       : i == 2 ? 255
+                                                                                : 0),
+                                            static_cast<unsigned char>(i == 2 ? 255 : 0), 0};
+            out.insert(out.end(), entry, entry + 4);
+        }
+    }
     const int border = 8;
     for (int y = h - 1; y >= 0; --y) { // bottom-up rows
         for (int x = 0; x < w; ++x) {
             const bool edge = x < border || y < border || x >= w - border || y >= h - border;
+            if (indexed) {
+                out.push_back(edge ? 2 : 1);
+                continue;
+            }
             out.push_back(edge ? 255 : 0); // blue
             out.push_back(0);
             out.push_back(edge ? 0 : 255); // red
         }
-        for (int pad = w * 3; pad < stride; ++pad)
+        for (int pad = w * bytesPerPixel; pad < stride; ++pad)
             out.push_back(0);
     }
     HANDLE file = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
@@ -112,14 +131,15 @@ int runPreviewHost(const std::wstring& scr, int x, int y, int w, int h) {
     wc.lpszClassName = L"SlidoraPreviewHost";
     if (!RegisterClassW(&wc)) return 2;
     HWND host = CreateWindowExW(0, wc.lpszClassName, L"SlidoraPreviewHost",
-                                WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w, h, nullptr, nullptr, instance,
-                                nullptr);
+                                WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, x, y, w, h, nullptr,
+                                nullptr, instance, nullptr);
     if (host == nullptr) return 2;
     UpdateWindow(host);
     SetTimer(host, 1, 100, nullptr);
 
-    std::wstring command = L"\"" + scr + L"\" /p " +
-                           std::to_wstring(static_cast<long long>(reinterpret_cast<std::intptr_t>(host)));
+    std::wstring command =
+        L"\"" + scr + L"\" /p " +
+        std::to_wstring(static_cast<long long>(reinterpret_cast<std::intptr_t>(host)));
     STARTUPINFOW si{};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi{};
@@ -156,13 +176,15 @@ int runPreviewHost(const std::wstring& scr, int x, int y, int w, int h) {
 
 int wmain(int argc, wchar_t** argv) {
     const std::wstring job = argc > 1 ? argv[1] : L"";
-    if (job == L"picture" && argc == 5)
-        return writePicture(argv[2], _wtoi(argv[3]), _wtoi(argv[4]));
+    if ((job == L"picture" || job == L"picture8") && argc == 5)
+        return writePicture(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), job == L"picture8");
     if (job == L"preview" && argc == 8) {
         g_trigger = argv[7];
         return runPreviewHost(argv[2], _wtoi(argv[3]), _wtoi(argv[4]), _wtoi(argv[5]),
                               _wtoi(argv[6]));
     }
-    std::fprintf(stderr, "usage: slidora_e2e_host picture PATH W H | preview SCR X Y W H TRIGGER\n");
+    std::fprintf(
+        stderr,
+        "usage: slidora_e2e_host picture|picture8 PATH W H | preview SCR X Y W H TRIGGER\n");
     return 2;
 }
