@@ -127,9 +127,10 @@ FloorJob floorJobFor(const std::string& path) {
     }
     const Placement place =
         StretchSize(picture.width, picture.height, kWindowWidth, kWindowHeight, kMaxMagnification);
-    const double reduction = static_cast<double>(std::max(picture.width, picture.height)) /
-                             std::max(picture.bitmap.width(), picture.bitmap.height());
-    job.scaleDenominator = static_cast<unsigned>(std::lround(reduction));
+    const double scale =
+        static_cast<double>(std::max(picture.bitmap.width(), picture.bitmap.height())) /
+        std::max(picture.width, picture.height);
+    job.scaleEighths = static_cast<unsigned>(std::lround(8 * scale));
     job.targetWidth = place.width;
     job.targetHeight = place.height;
     return job;
@@ -404,7 +405,7 @@ bool runPictureBench(const PictureBenchOptions& options) {
         }
         std::fflush(stdout);
 
-        const bool reduced = kind.format == Format::Jpeg && job.scaleDenominator > 1;
+        const bool reduced = kind.format == Format::Jpeg && job.scaleEighths < 8;
         const double memoryTarget = reduced ? kReducedMemoryTargetRatio : kMemoryTargetRatio;
         if (floorRatio > kFloorTargetRatio || memoryRatio > memoryTarget) {
             allMet = false;

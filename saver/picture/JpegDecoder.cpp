@@ -272,26 +272,34 @@ int orientationOf(const jpeg_decompress_struct& info) {
     return kOrientationAsStored;
 }
 
-// `swapped`: the target is for the turned picture, whose sides are the
-// stored picture's the other way round.
-unsigned int reducedDenominator(const jpeg_decompress_struct& info, const TargetSizeFn& target,
-                                bool swapped) {
-    if (!target) return 1;
+// Eighths of the stored size a reduced decode may come out at: libjpeg
+// scales the DCT by any M/8, M from 1 to 8.
+constexpr unsigned int kScaleEighths = 8;
+
+// The smallest scale M/8 whose decode still covers the target in both
+// directions; 8 (the full size) without a usable target. A decode that is
+// no larger than it must be keeps the picture's peak memory and the
+// resampler's input down. `swapped`: the target is for the turned picture,
+// whose sides are the stored picture's the other way round.
+unsigned int reducedScaleEighths(const jpeg_decompress_struct& info, const TargetSizeFn& target,
+                                 bool swapped) {
+    if (!target) return kScaleEighths;
     const int ownWidth = static_cast<int>(swapped ? info.image_height : info.image_width);
     const int ownHeight = static_cast<int>(swapped ? info.image_width : info.image_height);
     auto [wantWidth, wantHeight] = target(ownWidth, ownHeight);
     if (swapped) std::swap(wantWidth, wantHeight);
-    for (unsigned int denominator : {8u, 4u, 2u}) {
+    if (wantWidth <= 0 || wantHeight <= 0) return kScaleEighths;
+    for (unsigned int eighths = 1; eighths < kScaleEighths; ++eighths) {
         // libjpeg rounds the scaled size up.
         const std::uint64_t width =
-            (std::uint64_t{info.image_width} + denominator - 1) / denominator;
+            (std::uint64_t{info.image_width} * eighths + kScaleEighths - 1) / kScaleEighths;
         const std::uint64_t height =
-            (std::uint64_t{info.image_height} + denominator - 1) / denominator;
-        if (wantWidth > 0 && wantHeight > 0 && width >= static_cast<std::uint64_t>(wantWidth) &&
+            (std::uint64_t{info.image_height} * eighths + kScaleEighths - 1) / kScaleEighths;
+        if (width >= static_cast<std::uint64_t>(wantWidth) &&
             height >= static_cast<std::uint64_t>(wantHeight))
-            return denominator;
+            return eighths;
     }
-    return 1;
+    return kScaleEighths;
 }
 
 // What a fenced call that answered false leaves: a stop, or `broken`.
@@ -323,8 +331,8 @@ DecodeResult decodeJpeg(const std::string& path, WorkingPicture& picture,
     const bool swapped = orientationSwapsSides(orientation);
     const bool cmyk = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
     info->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
-    info->scale_num = 1;
-    info->scale_denom = reducedDenominator(*info, target, swapped);
+    info->scale_num = reducedScaleEighths(*info, target, swapped);
+    info->scale_denom = kScaleEighths;
 
     if (!fencedStart(info, errors))
         return unlessStopped(*errors, DecodeResult::invalid(path + ": " + errors->message));
