@@ -5,6 +5,7 @@
 #include "bench/PictureBench.h"
 #include "bench/PrepareAheadBench.h"
 #include "bench/SoakBench.h"
+#include "bench/StartupBench.h"
 #include "bench/StopBench.h"
 #include "platform/Bitmap.h"
 
@@ -25,6 +26,7 @@ void usage() {
         "       slidora-bench --soak N\n"
         "       slidora-bench --prepare-ahead [--ahead-steps N]\n"
         "       slidora-bench --stop [--stop-landings N]\n"
+        "       slidora-bench --startup PROGRAM [--startup-runs N] [--startup-files N]\n"
         "       slidora-bench --step-child PICTURE RUNS\n"
         "Pictures and the catalogue tree are made in a temporary folder under $TMPDIR\n"
         "(or /tmp) and removed at the end (--keep leaves the pictures). The resampler\n"
@@ -34,7 +36,8 @@ void usage() {
         "--prepare-ahead runs timed shows of 24 MP JPEGs and 12 MP PNGs with the next picture\n"
         "prepared ahead and at the tick, and prints what the user-interface thread pays.\n"
         "--stop stops preparations of big pictures at many points and prints how long the\n"
-        "worker takes to end.\n");
+        "worker takes to end. --startup (under xvfb-run) times PROGRAM, and feh when\n"
+        "installed, from start to the first picture on screen.\n");
 }
 
 bool positive(const char* text, int& out) {
@@ -65,6 +68,7 @@ int main(int argc, char** argv) {
     bool prepareAhead = false;
     bool stopBench = false;
     slidora::bench::StopBenchOptions stopOptions;
+    slidora::bench::StartupOptions startupOptions;
     slidora::bench::PrepareAheadOptions aheadOptions;
     slidora::bench::PictureBenchOptions pictureOptions;
     slidora::bench::CatalogueBenchOptions catalogueOptions;
@@ -79,6 +83,14 @@ int main(int argc, char** argv) {
             ++i;
         } else if (arg == "--prepare-ahead") {
             prepareAhead = true;
+        } else if (arg == "--startup" && hasValue) {
+            startupOptions.program = argv[++i];
+        } else if (arg == "--startup-runs" && hasValue &&
+                   positive(argv[i + 1], startupOptions.runs)) {
+            ++i;
+        } else if (arg == "--startup-files" && hasValue &&
+                   positive(argv[i + 1], startupOptions.smallFiles)) {
+            ++i;
         } else if (arg == "--stop") {
             stopBench = true;
         } else if (arg == "--stop-landings" && hasValue &&
@@ -125,6 +137,10 @@ int main(int argc, char** argv) {
         soakOptions.pictures = soakPictures;
         soakOptions.folder = scratch.path();
         return slidora::bench::runSoak(soakOptions) ? 0 : 1;
+    }
+    if (!startupOptions.program.empty()) {
+        startupOptions.folder = scratch.path();
+        return slidora::bench::runStartupBench(startupOptions) ? 0 : 1;
     }
     if (stopBench) {
         stopOptions.folder = scratch.path();
