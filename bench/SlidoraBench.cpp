@@ -5,6 +5,8 @@
 #include "bench/PictureBench.h"
 #include "bench/PrepareAheadBench.h"
 #include "bench/SoakBench.h"
+#include "bench/StartupBench.h"
+#include "bench/StopBench.h"
 #include "platform/Bitmap.h"
 
 #include <QLocale>
@@ -23,6 +25,8 @@ void usage() {
         "                     [--catalogue-runs N] [--files N] [--folders N] [--keep]\n"
         "       slidora-bench --soak N\n"
         "       slidora-bench --prepare-ahead [--ahead-steps N]\n"
+        "       slidora-bench --stop [--stop-landings N]\n"
+        "       slidora-bench --startup PROGRAM [--startup-runs N] [--startup-files N]\n"
         "       slidora-bench --step-child PICTURE RUNS\n"
         "Pictures and the catalogue tree are made in a temporary folder under $TMPDIR\n"
         "(or /tmp) and removed at the end (--keep leaves the pictures). The resampler\n"
@@ -30,7 +34,10 @@ void usage() {
         "display step on one picture and prints its memory figures in KiB. --soak runs\n"
         "N display steps over a folder of mixed pictures and prints the resident memory.\n"
         "--prepare-ahead runs timed shows of 24 MP JPEGs and 12 MP PNGs with the next picture\n"
-        "prepared ahead and at the tick, and prints what the user-interface thread pays.\n");
+        "prepared ahead and at the tick, and prints what the user-interface thread pays.\n"
+        "--stop stops preparations of big pictures at many points and prints how long the\n"
+        "worker takes to end. --startup (under xvfb-run) times PROGRAM, and feh when\n"
+        "installed, from start to the first picture on screen.\n");
 }
 
 bool positive(const char* text, int& out) {
@@ -59,6 +66,9 @@ int main(int argc, char** argv) {
     bool keep = false;
     int soakPictures = 0;
     bool prepareAhead = false;
+    bool stopBench = false;
+    slidora::bench::StopBenchOptions stopOptions;
+    slidora::bench::StartupOptions startupOptions;
     slidora::bench::PrepareAheadOptions aheadOptions;
     slidora::bench::PictureBenchOptions pictureOptions;
     slidora::bench::CatalogueBenchOptions catalogueOptions;
@@ -73,6 +83,19 @@ int main(int argc, char** argv) {
             ++i;
         } else if (arg == "--prepare-ahead") {
             prepareAhead = true;
+        } else if (arg == "--startup" && hasValue) {
+            startupOptions.program = argv[++i];
+        } else if (arg == "--startup-runs" && hasValue &&
+                   positive(argv[i + 1], startupOptions.runs)) {
+            ++i;
+        } else if (arg == "--startup-files" && hasValue &&
+                   positive(argv[i + 1], startupOptions.smallFiles)) {
+            ++i;
+        } else if (arg == "--stop") {
+            stopBench = true;
+        } else if (arg == "--stop-landings" && hasValue &&
+                   positive(argv[i + 1], stopOptions.landings)) {
+            ++i;
         } else if (arg == "--ahead-steps" && hasValue &&
                    positive(argv[i + 1], aheadOptions.steps)) {
             ++i;
@@ -114,6 +137,14 @@ int main(int argc, char** argv) {
         soakOptions.pictures = soakPictures;
         soakOptions.folder = scratch.path();
         return slidora::bench::runSoak(soakOptions) ? 0 : 1;
+    }
+    if (!startupOptions.program.empty()) {
+        startupOptions.folder = scratch.path();
+        return slidora::bench::runStartupBench(startupOptions) ? 0 : 1;
+    }
+    if (stopBench) {
+        stopOptions.folder = scratch.path();
+        return slidora::bench::runStopBench(stopOptions) ? 0 : 1;
     }
     if (prepareAhead) {
         aheadOptions.folder = scratch.path();

@@ -72,8 +72,8 @@ Decoded decodeJpeg(const FloorJob& job) {
     jpeg_stdio_src(&info, file);
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_EXT_BGR;
-    info.scale_num = 1;
-    info.scale_denom = job.scaleDenominator;
+    info.scale_num = job.scaleEighths;
+    info.scale_denom = 8;
     jpeg_start_decompress(&info);
     Decoded d{static_cast<int>(info.output_width), static_cast<int>(info.output_height), 0};
     d.stride = strideOf(d.width);

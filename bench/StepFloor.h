@@ -11,8 +11,8 @@ enum class FloorFormat { Jpeg, Png, Bmp };
 struct FloorJob {
     std::string path;
     FloorFormat format = FloorFormat::Jpeg;
-    unsigned scaleDenominator = 1; // JPEG only: 1, 2, 4 or 8
-    int targetWidth = 0;           // the size the module is asked for
+    unsigned scaleEighths = 8; // JPEG only: decoded at this many eighths, 1 to 8
+    int targetWidth = 0;       // the size the module is asked for
     int targetHeight = 0;
 };
 

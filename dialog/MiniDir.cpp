@@ -1,5 +1,7 @@
 #include "dialog/MiniDir.h"
 
+#include <algorithm>
+
 namespace slidora {
 
 namespace {
@@ -36,7 +38,11 @@ std::string cutFirstFolder(std::string dir, PathStyle style) {
 
 } // namespace
 
-std::vector<std::string> shorteningSteps(const std::string& path, PathStyle style) {
+std::vector<std::string> shorteningSteps(const std::string& written, PathStyle style) {
+    // Windows reads a slash as a separator too; the shortened forms show the
+    // backslash it writes.
+    std::string path = written;
+    if (style == PathStyle::Windows) std::replace(path.begin(), path.end(), '/', '\\');
     const char sep = separatorOf(style);
     const std::string marker = std::string("...") + sep;
     const std::string rootMarker = sep + marker;
@@ -96,7 +102,9 @@ std::string shortenedName(const std::string& path, const TextWidth& width, int l
 std::string MiniDir(const std::string& rawPath, const TextWidth& width, int fieldWidthPx,
                     PathStyle style) {
     if (rawPath.empty()) return {};
-    const std::string path = withoutTrailingSeparator(rawPath, style);
+    std::string path = rawPath;
+    if (style == PathStyle::Windows) std::replace(path.begin(), path.end(), '/', '\\');
+    path = withoutTrailingSeparator(path, style);
     const std::vector<std::string> steps = shorteningSteps(path, style);
     const std::size_t last = steps.size() - 1;
     // Every later limit lies below the width of the step just taken, so each

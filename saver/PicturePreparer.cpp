@@ -1,5 +1,7 @@
 #include "saver/PicturePreparer.h"
 
+#include "saver/picture/StopRequest.h"
+
 #include <utility>
 
 namespace slidora {
@@ -18,6 +20,7 @@ void ThreadedPreparer::request(PreparationRequest request) {
         if (m_stopping) return;
         m_next = std::move(request);
         ++m_requestNumber;
+        m_wanted.store(m_requestNumber, std::memory_order_relaxed);
         m_outstanding = true;
         dropped = std::exchange(m_result, std::nullopt);
     }
@@ -33,6 +36,9 @@ std::optional<Preparation> ThreadedPreparer::take() {
 }
 
 void ThreadedPreparer::stop() {
+    // First, so that the running preparation gives up while the lock is
+    // still to be had.
+    m_wanted.store(0, std::memory_order_relaxed);
     std::optional<Preparation> dropped;
     {
         const std::lock_guard<std::mutex> lock(m_mutex);
@@ -59,6 +65,8 @@ void ThreadedPreparer::run() {
         // the lock, so the user-interface thread never waits on that.
         std::optional<Preparation> done;
         try {
+            const StopScope scope(
+                [this, number] { return m_wanted.load(std::memory_order_relaxed) != number; });
             done = m_work(request);
         } catch (...) {
             // A result for no path: the show prepares the file again on its

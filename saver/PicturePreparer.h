@@ -2,9 +2,12 @@
 // Preparing the next picture while the current one is on screen. The show
 // asks for one preparation at a time, right after a picture appears, and
 // takes its result at the tick that shows the next one; a preparation that
-// is not done by then is waited for.
+// is not done by then is waited for. A preparation that is no longer wanted
+// (a newer request, or the stop) is given up at its next look for a stop
+// (StopRequest.h) and never handed out.
 #include "saver/PreparedPicture.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
@@ -28,7 +31,7 @@ class PicturePreparer {
     // empty when no request is outstanding or after stop().
     virtual std::optional<Preparation> take() = 0;
     // Drops every request and result and returns once no preparation runs
-    // any more; later requests are ignored.
+    // any more, giving up the one that runs; later requests are ignored.
     virtual void stop() = 0;
 };
 
@@ -57,6 +60,9 @@ class ThreadedPreparer final : public PicturePreparer {
     std::optional<Preparation> m_result;
     // Counts the requests; a preparation finished for an older one is dropped.
     std::uint64_t m_requestNumber = 0;
+    // The number of the request whose preparation is still wanted, 0 once
+    // stopping; read without the lock by the running preparation's stop check.
+    std::atomic<std::uint64_t> m_wanted{0};
     bool m_outstanding = false;
     bool m_stopping = false;
     // Last, so that it starts after everything it reads exists.

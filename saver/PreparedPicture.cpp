@@ -1,5 +1,6 @@
 #include "saver/PreparedPicture.h"
 
+#include "saver/picture/StopRequest.h"
 #include "saver/resize/Resize.h"
 #include "saver/resize/ResizeHost.h"
 
@@ -44,8 +45,9 @@ void prepareInto(const PreparationRequest& request, const PicLoadFn& picLoad,
         StretchSize(picture.width, picture.height, windowWidth, windowHeight, maxMagnification);
     int mode = 1;
     bool resampled = false;
-    if (host != nullptr)
+    if (host != nullptr && !stopRequested())
         resampled = ResizePic(place.width, place.height, picture.bitmap, mode, *host);
+    if (stopRequested()) return;
     if (!resampled &&
         (picture.bitmap.width() != picture.width || picture.bitmap.height() != picture.height)) {
         // Without a resampled result the picture is shown at its own size, so
@@ -74,6 +76,11 @@ Preparation preparePictureFile(const PreparationRequest& request, const PicLoadF
         } catch (...) {
             result.picture.reset();
             result.error = std::current_exception();
+        }
+        if (stopRequested()) {
+            result.picture.reset();
+            result.error = nullptr;
+            result.abandoned = true;
         }
         // A failure after the resampler ran still leaves its flag and its
         // announcement standing.

@@ -54,6 +54,9 @@ struct Preparation {
     bool noResizeMsg = false;
     // What the work raised; it is raised again where the picture is taken.
     std::exception_ptr error;
+    // Given up because the preparation was no longer wanted (StopRequest.h):
+    // no picture and no error, and nothing to say about the file.
+    bool abandoned = false;
 };
 
 using PicLoadFn = std::function<bool(const std::string&, WorkingPicture&, const TargetSizeFn&)>;
@@ -62,7 +65,9 @@ using PicLoadFn = std::function<bool(const std::string&, WorkingPicture&, const 
 // allows), places it with StretchSize and resamples it to its display size
 // through the module; without a resampled result a reduced decode is
 // replaced by the full one, which is then shown at its own size. Touches
-// nothing outside the result; never throws.
+// nothing outside the result; never throws. A stop requested on the calling
+// thread ends the work at the next look and leaves it abandoned; the
+// resampler module's call itself runs to its end once begun.
 Preparation preparePictureFile(const PreparationRequest& request, const PicLoadFn& picLoad);
 
 } // namespace slidora

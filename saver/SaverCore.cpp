@@ -343,11 +343,12 @@ std::optional<PreparedPicture> SaverCore::pictureToShow(const std::string& path)
     if (m_preparer) {
         std::optional<Preparation> ahead = m_preparer->take();
         if (ahead) {
-            if (ahead->request.path == path && ahead->request.window == m_windowSize &&
-                ahead->stamp == fileStampOf(path))
+            if (!ahead->abandoned && ahead->request.path == path &&
+                ahead->request.window == m_windowSize && ahead->stamp == fileStampOf(path))
                 return finishPreparation(std::move(*ahead));
-            // Prepared for another file, window or content: the picture goes,
-            // what the resampler told stands.
+            // Prepared for another file, window or content, or given up: the
+            // picture goes, what the resampler told stands, and the file is
+            // prepared here.
             settleResampler(*ahead);
         }
     }

@@ -11,9 +11,13 @@
 namespace slidora {
 
 LoadedModule::LoadedModule(const std::string& path) {
-    const UINT previous = ::SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+    // For this thread only: the process-wide mode would race with a module
+    // loaded on another thread (the next picture is prepared on one).
+    DWORD previous = 0;
+    const bool set =
+        ::SetThreadErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX, &previous) != 0;
     m_handle = ::LoadLibraryW(win::toUtf16(path).c_str());
-    ::SetErrorMode(previous);
+    if (set) ::SetThreadErrorMode(previous, nullptr);
 }
 
 LoadedModule::~LoadedModule() {

@@ -1,6 +1,7 @@
 #include "saver/picture/BmpDecoder.h"
 
 #include "saver/picture/PictureFile.h"
+#include "saver/picture/StopRequest.h"
 
 #include <algorithm>
 #include <array>
@@ -19,6 +20,10 @@ constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::uint32_t kBiAlphaBitfields = 6;
 constexpr std::uint32_t kFileHeaderBytes = 14;
 constexpr std::uint32_t kCoreHeaderBytes = 12;
+// Rows read in one go between two looks for a stop, and run-length codes
+// decoded between two looks (besides one at every end of line).
+constexpr int kRowsPerRead = 64;
+constexpr std::uint64_t kCodesPerStopCheck = 1 << 16;
 
 std::uint16_t le16(const std::uint8_t* p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
@@ -186,13 +191,18 @@ DecodeResult readUncompressed(std::FILE* file, const std::string& path, const Bm
     // 24-bit rows stored in the bitmap's own order are its memory as it is.
     const bool sameOrder = header.topDown == (bitmap.rowOrder() == RowOrder::TopDown);
     if (header.bitsPerPixel == 24 && sameOrder && stride == bitmap.stride()) {
-        if (!readExact(file, bitmap.data(),
-                       stride * static_cast<std::size_t>(height - 1) + usedBytes))
-            return DecodeResult::failed(path + ": read error in pixel data");
+        const std::size_t total = stride * static_cast<std::size_t>(height - 1) + usedBytes;
+        const std::size_t chunk = stride * kRowsPerRead;
+        for (std::size_t done = 0; done < total; done += chunk) {
+            if (stopRequested()) return DecodeResult::stopped();
+            if (!readExact(file, bitmap.data() + done, std::min(chunk, total - done)))
+                return DecodeResult::failed(path + ": read error in pixel data");
+        }
         return DecodeResult::decoded();
     }
     std::vector<std::uint8_t> rowBuffer(stride, 0);
     for (int fileRow = 0; fileRow < height; ++fileRow) {
+        if (fileRow % kRowsPerRead == 0 && stopRequested()) return DecodeResult::stopped();
         const std::size_t want = fileRow == height - 1 ? usedBytes : stride;
         if (!readExact(file, rowBuffer.data(), want))
             return DecodeResult::failed(path + ": read error in pixel data");
@@ -234,7 +244,8 @@ DecodeResult readRunLength(std::FILE* file, const std::string& path, const BmpHe
     };
     auto next = [&](int& value) { return (value = std::getc(file)) != EOF; };
 
-    for (;;) {
+    for (std::uint64_t codes = 1;; ++codes) {
+        if (codes % kCodesPerStopCheck == 0 && stopRequested()) return DecodeResult::stopped();
         int count = 0;
         int code = 0;
         if (!next(count) || !next(code)) break;
@@ -251,6 +262,7 @@ DecodeResult readRunLength(std::FILE* file, const std::string& path, const BmpHe
         if (code == 0) { // end of line
             x = 0;
             if (++y >= height) return DecodeResult::decoded();
+            if (stopRequested()) return DecodeResult::stopped();
         } else if (code == 1) { // end of bitmap
             return DecodeResult::decoded();
         } else if (code == 2) { // delta: move right dx, up dy

@@ -2,6 +2,7 @@
 
 #include "saver/picture/ExifOrientation.h"
 #include "saver/picture/PictureFile.h"
+#include "saver/picture/StopRequest.h"
 
 // jpeglib.h needs size_t and FILE declared before it.
 #include <csetjmp>
@@ -38,6 +39,7 @@ struct JpegErrorManager {
     jpeg_error_mgr base;
     std::jmp_buf jump;
     char message[JMSG_LENGTH_MAX];
+    bool stopped; // the jump or the early return was a stop, not damage
 };
 
 struct JpegProgress {
@@ -61,10 +63,16 @@ void onJpegMessage(j_common_ptr info, int level) {
 }
 
 // Called at least once per scan before its data is read, so each scan's walk
-// is counted before it is paid for.
+// is counted before it is paid for; also once per row of blocks while a
+// progressive file's scans are read in, and once per call for rows, which
+// makes it the place where a stop reaches every phase.
 void onJpegProgress(j_common_ptr common) {
     if (!common->is_decompressor) return;
     auto* progress = reinterpret_cast<JpegProgress*>(common->progress);
+    if (stopRequested()) {
+        progress->errors->stopped = true;
+        std::longjmp(progress->errors->jump, 1);
+    }
     auto* info = reinterpret_cast<j_decompress_ptr>(common);
     // Counting starts once the frame, and with it the budget, is known.
     if (progress->blockBudget == 0 || info->input_scan_number == progress->countedScan) return;
@@ -105,6 +113,7 @@ class JpegSession {
         m_errors.base.error_exit = onJpegError;
         m_errors.base.emit_message = onJpegMessage;
         m_errors.message[0] = '\0';
+        m_errors.stopped = false;
         m_progress.base.progress_monitor = onJpegProgress;
         m_progress.errors = &m_errors;
         m_progress.countedScan = 0;
@@ -221,6 +230,10 @@ bool fencedReadRows(jpeg_decompress_struct* info, JpegErrorManager* errors,
     const auto stripStride = static_cast<std::size_t>(width) * (target->cmyk ? 4 : 3);
     JSAMPROW rows[kStripRows];
     while (info->output_scanline < info->output_height) {
+        if (stopRequested()) {
+            errors->stopped = true;
+            return false;
+        }
         const int first = static_cast<int>(info->output_scanline);
         const int wanted = first + kStripRows > height ? height - first : kStripRows;
         for (int i = 0; i < wanted; ++i) {
@@ -259,26 +272,39 @@ int orientationOf(const jpeg_decompress_struct& info) {
     return kOrientationAsStored;
 }
 
-// `swapped`: the target is for the turned picture, whose sides are the
-// stored picture's the other way round.
-unsigned int reducedDenominator(const jpeg_decompress_struct& info, const TargetSizeFn& target,
-                                bool swapped) {
-    if (!target) return 1;
+// Eighths of the stored size a reduced decode may come out at: libjpeg
+// scales the DCT by any M/8, M from 1 to 8.
+constexpr unsigned int kScaleEighths = 8;
+
+// The smallest scale M/8 whose decode still covers the target in both
+// directions; 8 (the full size) without a usable target. A decode that is
+// no larger than it must be keeps the picture's peak memory and the
+// resampler's input down. `swapped`: the target is for the turned picture,
+// whose sides are the stored picture's the other way round.
+unsigned int reducedScaleEighths(const jpeg_decompress_struct& info, const TargetSizeFn& target,
+                                 bool swapped) {
+    if (!target) return kScaleEighths;
     const int ownWidth = static_cast<int>(swapped ? info.image_height : info.image_width);
     const int ownHeight = static_cast<int>(swapped ? info.image_width : info.image_height);
     auto [wantWidth, wantHeight] = target(ownWidth, ownHeight);
     if (swapped) std::swap(wantWidth, wantHeight);
-    for (unsigned int denominator : {8u, 4u, 2u}) {
+    if (wantWidth <= 0 || wantHeight <= 0) return kScaleEighths;
+    for (unsigned int eighths = 1; eighths < kScaleEighths; ++eighths) {
         // libjpeg rounds the scaled size up.
         const std::uint64_t width =
-            (std::uint64_t{info.image_width} + denominator - 1) / denominator;
+            (std::uint64_t{info.image_width} * eighths + kScaleEighths - 1) / kScaleEighths;
         const std::uint64_t height =
-            (std::uint64_t{info.image_height} + denominator - 1) / denominator;
-        if (wantWidth > 0 && wantHeight > 0 && width >= static_cast<std::uint64_t>(wantWidth) &&
+            (std::uint64_t{info.image_height} * eighths + kScaleEighths - 1) / kScaleEighths;
+        if (width >= static_cast<std::uint64_t>(wantWidth) &&
             height >= static_cast<std::uint64_t>(wantHeight))
-            return denominator;
+            return eighths;
     }
-    return 1;
+    return kScaleEighths;
+}
+
+// What a fenced call that answered false leaves: a stop, or `broken`.
+DecodeResult unlessStopped(const JpegErrorManager& errors, DecodeResult broken) {
+    return errors.stopped ? DecodeResult::stopped() : broken;
 }
 
 } // namespace
@@ -296,7 +322,7 @@ DecodeResult decodeJpeg(const std::string& path, WorkingPicture& picture,
     info->progress = &session.m_progress.base;
 
     if (!fencedReadHeader(info, errors, opened.file.get()))
-        return DecodeResult::invalid(path + ": " + errors->message);
+        return unlessStopped(*errors, DecodeResult::invalid(path + ": " + errors->message));
     if (std::uint64_t{info->image_width} * info->image_height > kMaxPicturePixels)
         return DecodeResult::invalid(path + ": JPEG is larger than the picture size limit");
     session.m_progress.blockBudget = kMaxCoefficientPasses * coefficientBlocks(*info);
@@ -305,10 +331,11 @@ DecodeResult decodeJpeg(const std::string& path, WorkingPicture& picture,
     const bool swapped = orientationSwapsSides(orientation);
     const bool cmyk = info->jpeg_color_space == JCS_CMYK || info->jpeg_color_space == JCS_YCCK;
     info->out_color_space = cmyk ? JCS_CMYK : JCS_EXT_BGR;
-    info->scale_num = 1;
-    info->scale_denom = reducedDenominator(*info, target, swapped);
+    info->scale_num = reducedScaleEighths(*info, target, swapped);
+    info->scale_denom = kScaleEighths;
 
-    if (!fencedStart(info, errors)) return DecodeResult::invalid(path + ": " + errors->message);
+    if (!fencedStart(info, errors))
+        return unlessStopped(*errors, DecodeResult::invalid(path + ": " + errors->message));
     const int components = cmyk ? 4 : 3;
     if (info->output_components != components)
         return DecodeResult::invalid(path + ": unexpected JPEG colour layout");
@@ -329,7 +356,7 @@ DecodeResult decodeJpeg(const std::string& path, WorkingPicture& picture,
     const RowTarget rowTarget{&bitmap, orientation, cmyk, turned ? strip.data() : nullptr,
                               cmyk ? cmykStrip.data() : nullptr};
     if (!fencedReadRows(info, errors, &rowTarget))
-        return DecodeResult::invalid(path + ": " + errors->message);
+        return unlessStopped(*errors, DecodeResult::invalid(path + ": " + errors->message));
 
     picture.width = static_cast<int>(swapped ? info->image_height : info->image_width);
     picture.height = static_cast<int>(swapped ? info->image_width : info->image_height);

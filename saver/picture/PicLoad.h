@@ -13,10 +13,11 @@
 namespace slidora {
 
 // True when `picture` now holds the decoded file. On false (no decoder for
-// the extension, a damaged or foreign file, an unreadable file) the picture
-// is left empty. Never throws. `target`, when given, lets the JPEG decoder
-// decode at a reduced size no smaller than the target; picture.width and
-// picture.height still give the file's own size.
+// the extension, a damaged or foreign file, an unreadable file, or the load
+// given up because stopRequested() said so) the picture is left empty. Never
+// throws. `target`, when given, lets the JPEG decoder decode at a reduced
+// size no smaller than the target; picture.width and picture.height still
+// give the file's own size.
 bool PicLoad(const std::string& path, WorkingPicture& picture, const TargetSizeFn& target = {});
 
 // Decodes a PNG file into `picture` whatever its name.

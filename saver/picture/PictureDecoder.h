@@ -1,7 +1,8 @@
 #pragma once
 // The interface every picture decoder shares. A decoder reads one file into a
-// working picture and answers with one of three outcomes; the caller treats
-// anything but Decoded as "this file cannot be shown" and drops it.
+// working picture and answers with one of four outcomes; the caller treats
+// Invalid and Failed as "this file cannot be shown" and drops it, and Stopped
+// as "this picture is no longer wanted" (see StopRequest.h).
 #include "platform/Bitmap.h"
 
 #include <functional>
@@ -30,6 +31,7 @@ enum class DecodeOutcome {
     Decoded,
     Invalid, // not a picture this decoder can read: damaged or foreign content
     Failed,  // a real failure: the file cannot be opened or read
+    Stopped, // given up on request; the picture holds nothing to show
 };
 
 struct DecodeResult {
@@ -41,6 +43,7 @@ struct DecodeResult {
         return {DecodeOutcome::Invalid, std::move(why)};
     }
     static DecodeResult failed(std::string why) { return {DecodeOutcome::Failed, std::move(why)}; }
+    static DecodeResult stopped() { return {DecodeOutcome::Stopped, {}}; }
 };
 
 using DecodeFn = DecodeResult (*)(const std::string& path, WorkingPicture& picture,

@@ -1,6 +1,7 @@
 #include "saver/picture/PngDecoder.h"
 
 #include "saver/picture/PictureFile.h"
+#include "saver/picture/StopRequest.h"
 
 #include <csetjmp>
 #include <cstring>
@@ -25,6 +26,7 @@ constexpr std::uint64_t kMaxDeflateRatio = 1040;
 struct PngContext {
     std::FILE* file = nullptr;
     bool readFailed = false; // the system refused a read, as opposed to a short file
+    bool stopped = false;    // the rows were given up on request
     char message[256] = {};
 };
 
@@ -94,15 +96,22 @@ bool fencedSetTransforms(png_structp png, png_infop info, int* passes) {
 }
 
 // With interlace handling each pass fills in its own pixels of the same rows.
-bool fencedReadRows(png_structp png, Bitmap* bitmap, int passes) {
+// A stop is looked for before every row of every pass.
+bool fencedReadRows(png_structp png, Bitmap* bitmap, int passes, PngContext* context) {
     if (setjmp(png_jmpbuf(png))) return false;
     for (int pass = 0; pass < passes; ++pass)
-        for (int y = 0; y < bitmap->height(); ++y)
+        for (int y = 0; y < bitmap->height(); ++y) {
+            if (stopRequested()) {
+                context->stopped = true;
+                return false;
+            }
             png_read_row(png, bitmap->row(y), nullptr);
+        }
     return true;
 }
 
 DecodeResult broken(const std::string& path, const PngContext& context) {
+    if (context.stopped) return DecodeResult::stopped();
     std::string why = path + ": " + context.message;
     return context.readFailed ? DecodeResult::failed(why) : DecodeResult::invalid(why);
 }
@@ -149,7 +158,7 @@ DecodeResult decodePng(const std::string& path, WorkingPicture& picture,
     if (!bitmap.allocateUnfilled(static_cast<int>(width), static_cast<int>(height), 24,
                                  target ? RowOrder::BottomUp : RowOrder::TopDown))
         return DecodeResult::invalid(path + ": PNG size refused");
-    if (!fencedReadRows(png, &bitmap, passes)) return broken(path, context);
+    if (!fencedReadRows(png, &bitmap, passes, &context)) return broken(path, context);
 
     picture.width = static_cast<int>(width);
     picture.height = static_cast<int>(height);

@@ -77,6 +77,8 @@ TEST(MiniDirWindows, ShortensAtLeastOnceAndDropsTheTrailingSeparator) {
     const TextWidth width(byteWidth);
     EXPECT_EQ(MiniDir("C:\\Pics\\Summer", width, 100, PathStyle::Windows), "C:\\...\\Summer");
     EXPECT_EQ(MiniDir("C:\\My Pictures\\", width, 100, PathStyle::Windows), "C:My Pictures");
+    // A folder typed with slashes is read the same way.
+    EXPECT_EQ(MiniDir("C:/Pics/Summer/", width, 100, PathStyle::Windows), "C:\\...\\Summer");
 }
 
 struct MiniDirCase {

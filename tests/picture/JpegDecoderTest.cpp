@@ -123,10 +123,13 @@ TEST_P(JpegScale, ReducedDecodeKeepsTheFileSizeAndCoversTheTarget) {
         }
 }
 
+// The smallest M/8 that covers the target; libjpeg rounds each side up.
 const ScaleCase kScaleCases[] = {
     {803, 601, 803, 601}, {900, 700, 803, 601}, // as large or larger: full size
-    {402, 301, 402, 301}, {403, 10, 803, 601},  // 1/2 is 402 x 301 (rounded up)
-    {201, 151, 201, 151}, {202, 151, 402, 301}, // 1/4 is 201 x 151
+    {700, 500, 703, 526}, {600, 450, 603, 451}, // 7/8, 6/8
+    {402, 301, 402, 301}, {403, 10, 502, 376},  // 4/8 is 402 x 301, 5/8 502 x 376
+    {202, 151, 302, 226},                       // 3/8
+    {201, 151, 201, 151},                       // 2/8
     {101, 76, 101, 76},   {1, 1, 101, 76},      // 1/8 is 101 x 76, never smaller
     {101, 77, 201, 151},  {0, 0, 803, 601},     // no usable target: full size
     {-5, 100, 803, 601},

@@ -4,6 +4,7 @@
 #include "platform/Paths.h"
 #include "saver/PicturePreparer.h"
 #include "saver/picture/PicLoad.h"
+#include "saver/picture/StopRequest.h"
 #include "saver/resize/ResizeHost.h"
 #include "tests/saver/SaverFixture.h"
 #include "tools/picwriter/Patterns.h"
@@ -12,8 +13,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <cstring>
+#include <future>
+#include <thread>
 
 namespace slidora::test {
 namespace {
@@ -180,6 +184,28 @@ TEST(PreparedAhead, ClosingDuringAPreparationStopsItFirstAndShowsNothingMore) {
     }
 }
 
+TEST(PreparedAhead, AnAbandonedPreparationLeavesTheFileInTheListAndIsPreparedAtTheTick) {
+    PreparingRig rig;
+    rig.pictureSettings();
+    const std::string a = rig.tree.file("pics/a.jpg", 20000);
+    const std::string b = rig.tree.file("pics/b.jpg", 20000);
+    const auto load = rig.services.picLoad;
+    rig.services.picLoad = [load](const std::string& path, WorkingPicture& pic,
+                                  const TargetSizeFn& target) {
+        return !stopRequested() && load(path, pic, target);
+    };
+    auto saver = rig.make();
+    {
+        // The worker's preparation of b is given up before it loads anything.
+        const StopScope stop([] { return true; });
+        ASSERT_TRUE(rig.preparer->finish());
+    }
+    rig.nextStep();
+    EXPECT_EQ(saver->shownPath(), b);
+    EXPECT_EQ(saver->pictureList(), (std::vector<std::string>{a, b}));
+    EXPECT_EQ(rig.loadsOf(b), 1) << "given up before its load, prepared at the tick";
+}
+
 enum class Preparing { No, BetweenTicks, WaitedForAtTheTick };
 
 // What a show of six files (three of them unreadable, the last among them)
@@ -325,6 +351,99 @@ TEST(ThreadedPreparer, RealFilesShowAsWithoutPreparation) {
     const std::vector<std::string> without = run(false);
     EXPECT_EQ(without[3].substr(0, 5), "e.jpg") << "the broken file left the list";
     EXPECT_EQ(run(true), without);
+}
+
+// Polls for a stop on the worker's thread until the deadline; true when one came.
+bool stopComesWithin(std::chrono::seconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        if (stopRequested()) return true;
+        std::this_thread::yield();
+    }
+    return false;
+}
+
+constexpr std::chrono::seconds kDeadline{20};
+
+TEST(ThreadedPreparer, StopGivesUpTheRunningPreparationAndHandsOutNothing) {
+    std::promise<void> started;
+    std::atomic<bool> sawStop{false};
+    ThreadedPreparer preparer([&](const PreparationRequest& request) {
+        started.set_value();
+        sawStop = stopComesWithin(kDeadline);
+        Preparation done;
+        done.request = request;
+        done.abandoned = sawStop;
+        return done;
+    });
+    PreparationRequest request;
+    request.path = "/pics/big.png";
+    preparer.request(request);
+    ASSERT_EQ(started.get_future().wait_for(kDeadline), std::future_status::ready);
+    preparer.stop();
+    EXPECT_TRUE(sawStop) << "the stop reached the running preparation";
+    EXPECT_FALSE(preparer.take().has_value());
+}
+
+TEST(ThreadedPreparer, ANewerRequestGivesUpTheRunningOneAndOnlyItsResultComesOut) {
+    std::promise<void> firstStarted;
+    std::atomic<bool> firstSawStop{false};
+    ThreadedPreparer preparer([&](const PreparationRequest& request) {
+        Preparation done;
+        done.request = request;
+        if (request.path == "/pics/first.png") {
+            firstStarted.set_value();
+            firstSawStop = stopComesWithin(kDeadline);
+            done.abandoned = firstSawStop;
+        } else {
+            EXPECT_FALSE(stopRequested()) << "the newer request is wanted";
+        }
+        return done;
+    });
+    PreparationRequest first;
+    first.path = "/pics/first.png";
+    preparer.request(first);
+    ASSERT_EQ(firstStarted.get_future().wait_for(kDeadline), std::future_status::ready);
+    PreparationRequest second;
+    second.path = "/pics/second.png";
+    preparer.request(second);
+    const std::optional<Preparation> taken = preparer.take();
+    ASSERT_TRUE(taken.has_value());
+    EXPECT_EQ(taken->request.path, second.path);
+    EXPECT_FALSE(taken->abandoned);
+    EXPECT_TRUE(firstSawStop);
+}
+
+TEST(ThreadedPreparer, AKeyDuringAPreparationEndsTheShowWithoutWaitingForItsLoad) {
+    PreparingRig rig;
+    rig.pictureSettings();
+    const std::string a = rig.tree.file("pics/a.jpg", 20000);
+    rig.tree.file("pics/b.jpg", 20000);
+    std::promise<void> workerLoading;
+    std::atomic<bool> workerSawStop{false};
+    const std::thread::id testThread = std::this_thread::get_id();
+    rig.services.picLoad = [&](const std::string&, WorkingPicture& pic, const TargetSizeFn&) {
+        if (std::this_thread::get_id() != testThread) {
+            // The worker's load runs until it is told to stop.
+            workerLoading.set_value();
+            workerSawStop = stopComesWithin(kDeadline);
+            return false;
+        }
+        pic.width = 640;
+        pic.height = 480;
+        return pic.bitmap.allocate(640, 480, 24);
+    };
+    rig.services.makePreparer = [](PreparationWork work) -> std::unique_ptr<PicturePreparer> {
+        return std::make_unique<ThreadedPreparer>(std::move(work));
+    };
+    auto saver = rig.make();
+    ASSERT_EQ(saver->shownPath(), a);
+    ASSERT_EQ(workerLoading.get_future().wait_for(kDeadline), std::future_status::ready);
+    saver->onKey();
+    EXPECT_TRUE(saver->closed());
+    EXPECT_TRUE(workerSawStop) << "closing joined a worker that had been told to stop";
+    EXPECT_EQ(rig.view.bitmaps, 1);
+    EXPECT_FALSE(rig.timer.tick());
 }
 
 } // namespace

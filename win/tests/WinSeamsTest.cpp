@@ -398,8 +398,12 @@ TEST(WinLoadedModule, ByPathJapaneseFoldersIncluded) {
                           {copy, true},
                           {tree.path("missing.dll"), false},
                           {tree.text("bad.dll", "not a module"), false}};
+    const UINT processMode = ::GetErrorMode();
+    const DWORD threadMode = ::GetThreadErrorMode();
     for (const Case& c : cases) {
         const LoadedModule module(c.path);
+        EXPECT_EQ(::GetErrorMode(), processMode) << "the process's error mode was changed";
+        EXPECT_EQ(::GetThreadErrorMode(), threadMode) << c.path;
         EXPECT_EQ(module.loaded(), c.loaded) << c.path;
         EXPECT_EQ(module.symbol("ResizeImg") != nullptr, c.loaded) << c.path;
         EXPECT_EQ(module.symbol("NoSuchEntry"), nullptr) << c.path;
