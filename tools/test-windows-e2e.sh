@@ -165,7 +165,12 @@ rm -f "$WORK/close-host"
   >"$HOSTLOG" 2>>"$LOG" &
 HOSTPID=$!
 wait_for 60 host_says -q "preview window:" || fail "no preview window inside the second host"
-saver_running() { pgrep -fa . | grep -qF "$(winpath "$SCR") /p"; }
+# The process list is read before grep starts, so grep never finds itself.
+saver_running() {
+  local processes
+  processes=$(pgrep -fa .)
+  grep -qF "$(winpath "$SCR") /p" <<<"$processes"
+}
 saver_running || fail "no preview process to watch"
 kill -9 $HOSTPID
 wait $HOSTPID 2>/dev/null || true
