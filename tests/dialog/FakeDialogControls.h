@@ -77,6 +77,7 @@ class DialogModelTest : public ::testing::Test {
     std::vector<std::string> busyLog; // "busy", "check", "idle", "question"
     bool answerYes = false;
     PowerSaveState power;
+    bool hasVersionRecord = true;
     std::string defaultPictureFolder = "/srv/default-pictures";
     std::string programDir = "/opt/slidora";
     std::string iconFont = "Sans";
