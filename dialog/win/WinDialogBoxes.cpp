@@ -212,8 +212,9 @@ std::string defaultPictureFolder() {
 std::wstring dialogFaceName() {
     const HDC screen = GetDC(nullptr);
     std::wstring face;
+    // The last two are the free gothic faces that Wine finds on Linux.
     for (const wchar_t* candidate : {L"ＭＳ Ｐゴシック", L"MS UI Gothic", L"Meiryo UI", L"Meiryo",
-                                     L"Yu Gothic UI", L"Yu Gothic"})
+                                     L"Yu Gothic UI", L"Yu Gothic", L"IPAPGothic", L"IPAGothic"})
         if (faceInstalled(screen, candidate)) {
             face = candidate;
             break;

@@ -342,6 +342,8 @@ class WinScSSDlg final : private DialogControls {
             SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(window), 0);
             SendMessageW(arrows, UDM_SETRANGE32, static_cast<WPARAM>(d.range.minimum),
                          d.range.maximum);
+            // The digits need all the room the arrows leave.
+            SendMessageW(window, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(1, 1));
             if (d.maxLength > 0)
                 SendMessageW(window, EM_LIMITTEXT, static_cast<WPARAM>(d.maxLength), 0);
             setValue(d.name, d.designValue);
