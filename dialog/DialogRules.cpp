@@ -1,5 +1,7 @@
 #include "dialog/DialogRules.h"
 
+#include "platform/Paths.h"
+
 namespace slidora {
 
 namespace {
@@ -104,9 +106,9 @@ std::string defaultPictureFolderFrom(const std::string& homeFolder,
 std::string folderConfirmationMessage(const std::string& path, int tag) {
     const char* reason =
         tag == kBrowsePictureFolder ? "画像ファイルがありません。" : "音源ファイルがありません。";
-    // "/" stands for the separator the path would otherwise end with; the
-    // root folder already ends with it.
-    const std::string shown = (!path.empty() && path.back() == '/') ? path : path + "/";
+    // The separator the path would otherwise end with is shown; a root
+    // folder already ends with it.
+    const std::string shown = withTrailingSlash(path);
     return shown + " には\n" + reason + "\n\nこのフォルダを登録しますか？";
 }
 

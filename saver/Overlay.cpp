@@ -16,16 +16,16 @@ int overlayCorner(int fileNamePosition, RandomSource& rnd) {
 
 std::string overlayName(const std::string& path, bool showFolder) {
     if (!showFolder) return fileNameOf(path);
-    const std::size_t last = path.rfind('/');
+    const std::size_t last = lastSeparator(path);
     if (last == std::string::npos) return path;
     const std::string file = path.substr(last + 1);
     std::size_t folderEnd = last;
-    while (folderEnd > 0 && path[folderEnd - 1] == '/')
+    while (folderEnd > 0 && isPathSeparator(path[folderEnd - 1]))
         --folderEnd;
     if (folderEnd == 0) return file;
-    const std::size_t slash = path.rfind('/', folderEnd - 1);
+    const std::size_t slash = lastSeparator(path, folderEnd - 1);
     const std::size_t folderStart = slash == std::string::npos ? 0 : slash + 1;
-    return path.substr(folderStart, folderEnd - folderStart) + "/" + file;
+    return path.substr(folderStart, folderEnd - folderStart) + kPathSeparator + file;
 }
 
 std::string overlayText(int corner, int setting, const std::string& name, bool showDate,

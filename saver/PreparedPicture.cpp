@@ -3,8 +3,6 @@
 #include "saver/resize/Resize.h"
 #include "saver/resize/ResizeHost.h"
 
-#include <sys/stat.h>
-
 #include <utility>
 
 namespace slidora {
@@ -62,17 +60,6 @@ void prepareInto(const PreparationRequest& request, const PicLoadFn& picLoad,
 }
 
 } // namespace
-
-FileStamp fileStampOf(const std::string& path) {
-    struct stat info {};
-    if (::stat(path.c_str(), &info) != 0) return {};
-    FileStamp stamp;
-    stamp.exists = true;
-    stamp.sizeBytes = static_cast<std::uint64_t>(info.st_size);
-    stamp.modifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
-                       static_cast<std::int64_t>(info.st_mtim.tv_nsec);
-    return stamp;
-}
 
 Preparation preparePictureFile(const PreparationRequest& request, const PicLoadFn& picLoad) {
     Preparation result;

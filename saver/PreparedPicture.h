@@ -5,6 +5,7 @@
 // back what the user-interface thread must still do: show the resampler's
 // message, keep its flag, and raise what the work raised.
 #include "platform/Bitmap.h"
+#include "platform/FileSystem.h"
 #include "platform/Geometry.h"
 #include "saver/Layout.h"
 #include "saver/picture/PictureDecoder.h"
@@ -25,18 +26,6 @@ struct PreparedPicture {
     Placement place;
     std::uint32_t background = 0; // red | green << 8 | blue << 16
 };
-
-// What tells that a file is still the one that was read: its size and its
-// modification time in nanoseconds. A file that cannot be read has a stamp
-// of its own (exists false), equal to any other such stamp.
-struct FileStamp {
-    bool exists = false;
-    std::uint64_t sizeBytes = 0;
-    std::int64_t modifiedNs = 0;
-    friend bool operator==(const FileStamp&, const FileStamp&) = default;
-};
-
-FileStamp fileStampOf(const std::string& path);
 
 // Everything one preparation reads, fixed when it is asked for.
 struct PreparationRequest {

@@ -9,6 +9,14 @@
 
 namespace slidora {
 
+namespace {
+#ifdef _WIN32
+constexpr std::size_t kShortestFolderText = 3;
+#else
+constexpr std::size_t kShortestFolderText = 1;
+#endif
+} // namespace
+
 int FontStyleBits(const std::string& styleText) {
     int bits = 0;
     if (styleText.find('B') != std::string::npos) bits |= kStyleBold;
@@ -43,10 +51,10 @@ bool AudFileChk(const std::string& extension, const std::string& dialogMediaExt)
 }
 
 bool PicFolderChk(const std::string& folder, int minimumSizeKb) {
-    // Refusing texts shorter than three characters without a look is meant
-    // for a bare drive name ("C:"). Paths here have no drive part, so the rule
-    // leaves only the empty text: "/" and "/x" are folders like any other.
-    if (folder.empty()) return false;
+    // Texts shorter than three characters are refused without a look where
+    // paths have drives: a bare drive name ("C:") is no folder. Elsewhere the
+    // rule leaves only the empty text: "/" and "/x" are folders like any other.
+    if (folder.size() < kShortestFolderText) return false;
     const std::int64_t limit = static_cast<std::int64_t>(minimumSizeKb) * 1024;
     bool found = false;
     walkFolder(folder, [&](const WalkFile& f) {

@@ -1,12 +1,18 @@
 #!/usr/bin/env bash
 # Checks a cross-built Windows program or DLL with objdump -p:
-#   tools/check-windows-exports.sh FILE [EXPORT...]
+#   tools/check-windows-exports.sh [--allow DLL]... FILE [EXPORT...]
 # FILE must import only DLLs that every Windows system has (nothing from the
-# compiler's runtime: libstdc++, libgcc, winpthread). With EXPORT names given,
+# compiler's runtime: libstdc++, libgcc, winpthread), and those named with
+# --allow (our own DLLs that ship beside it). With EXPORT names given,
 # its export table must hold exactly those names, undecorated (a stdcall name
 # such as _ResizeImg@32 means the .def file was not applied); without them it
 # must export nothing.
 set -euo pipefail
+allowed=()
+while [ "${1:-}" = --allow ]; do
+  allowed+=("$(tr '[:upper:]' '[:lower:]' <<<"$2")")
+  shift 2
+done
 [ $# -ge 1 ] || { echo "usage: $0 FILE [EXPORT...]" >&2; exit 2; }
 file=$1
 shift
@@ -26,7 +32,7 @@ systemDlls=(advapi32.dll bcrypt.dll comctl32.dll comdlg32.dll gdi32.dll imm32.dl
 isSystemDll() {
   local d
   [[ $1 == api-ms-win-* ]] && return 0
-  for d in "${systemDlls[@]}"; do [ "$1" = "$d" ] && return 0; done
+  for d in "${systemDlls[@]}" "${allowed[@]}"; do [ "$1" = "$d" ] && return 0; done
   return 1
 }
 

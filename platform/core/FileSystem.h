@@ -2,6 +2,7 @@
 // File tests and the atomic replacement of a file. Declared here for every
 // platform; each operating-system target defines them.
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace slidora {
@@ -30,5 +31,17 @@ SmallFileRead readSmallRegularFile(const std::string& path, std::size_t maxBytes
 // Refuses (returns false, the old file untouched) a file the user cannot
 // write and anything that is not a regular file.
 bool replaceFileAtomically(const std::string& path, const std::string& contents);
+
+// What tells that a file is still the one that was read: its size and its
+// modification time in nanoseconds. A file that cannot be read has a stamp
+// of its own (exists false), equal to any other such stamp.
+struct FileStamp {
+    bool exists = false;
+    std::uint64_t sizeBytes = 0;
+    std::int64_t modifiedNs = 0;
+    friend bool operator==(const FileStamp&, const FileStamp&) = default;
+};
+
+FileStamp fileStampOf(const std::string& path);
 
 } // namespace slidora

@@ -4,15 +4,24 @@
 
 namespace slidora {
 
+std::size_t lastSeparator(const std::string& path, std::size_t before) {
+    return path.find_last_of(kPathSeparators, before);
+}
+
 std::string folderOf(const std::string& path) {
-    const auto slash = path.rfind('/');
+    const auto slash = lastSeparator(path);
     if (slash == std::string::npos) return {};
-    if (slash == 0) return "/";
+    if (slash == 0) return path.substr(0, 1);
+#ifdef _WIN32
+    // A file right under a drive's root lies in that root, which keeps its
+    // separator.
+    if (slash == 2 && path[1] == ':') return path.substr(0, 3);
+#endif
     return path.substr(0, slash);
 }
 
 std::string fileNameOf(const std::string& path) {
-    const auto slash = path.rfind('/');
+    const auto slash = lastSeparator(path);
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
@@ -33,12 +42,12 @@ std::string asciiLower(std::string text) {
 }
 
 std::string withTrailingSlash(const std::string& folder) {
-    if (!folder.empty() && folder.back() == '/') return folder;
-    return folder + '/';
+    if (!folder.empty() && isPathSeparator(folder.back())) return folder;
+    return folder + kPathSeparator;
 }
 
 std::string settingsPathFor(const std::string& executablePath) {
-    const auto slash = executablePath.rfind('/');
+    const auto slash = lastSeparator(executablePath);
     const std::string folder =
         slash == std::string::npos ? std::string() : executablePath.substr(0, slash + 1);
     std::string name =

@@ -1,13 +1,33 @@
 #pragma once
-// Path helpers with the program's conventions: '/' is the only separator, a
-// root folder "/" keeps its slash, an extension is taken with its dot.
+// Path helpers with the program's conventions: the system's separator (a
+// slash, or a backslash on Windows, where a slash is read as one too), a root
+// folder ("/", "C:" plus backslash) keeps its separator, an extension is
+// taken with its dot.
+#include <cstddef>
 #include <string>
 
 namespace slidora {
 
-// Folder part of a path, without a trailing slash; a root keeps its "/".
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+// Every byte that separates folder names when a path is read.
+inline constexpr const char* kPathSeparators = "\\/";
+#else
+inline constexpr char kPathSeparator = '/';
+inline constexpr const char* kPathSeparators = "/";
+#endif
+
+constexpr bool isPathSeparator(char c) {
+    for (const char* s = kPathSeparators; *s != '\0'; ++s)
+        if (*s == c) return true;
+    return false;
+}
+// The last separator at or before `before`; npos when there is none.
+std::size_t lastSeparator(const std::string& path, std::size_t before = std::string::npos);
+
+// Folder part of a path, without a trailing separator; a root keeps it.
 std::string folderOf(const std::string& path);
-// The file-name part of a path: everything after the last '/'.
+// The file-name part of a path: everything after the last separator.
 std::string fileNameOf(const std::string& path);
 // Extension of a file name or path: from the last dot of the file name to its
 // end, dot included; empty when the name has no dot.
@@ -17,7 +37,7 @@ std::string extensionOf(const std::string& path);
 char asciiLower(char c);
 std::string asciiLower(std::string text);
 
-// `folder` with a '/' appended unless it already ends with one.
+// `folder` with the separator appended unless it already ends with one.
 std::string withTrailingSlash(const std::string& folder);
 // The settings file beside an executable: its extension replaced by ".ini"
 // (appended when it has none), the file name lower-cased (ASCII), the folder

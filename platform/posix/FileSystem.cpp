@@ -101,4 +101,15 @@ bool replaceFileAtomically(const std::string& path, const std::string& contents)
     return ok;
 }
 
+FileStamp fileStampOf(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0) return {};
+    FileStamp stamp;
+    stamp.exists = true;
+    stamp.sizeBytes = static_cast<std::uint64_t>(info.st_size);
+    stamp.modifiedNs = static_cast<std::int64_t>(info.st_mtim.tv_sec) * 1'000'000'000 +
+                       static_cast<std::int64_t>(info.st_mtim.tv_nsec);
+    return stamp;
+}
+
 } // namespace slidora

@@ -1,11 +1,12 @@
 #include "saver/resize/ResizeHost.h"
 
+#include "platform/Paths.h"
+
 namespace slidora {
 
 std::string resizeModulePath(const std::string& programDir) {
     if (programDir.empty()) return kResizeModuleName;
-    if (programDir.back() == '/') return programDir + kResizeModuleName;
-    return programDir + "/" + kResizeModuleName;
+    return withTrailingSlash(programDir) + kResizeModuleName;
 }
 
 } // namespace slidora

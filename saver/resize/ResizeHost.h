@@ -7,7 +7,11 @@
 namespace slidora {
 
 // The module's file name; the program looks for it in its own folder.
+#ifdef _WIN32
+inline constexpr const char* kResizeModuleName = "RESIZE32.DLL";
+#else
 inline constexpr const char* kResizeModuleName = "libresize32.so";
+#endif
 inline constexpr const char* kResizeNotFoundMessage = "Not Found RESIZE32.DLL";
 
 // The module path for a program folder. An empty folder gives the bare file

@@ -59,6 +59,21 @@ TEST(ShorteningSteps, RelativeAndBarePaths) {
     EXPECT_EQ(shorteningSteps("/"), (std::vector<std::string>{"/", ""}));
 }
 
+TEST(ShorteningSteps, WindowsPathsKeepTheDriveUntilTheFoldersAreGone) {
+    const std::vector<std::string> expected{"C:\\a\\b\\c", "C:\\...\\b\\c", "C:\\...\\c", "...\\c",
+                                            "c"};
+    EXPECT_EQ(shorteningSteps("C:\\a\\b\\c", PathStyle::Windows), expected);
+    // A colon ends the folder part too, and a drive alone goes in one step.
+    EXPECT_EQ(shorteningSteps("C:name", PathStyle::Windows),
+              (std::vector<std::string>{"C:name", "name"}));
+}
+
+TEST(MiniDirWindows, ShortensAtLeastOnceAndDropsTheTrailingSeparator) {
+    const TextWidth width(byteWidth);
+    EXPECT_EQ(MiniDir("C:\\Pics\\Summer", width, 100, PathStyle::Windows), "C:\\...\\Summer");
+    EXPECT_EQ(MiniDir("C:\\My Pictures\\", width, 100, PathStyle::Windows), "C:My Pictures");
+}
+
 struct MiniDirCase {
     const char* path;
     int fieldWidth;

@@ -11,7 +11,7 @@
 namespace slidora {
 
 struct WalkFile {
-    const std::string& folder; // the folder as walked, always ending with '/'
+    const std::string& folder; // the folder as walked, always ending with the separator
     const std::string& name;   // the entry's own name
     std::int64_t sizeBytes;
 };
