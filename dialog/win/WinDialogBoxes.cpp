@@ -74,15 +74,44 @@ struct PickerState {
 };
 
 constexpr UINT_PTR kPickerSubclass = 1;
+// Posted by the picker's set-up to itself: the picker finishes its own
+// layout after its start callback, so the place and the start folder are
+// set once it has.
+constexpr UINT kPickerReady = WM_APP + 1;
 
-LRESULT CALLBACK pickerOkHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                              DWORD_PTR data) {
+BOOL CALLBACK setChildFont(HWND child, LPARAM font) {
+    SendMessageW(child, WM_SETFONT, static_cast<WPARAM>(font), TRUE);
+    return TRUE;
+}
+
+void arrangePicker(HWND window, const PickerState& state) {
+    const FolderPicker& p = *state.picker;
+    if (p.font != nullptr) EnumChildWindows(window, setChildFont, reinterpret_cast<LPARAM>(p.font));
+    RECT work{};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
+    SetWindowPos(window, nullptr, work.left + (work.right - work.left - p.widthPx) / 2,
+                 work.top + (work.bottom - work.top - p.heightPx) / 2, p.widthPx, p.heightPx,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    PIDLIST_ABSOLUTE start = nullptr;
+    if (!p.initialFolder.empty() && SUCCEEDED(SHParseDisplayName(toUtf16(p.initialFolder).c_str(),
+                                                                 nullptr, &start, 0, nullptr))) {
+        SendMessageW(window, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(start));
+        CoTaskMemFree(start);
+    }
+}
+
+LRESULT CALLBACK pickerHook(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                            DWORD_PTR data) {
     auto* state = reinterpret_cast<PickerState*>(data);
+    if (message == kPickerReady) {
+        arrangePicker(window, *state);
+        return 0;
+    }
     if (message == WM_COMMAND && LOWORD(wParam) == IDOK && HIWORD(wParam) == BN_CLICKED &&
         state->picker->onOk)
         state->picker->onOk(state->current);
     else if (message == WM_NCDESTROY)
-        RemoveWindowSubclass(window, pickerOkHook, kPickerSubclass);
+        RemoveWindowSubclass(window, pickerHook, kPickerSubclass);
     return DefSubclassProc(window, message, wParam, lParam);
 }
 
@@ -93,17 +122,8 @@ int CALLBACK pickerEvent(HWND window, UINT message, LPARAM lParam, LPARAM data) 
         SetWindowTextW(window, toUtf16(p.caption).c_str());
         SetDlgItemTextW(window, IDOK, toUtf16(p.okCaption).c_str());
         SetDlgItemTextW(window, IDCANCEL, toUtf16(p.cancelCaption).c_str());
-        RECT work{};
-        SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0);
-        SetWindowPos(window, nullptr, work.left + (work.right - work.left - p.widthPx) / 2,
-                     work.top + (work.bottom - work.top - p.heightPx) / 2, p.widthPx, p.heightPx,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
-        SetWindowSubclass(window, pickerOkHook, kPickerSubclass,
-                          reinterpret_cast<DWORD_PTR>(state));
-        if (!p.initialFolder.empty()) {
-            const std::wstring start = toUtf16(p.initialFolder);
-            SendMessageW(window, BFFM_SETSELECTIONW, TRUE, reinterpret_cast<LPARAM>(start.c_str()));
-        }
+        SetWindowSubclass(window, pickerHook, kPickerSubclass, reinterpret_cast<DWORD_PTR>(state));
+        PostMessageW(window, kPickerReady, 0, 0);
     } else if (message == BFFM_SELCHANGED) {
         wchar_t path[MAX_PATH] = {};
         const auto item = reinterpret_cast<PCIDLIST_ABSOLUTE>(lParam);
@@ -147,13 +167,24 @@ std::optional<FontSpec> chooseFont(HWND owner, const FontSpec& initial, int dpi)
     LOGFONTW font{};
     if (const HFONT start = createFont(initial, dpi)) {
         GetObjectW(start, sizeof font, &font);
+        // The picker selects a face only under a name it lists: a substitute
+        // name (such as "MS Shell Dlg") starts it at the face drawn for it.
+        const HDC screen = GetDC(nullptr);
+        if (!faceInstalled(screen, font.lfFaceName)) {
+            const HGDIOBJ old = SelectObject(screen, start);
+            wchar_t drawn[LF_FACESIZE] = {};
+            if (GetTextFaceW(screen, LF_FACESIZE, drawn) > 0)
+                wcsncpy(font.lfFaceName, drawn, LF_FACESIZE - 1);
+            SelectObject(screen, old);
+        }
+        ReleaseDC(nullptr, screen);
         DeleteObject(start);
     }
     CHOOSEFONTW choice{};
     choice.lStructSize = sizeof choice;
     choice.hwndOwner = owner;
     choice.lpLogFont = &font;
-    choice.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_SCRIPTSONLY;
+    choice.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_SCRIPTSONLY | CF_NOVERTFONTS;
     if (!ChooseFontW(&choice)) return std::nullopt;
     FontSpec chosen = initial;
     chosen.family = toUtf8(font.lfFaceName);
@@ -174,7 +205,7 @@ void browseForFolder(HWND owner, const FolderPicker& picker) {
     BROWSEINFOW info{};
     info.hwndOwner = owner;
     info.pszDisplayName = displayName;
-    info.ulFlags = BIF_NEWDIALOGSTYLE;
+    info.ulFlags = BIF_NEWDIALOGSTYLE | BIF_NONEWFOLDERBUTTON;
     info.lpfn = pickerEvent;
     info.lParam = reinterpret_cast<LPARAM>(&state);
     if (PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info)) CoTaskMemFree(chosen);

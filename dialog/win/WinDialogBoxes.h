@@ -39,6 +39,7 @@ struct FolderPicker {
     int widthPx = 300;
     int heightPx = 400;
     std::string initialFolder;
+    HFONT font = nullptr; // for the picker's controls; null keeps the system's
     // Runs while the picker is still open when the user presses OK, with the
     // chosen folder (empty for an item without a file-system path); the
     // picker closes after it, whatever it did.

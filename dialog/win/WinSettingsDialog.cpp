@@ -86,6 +86,8 @@ win::DialogMetrics measureMetrics(const std::wstring& face) {
 }
 
 constexpr UINT_PTR kReturnSubclass = 1;
+// A spin edit's arrows in design pixels.
+constexpr int kArrowsDesignWidth = 15;
 
 // Return presses the dialog's default button (OK) wherever the focus is: a
 // push button that has the focus does not claim it.
@@ -226,6 +228,7 @@ class WinScSSDlg final : private DialogControls {
         picker.widthPx = m_metrics.px(300);
         picker.heightPx = m_metrics.px(400);
         picker.initialFolder = m_model->browseStartFolder(tag);
+        picker.font = m_formFont;
         picker.onOk = [this, tag](const std::string& folder) {
             m_model->BrowseDlg1OKBtnClick(tag, folder);
         };
@@ -338,8 +341,8 @@ class WinScSSDlg final : private DialogControls {
             break;
         case ControlKind::SpinEdit: {
             const HWND arrows = m_upDowns.at(d.name);
-            // Attaching again fits the arrows into the edit's place.
             SendMessageW(arrows, UDM_SETBUDDY, reinterpret_cast<WPARAM>(window), 0);
+            placeArrows(d.name);
             SendMessageW(arrows, UDM_SETRANGE32, static_cast<WPARAM>(d.range.minimum),
                          d.range.maximum);
             // The digits need all the room the arrows leave.
@@ -368,6 +371,26 @@ class WinScSSDlg final : private DialogControls {
         default:
             break;
         }
+    }
+
+    // The arrows take the right end of the spin edit's place, as wide as
+    // they are at the design size: the system's width would leave too little
+    // room for the digits on a screen of fewer pixels per inch.
+    void placeArrows(const std::string& name) {
+        const DialogItem& edit = item(name, win::kMainPart);
+        const int arrowsWidth = std::min(m_metrics.px(kArrowsDesignWidth), edit.pixels.width / 2);
+        SetWindowPos(control(name), nullptr, edit.pixels.left, edit.pixels.top,
+                     edit.pixels.width - arrowsWidth, edit.pixels.height,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(m_upDowns.at(name), nullptr,
+                     edit.pixels.left + edit.pixels.width - arrowsWidth, edit.pixels.top,
+                     arrowsWidth, edit.pixels.height, SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+
+    const DialogItem& item(const std::string& name, int part) const {
+        for (const DialogItem& i : m_items)
+            if (i.name == name && i.part == part) return i;
+        throw std::logic_error("the dialog has no such control: " + name);
     }
 
     // Every control with a hint shows it; the path fields always have a tool
