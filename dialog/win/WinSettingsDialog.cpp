@@ -281,6 +281,9 @@ class WinScSSDlg final : private DialogControls {
         m_tickFont = win::createFont(tick, m_metrics.dpi);
         for (const ControlDesign& design : DialogLayout())
             setUp(design);
+        // Display paths are measured against the picture folder's field, also
+        // when loading stops before it would set this.
+        setWidth("Label2", width("FolderText"));
         addTooltips();
         SendMessageW(m_hwnd, DM_SETDEFID, IDOK, 0);
 
@@ -402,6 +405,8 @@ class WinScSSDlg final : private DialogControls {
                                     GetModuleHandleW(nullptr), nullptr);
         if (m_tooltip == nullptr) return;
         SendMessageW(m_tooltip, TTM_SETMAXTIPWIDTH, 0, m_metrics.px(600));
+        // The hints are Japanese: in the dialog's face, not the system's.
+        SendMessageW(m_tooltip, WM_SETFONT, reinterpret_cast<WPARAM>(m_formFont), FALSE);
         for (const ControlDesign& d : DialogLayout()) {
             if (d.hint.empty() && d.kind != ControlKind::PathField) continue;
             if (d.kind == ControlKind::RadioGroup)
