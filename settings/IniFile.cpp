@@ -2,6 +2,7 @@
 
 #include "platform/ErrorText.h"
 #include "platform/FileSystem.h"
+#include "platform/FileText.h"
 #include "platform/Paths.h"
 
 #include <cctype>
@@ -116,7 +117,7 @@ void IniFile::load() {
         m_refusal = formatMessage(kTooLargeError, m_path);
         return;
     }
-    parse(all);
+    parse(fileTextAsUtf8(std::move(all)));
 }
 
 IniFile IniFile::fromText(const std::string& text) {

@@ -6,6 +6,7 @@
 
 #include "platform/win/Utf16.h"
 #include "platform/win/WinErrorText.h"
+#include "platform/win/WinFileInfo.h"
 
 #include <windows.h>
 
@@ -92,14 +93,13 @@ class Walker {
             (static_cast<std::uint64_t>(entry.nFileSizeHigh) << 32) | entry.nFileSizeLow;
         if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
             // The listing describes the link itself: look at what it leads to.
-            WIN32_FILE_ATTRIBUTE_DATA target{};
-            if (!::GetFileAttributesExW(win::toUtf16(folder + entryName).c_str(),
-                                        GetFileExInfoStandard, &target)) {
+            win::FileInfo target;
+            if (!win::targetInfoOf(win::toUtf16(folder + entryName), target)) {
                 report(folder, entryName, WalkSkip::Unreachable, win::lastErrorText());
                 return true;
             }
-            attributes = target.dwFileAttributes;
-            size = (static_cast<std::uint64_t>(target.nFileSizeHigh) << 32) | target.nFileSizeLow;
+            attributes = target.attributes;
+            size = target.sizeBytes;
         }
         if ((attributes & FILE_ATTRIBUTE_DIRECTORY) != 0)
             return walk(folder + entryName + '\\', folder, entryName);
@@ -129,8 +129,11 @@ bool walkFolder(const std::string& folder, const WalkVisitor& visitor) {
 bool walkFolder(const std::string& folder, const WalkVisitor& visitor,
                 const WalkObserver& skipped) {
     if (folder.empty()) return true;
+    // Folders are handed to the visitor with the system's separator, also
+    // when the start was written with slashes.
     std::string start = folder;
-    if (start.back() == '/') start.back() = '\\';
+    for (char& c : start)
+        if (c == '/') c = '\\';
     if (start.back() != '\\') start += '\\';
     Walker walker(visitor, skipped);
     return walker.walk(start, start, {});

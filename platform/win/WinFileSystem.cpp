@@ -5,6 +5,7 @@
 #include "platform/FileSystem.h"
 
 #include "platform/win/Utf16.h"
+#include "platform/win/WinFileInfo.h"
 
 #include <windows.h>
 
@@ -29,16 +30,27 @@ class HandleCloser {
     HANDLE m_handle;
 };
 
-bool attributesOf(const std::wstring& path, WIN32_FILE_ATTRIBUTE_DATA& data) {
-    return ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) != 0;
-}
-
 bool isFolderOrDevice(DWORD attributes) {
     return (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE)) != 0;
 }
 
-std::uint64_t joined(DWORD high, DWORD low) {
-    return (static_cast<std::uint64_t>(high) << 32) | low;
+// The file that an existing name leads to, as a full path: through any
+// links on the way (Wine shows a link to a file as the file itself, so every
+// name is asked); `path` itself when that cannot be told.
+std::wstring finalPathOf(const std::wstring& path) {
+    const HANDLE handle = ::CreateFileW(
+        path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return path;
+    const HandleCloser closer(handle);
+    const DWORD length = ::GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_DOS);
+    if (length == 0) return path;
+    std::wstring final(length, L'\0');
+    const DWORD written =
+        ::GetFinalPathNameByHandleW(handle, final.data(), length, VOLUME_NAME_DOS);
+    if (written == 0 || written >= length) return path;
+    final.resize(written);
+    return final;
 }
 
 HANDLE openForReading(const std::wstring& path) {
@@ -63,17 +75,17 @@ bool writeAll(HANDLE file, const std::string& contents) {
 } // namespace
 
 bool isRegularFile(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    return attributesOf(win::toUtf16(path), data) && !isFolderOrDevice(data.dwFileAttributes);
+    win::FileInfo info;
+    return win::targetInfoOf(win::toUtf16(path), info) && !isFolderOrDevice(info.attributes);
 }
 
 SmallFileRead readSmallRegularFile(const std::string& path, std::size_t maxBytes,
                                    std::string& contents) {
     contents.clear();
     const std::wstring wide = win::toUtf16(path);
-    WIN32_FILE_ATTRIBUTE_DATA named{};
-    if (!attributesOf(wide, named)) return SmallFileRead::Unreadable;
-    if (isFolderOrDevice(named.dwFileAttributes)) return SmallFileRead::NotAFile;
+    win::FileInfo named;
+    if (!win::targetInfoOf(wide, named)) return SmallFileRead::Unreadable;
+    if (isFolderOrDevice(named.attributes)) return SmallFileRead::NotAFile;
     const HANDLE file = openForReading(wide);
     if (file == INVALID_HANDLE_VALUE) return SmallFileRead::Unreadable;
     const HandleCloser closer(file);
@@ -105,13 +117,16 @@ SmallFileRead readSmallRegularFile(const std::string& path, std::size_t maxBytes
 }
 
 bool replaceFileAtomically(const std::string& path, const std::string& contents) {
-    const std::wstring target = win::toUtf16(path);
-    WIN32_FILE_ATTRIBUTE_DATA existing{};
-    const bool exists = attributesOf(target, existing);
+    const std::wstring named = win::toUtf16(path);
+    win::FileInfo existing;
+    const bool exists = win::targetInfoOf(named, existing);
     // A read-only file stays as it is, even though its folder would allow
     // replacing it; neither is a folder or device replaced.
-    if (exists && (existing.dwFileAttributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
-    if (exists && isFolderOrDevice(existing.dwFileAttributes)) return false;
+    if (exists && (existing.attributes & FILE_ATTRIBUTE_READONLY) != 0) return false;
+    if (exists && isFolderOrDevice(existing.attributes)) return false;
+    // A link is written through: the file it leads to is replaced, and the
+    // link stays.
+    const std::wstring target = exists ? finalPathOf(named) : named;
 
     std::wstring temp;
     HANDLE file = INVALID_HANDLE_VALUE;
@@ -142,15 +157,15 @@ bool replaceFileAtomically(const std::string& path, const std::string& contents)
 }
 
 FileStamp fileStampOf(const std::string& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!attributesOf(win::toUtf16(path), data)) return {};
+    win::FileInfo info;
+    if (!win::targetInfoOf(win::toUtf16(path), info)) return {};
     FileStamp stamp;
     stamp.exists = true;
-    stamp.sizeBytes = joined(data.nFileSizeHigh, data.nFileSizeLow);
+    stamp.sizeBytes = info.sizeBytes;
     // File times count 100-nanosecond intervals.
-    stamp.modifiedNs = static_cast<std::int64_t>(joined(data.ftLastWriteTime.dwHighDateTime,
-                                                        data.ftLastWriteTime.dwLowDateTime)) *
-                       100;
+    const std::uint64_t ticks = (static_cast<std::uint64_t>(info.lastWrite.dwHighDateTime) << 32) |
+                                info.lastWrite.dwLowDateTime;
+    stamp.modifiedNs = static_cast<std::int64_t>(ticks) * 100;
     return stamp;
 }
 

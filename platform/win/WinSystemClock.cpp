@@ -1,6 +1,6 @@
 #include "platform/Clock.h"
 
-#include <windows.h>
+#include "platform/win/WinDayCount.h"
 
 namespace slidora {
 
@@ -13,17 +13,21 @@ constexpr double kDaysFrom1601To1899 = 109205.0;
 
 } // namespace
 
-double SystemClock::nowDays() const {
-    SYSTEMTIME local{};
-    ::GetLocalTime(&local);
-    // The local wall-clock time read as if it were UTC gives the local
-    // calendar's day count, as the day count is meant.
+double win::dayCountOf(const SYSTEMTIME& wallClock) {
+    // The wall-clock time read as if it were UTC gives the local calendar's
+    // day count, as the day count is meant.
     FILETIME asFileTime{};
-    if (!::SystemTimeToFileTime(&local, &asFileTime)) return 0.0;
+    if (!::SystemTimeToFileTime(&wallClock, &asFileTime)) return 0.0;
     ULARGE_INTEGER ticks{};
     ticks.LowPart = asFileTime.dwLowDateTime;
     ticks.HighPart = asFileTime.dwHighDateTime;
     return static_cast<double>(ticks.QuadPart) / kTicksPerDay - kDaysFrom1601To1899;
+}
+
+double SystemClock::nowDays() const {
+    SYSTEMTIME local{};
+    ::GetLocalTime(&local);
+    return win::dayCountOf(local);
 }
 
 } // namespace slidora

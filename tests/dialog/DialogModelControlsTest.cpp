@@ -77,13 +77,14 @@ TEST_F(DialogModelTest, AnsweringYesTakesTheFolderAndShowsItShortened) {
     open();
     picFolderChk = [](const std::string&, int) { return false; };
     answerYes = true;
-    model().BrowseDlg1OKBtnClick(kBrowsePictureFolder, "/srv/a/rather/long/folder/name/here");
-    EXPECT_EQ(model().values().DlgPicFolder, "/srv/a/rather/long/folder/name/here");
-    EXPECT_EQ(ctl().hint("FolderText"), "/srv/a/rather/long/folder/name/here");
+    model().BrowseDlg1OKBtnClick(kBrowsePictureFolder,
+                                 native("/srv/a/rather/long/folder/name/here"));
+    EXPECT_EQ(model().values().DlgPicFolder, native("/srv/a/rather/long/folder/name/here"));
+    EXPECT_EQ(ctl().hint("FolderText"), native("/srv/a/rather/long/folder/name/here"));
     const std::string shown = ctl().text("FolderText");
     EXPECT_NE(shown, model().values().DlgPicFolder) << "the field shows the shortened path";
     EXPECT_LE(8 * static_cast<int>(shown.size()), ctl().width("FolderText")) << shown;
-    EXPECT_EQ(shown.rfind("/name/here"), shown.size() - 10) << shown;
+    EXPECT_EQ(shown.rfind(native("/name/here")), shown.size() - 10) << shown;
 }
 
 TEST_F(DialogModelTest, AnUsableAudioFolderIsTakenWithoutAQuestionAndClearEmptiesIt) {
@@ -94,7 +95,7 @@ TEST_F(DialogModelTest, AnUsableAudioFolderIsTakenWithoutAQuestionAndClearEmptie
         checkedExt = mediaExt;
         return true;
     };
-    EXPECT_EQ(model().browseStartFolder(kBrowseAudioFolder), "/srv/default-pictures")
+    EXPECT_EQ(model().browseStartFolder(kBrowseAudioFolder), native("/srv/default-pictures"))
         << "without an audio folder the picker starts at the picture folder";
     model().BrowseDlg1OKBtnClick(kBrowseAudioFolder, "/srv/music");
     EXPECT_EQ(checkedExt, ".kar");
@@ -114,7 +115,7 @@ TEST_F(DialogModelTest, AThrowingCheckIsReportedAndLeavesTheFolder) {
     model().BrowseDlg1OKBtnClick(kBrowsePictureFolder, "/srv/x");
     EXPECT_EQ(errors, std::vector<std::string>{"gone"});
     EXPECT_EQ(busyLog, (std::vector<std::string>{"busy", "check", "idle"}));
-    EXPECT_EQ(model().values().DlgPicFolder, "/srv/default-pictures");
+    EXPECT_EQ(model().values().DlgPicFolder, native("/srv/default-pictures"));
 }
 
 TEST_F(DialogModelTest, TheOverlayFontStartsAtTheHiddenLabelsDesignFont) {

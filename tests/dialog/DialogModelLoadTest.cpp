@@ -17,8 +17,10 @@ namespace {
     return ::testing::AssertionFailure() << "'" << shown << "' is no shortened form of " << path;
 }
 
-const char* const kFullFile = "[Image]\n"
-                              "DispFolder=/srv/写真/旅行\n"
+const std::string kFullFile = "[Image]\n"
+                              "DispFolder=" +
+                              native("/srv/写真/旅行") +
+                              "\n"
                               "MiniSize=33\n"
                               "SleepTime=12345\n"
                               "MaxExtend=22\n"
@@ -33,7 +35,9 @@ const char* const kFullFile = "[Image]\n"
                               "Style=Bold+Italic\n"
                               "Size=14\n"
                               "[Audio]\n"
-                              "AudioFolder=/srv/音楽\n"
+                              "AudioFolder=" +
+                              native("/srv/音楽") +
+                              "\n"
                               "Volume=40\n"
                               "Random=Yes\n"
                               "MPlayer=Yes\n"
@@ -46,9 +50,9 @@ const char* const kFullFile = "[Image]\n"
 TEST_F(DialogModelTest, WithoutAFileEveryDialogDefaultApplies) {
     open();
     EXPECT_TRUE(errors.empty());
-    EXPECT_EQ(model().values().DlgPicFolder, "/srv/default-pictures");
-    EXPECT_EQ(ctl().hint("FolderText"), "/srv/default-pictures");
-    EXPECT_TRUE(isShortenedForm(ctl().text("FolderText"), "/srv/default-pictures"));
+    EXPECT_EQ(model().values().DlgPicFolder, native("/srv/default-pictures"));
+    EXPECT_EQ(ctl().hint("FolderText"), native("/srv/default-pictures"));
+    EXPECT_TRUE(isShortenedForm(ctl().text("FolderText"), native("/srv/default-pictures")));
     EXPECT_EQ(ctl().value("SizeEdit"), 10);
     EXPECT_EQ(ctl().value("SlideTrackBar"), 3000);
     EXPECT_EQ(ctl().text("Label4"), " 3.0秒 ");
@@ -81,8 +85,8 @@ TEST_F(DialogModelTest, WithoutAFileEveryDialogDefaultApplies) {
 TEST_F(DialogModelTest, WithoutAnyKnownPictureFolderTheProgramFolderIsUsed) {
     defaultPictureFolder = "";
     open();
-    EXPECT_EQ(model().values().DlgPicFolder, "/opt/slidora");
-    EXPECT_EQ(ctl().hint("FolderText"), "/opt/slidora");
+    EXPECT_EQ(model().values().DlgPicFolder, native("/opt/slidora"));
+    EXPECT_EQ(ctl().hint("FolderText"), native("/opt/slidora"));
 }
 
 TEST_F(DialogModelTest, AnEmptyFileIsNoError) {
@@ -97,9 +101,9 @@ TEST_F(DialogModelTest, AFullFileFillsEveryControl) {
     writeSettings(kFullFile);
     open();
     EXPECT_TRUE(errors.empty());
-    EXPECT_EQ(model().values().DlgPicFolder, "/srv/写真/旅行");
-    EXPECT_EQ(ctl().hint("FolderText"), "/srv/写真/旅行");
-    EXPECT_TRUE(isShortenedForm(ctl().text("FolderText"), "/srv/写真/旅行"));
+    EXPECT_EQ(model().values().DlgPicFolder, native("/srv/写真/旅行"));
+    EXPECT_EQ(ctl().hint("FolderText"), native("/srv/写真/旅行"));
+    EXPECT_TRUE(isShortenedForm(ctl().text("FolderText"), native("/srv/写真/旅行")));
     EXPECT_EQ(ctl().value("SizeEdit"), 33);
     EXPECT_EQ(ctl().value("SlideTrackBar"), 12345);
     EXPECT_EQ(ctl().text("Label4"), " 12.3秒 ");
@@ -117,9 +121,9 @@ TEST_F(DialogModelTest, AFullFileFillsEveryControl) {
     EXPECT_FALSE(font.underline);
     EXPECT_FALSE(font.strikeout);
     EXPECT_EQ(font.pointSize, 14);
-    EXPECT_EQ(model().values().DlgAudFolder, "/srv/音楽");
-    EXPECT_EQ(ctl().hint("AudioText"), "/srv/音楽");
-    EXPECT_TRUE(isShortenedForm(ctl().text("AudioText"), "/srv/音楽"));
+    EXPECT_EQ(model().values().DlgAudFolder, native("/srv/音楽"));
+    EXPECT_EQ(ctl().hint("AudioText"), native("/srv/音楽"));
+    EXPECT_TRUE(isShortenedForm(ctl().text("AudioText"), native("/srv/音楽")));
     EXPECT_EQ(ctl().value("TrackBar1"), 40);
     EXPECT_TRUE(ctl().checked("CheckBox2"));
     EXPECT_TRUE(ctl().checked("CheckBox3"));
@@ -149,10 +153,10 @@ TEST_F(DialogModelTest, FlagsAreYesOnlyInExactCase) {
 }
 
 TEST_F(DialogModelTest, AStoredPictureFolderIsShownEvenWhenMissing) {
-    writeSettings("[Image]\nDispFolder=/no/such/folder\n[Audio]\nAudioFolder=\n");
+    writeSettings("[Image]\nDispFolder=" + native("/no/such/folder") + "\n[Audio]\nAudioFolder=\n");
     open();
-    EXPECT_EQ(model().values().DlgPicFolder, "/no/such/folder");
-    EXPECT_TRUE(isShortenedForm(ctl().text("FolderText"), "/no/such/folder"));
+    EXPECT_EQ(model().values().DlgPicFolder, native("/no/such/folder"));
+    EXPECT_TRUE(isShortenedForm(ctl().text("FolderText"), native("/no/such/folder")));
     EXPECT_EQ(ctl().text("AudioText"), "");
     EXPECT_EQ(ctl().hint("AudioText"), "");
 }

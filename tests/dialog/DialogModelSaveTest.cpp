@@ -11,8 +11,8 @@ namespace slidora::test {
 namespace {
 
 std::string defaultsWritten(const std::string& fontName) {
-    return "[Image]\nDispFolder=/srv/"
-           "default-pictures\nMiniSize=10\nSleepTime=3000\nMaxExtend=15\nRandom=No\n"
+    return "[Image]\nDispFolder=" + native("/srv/default-pictures") +
+           "\nMiniSize=10\nSleepTime=3000\nMaxExtend=15\nRandom=No\n"
            "[Text]\nFileName=4\nFolder=No\nDate=No\nTime=No\n"
            "[Font]\nName=" +
            fontName +
@@ -173,7 +173,7 @@ TEST_F(DialogModelTest, TheSaverReadsWhatTheDialogWrote) {
     model().OKBtnClick();
     SaverSettings saver;
     readSaverSettings(IniFile(settingsPath()), ReaderContext{"/opt/slidora", "Sans", "11"}, saver);
-    EXPECT_EQ(saver.pictureFolder, "/srv/default-pictures");
+    EXPECT_EQ(saver.pictureFolder, native("/srv/default-pictures"));
     EXPECT_EQ(saver.tickIntervalMs, 800);
     EXPECT_EQ(saver.styleLetters, "");
     EXPECT_EQ(saver.fontSizePt, 9);

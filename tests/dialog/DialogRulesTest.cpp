@@ -1,5 +1,6 @@
 #include "dialog/DialogRules.h"
 
+#include "tests/support/NativePaths.h"
 #include "tests/support/TestNames.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 namespace slidora {
 namespace {
 
+using test::native;
 using test::testName;
 
 struct LoadMapping {
@@ -189,15 +191,17 @@ TEST(DefaultPictureFolder, PicturesThenHomeThenNothing) {
 }
 
 TEST(FolderConfirmation, NamesThePathAndTheMissingKindOfFile) {
-    EXPECT_EQ(
-        folderConfirmationMessage("/home/ann/Pictures", kBrowsePictureFolder),
-        "/home/ann/Pictures/ には\n画像ファイルがありません。\n\nこのフォルダを登録しますか？");
-    EXPECT_EQ(folderConfirmationMessage("/srv/音楽", kBrowseAudioFolder),
-              "/srv/音楽/ には\n音源ファイルがありません。\n\nこのフォルダを登録しますか？");
-    EXPECT_EQ(folderConfirmationMessage("/", kBrowsePictureFolder),
-              "/ には\n画像ファイルがありません。\n\nこのフォルダを登録しますか？");
+    // The folder is named with the system's separator after it.
+    EXPECT_EQ(folderConfirmationMessage(native("/home/ann/Pictures"), kBrowsePictureFolder),
+              native("/home/ann/Pictures/") +
+                  " には\n画像ファイルがありません。\n\nこのフォルダを登録しますか？");
+    EXPECT_EQ(folderConfirmationMessage(native("/srv/音楽"), kBrowseAudioFolder),
+              native("/srv/音楽/") +
+                  " には\n音源ファイルがありません。\n\nこのフォルダを登録しますか？");
+    EXPECT_EQ(folderConfirmationMessage(native("/"), kBrowsePictureFolder),
+              native("/") + " には\n画像ファイルがありません。\n\nこのフォルダを登録しますか？");
     EXPECT_EQ(folderConfirmationMessage("", kBrowseAudioFolder),
-              "/ には\n音源ファイルがありません。\n\nこのフォルダを登録しますか？");
+              native("/") + " には\n音源ファイルがありません。\n\nこのフォルダを登録しますか？");
 }
 
 } // namespace

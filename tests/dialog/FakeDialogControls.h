@@ -4,6 +4,7 @@
 // range, as the real controls do. Text widths are 8 pixels per byte.
 #include "dialog/DialogControls.h"
 #include "dialog/DialogModel.h"
+#include "tests/support/NativePaths.h"
 #include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -78,8 +79,8 @@ class DialogModelTest : public ::testing::Test {
     bool answerYes = false;
     PowerSaveState power;
     bool hasVersionRecord = true;
-    std::string defaultPictureFolder = "/srv/default-pictures";
-    std::string programDir = "/opt/slidora";
+    std::string defaultPictureFolder = native("/srv/default-pictures");
+    std::string programDir = native("/opt/slidora");
     std::string iconFont = "Sans";
     std::function<std::optional<FontSpec>(const FontSpec&)> fontChooser;
     std::function<bool(const std::string&, int)> picFolderChk = [](const std::string&, int) {

@@ -1,5 +1,6 @@
 #include "dialog/MiniDir.h"
 
+#include "tests/support/NativePaths.h"
 #include "tests/support/TestNames.h"
 
 #include <gtest/gtest.h>
@@ -10,6 +11,7 @@
 namespace slidora {
 namespace {
 
+using test::native;
 using test::testName;
 
 // One pixel per byte: easy widths for ASCII paths.
@@ -43,20 +45,23 @@ bool isWholeUtf8(const std::string& text) {
 }
 
 TEST(ShorteningSteps, CutsOneFolderAtATimeDownToTheName) {
-    const std::vector<std::string> expected{"/a/b/c", "/.../b/c", "/.../c", ".../c", "c"};
-    EXPECT_EQ(shorteningSteps("/a/b/c"), expected);
+    const std::vector<std::string> expected{native("/a/b/c"), native("/.../b/c"), native("/.../c"),
+                                            native(".../c"), "c"};
+    EXPECT_EQ(shorteningSteps(native("/a/b/c")), expected);
 }
 
 TEST(ShorteningSteps, TakesAFolderStartingWithADotAsAnOrdinaryName) {
-    const std::vector<std::string> expected{"/.a/b/c", "/.../b/c", "/.../c", ".../c", "c"};
-    EXPECT_EQ(shorteningSteps("/.a/b/c"), expected);
+    const std::vector<std::string> expected{native("/.a/b/c"), native("/.../b/c"), native("/.../c"),
+                                            native(".../c"), "c"};
+    EXPECT_EQ(shorteningSteps(native("/.a/b/c")), expected);
 }
 
 TEST(ShorteningSteps, RelativeAndBarePaths) {
     EXPECT_EQ(shorteningSteps("name"), std::vector<std::string>{"name"});
-    const std::vector<std::string> relative{"x/y/z", ".../y/z", ".../z", "z"};
-    EXPECT_EQ(shorteningSteps("x/y/z"), relative);
-    EXPECT_EQ(shorteningSteps("/"), (std::vector<std::string>{"/", ""}));
+    const std::vector<std::string> relative{native("x/y/z"), native(".../y/z"), native(".../z"),
+                                            "z"};
+    EXPECT_EQ(shorteningSteps(native("x/y/z")), relative);
+    EXPECT_EQ(shorteningSteps(native("/")), (std::vector<std::string>{native("/"), ""}));
 }
 
 TEST(ShorteningSteps, WindowsPathsKeepTheDriveUntilTheFoldersAreGone) {
@@ -86,8 +91,9 @@ class MiniDirTable : public ::testing::TestWithParam<MiniDirCase> {};
 TEST_P(MiniDirTable, ShowsTheExpectedText) {
     const MiniDirCase& c = GetParam();
     const TextWidth width = c.fullWidthFont ? TextWidth(charWidth) : TextWidth(byteWidth);
-    const std::string shown = MiniDir(c.path, width, c.fieldWidth);
-    EXPECT_EQ(shown, c.expected) << "path " << c.path << " in a field " << c.fieldWidth << " wide";
+    const std::string shown = MiniDir(native(c.path), width, c.fieldWidth);
+    EXPECT_EQ(shown, native(c.expected))
+        << "path " << c.path << " in a field " << c.fieldWidth << " wide";
     EXPECT_TRUE(isWholeUtf8(shown)) << shown;
 }
 
@@ -127,7 +133,7 @@ INSTANTIATE_TEST_SUITE_P(
     });
 
 TEST(MiniDir, EndsForEveryFieldWidthAndNeverGrowsPastThePath) {
-    const std::string path = "/home/アン/写真/2024年/夏休み/海";
+    const std::string path = native("/home/アン/写真/2024年/夏休み/海");
     for (int field = -5; field <= 300; ++field) {
         const std::string shown = MiniDir(path, charWidth, field);
         EXPECT_TRUE(isWholeUtf8(shown)) << field;
@@ -141,17 +147,17 @@ TEST(MiniDir, EndsForEveryFieldWidthAndNeverGrowsPastThePath) {
 
 TEST(MiniDir, EndsWhenTheMeasureSaysNothing) {
     const TextWidth nothing = [](const std::string&) { return 0; };
-    EXPECT_EQ(MiniDir("/a/b/c", nothing, 100), "c");
+    EXPECT_EQ(MiniDir(native("/a/b/c"), nothing, 100), "c");
     const TextWidth huge = [](const std::string&) { return 1 << 30; };
-    EXPECT_EQ(MiniDir("/a/b/c", huge, 100), "c");
+    EXPECT_EQ(MiniDir(native("/a/b/c"), huge, 100), "c");
 }
 
 TEST(ShortenedName, StopsAtTheFirstStepWithinTheLimit) {
-    EXPECT_EQ(shortenedName("/a/b/c", byteWidth, 6), "/a/b/c");
-    EXPECT_EQ(shortenedName("/a/b/c", byteWidth, 5), ".../c");
-    EXPECT_EQ(shortenedName("/a/b/c", byteWidth, 4), "c");
-    EXPECT_EQ(shortenedName("/aaa/bbb/c", byteWidth, 9), "/.../c");
-    EXPECT_EQ(shortenedName("/aaa/bbb/c", byteWidth, 5), ".../c");
+    EXPECT_EQ(shortenedName(native("/a/b/c"), byteWidth, 6), native("/a/b/c"));
+    EXPECT_EQ(shortenedName(native("/a/b/c"), byteWidth, 5), native(".../c"));
+    EXPECT_EQ(shortenedName(native("/a/b/c"), byteWidth, 4), native("c"));
+    EXPECT_EQ(shortenedName(native("/aaa/bbb/c"), byteWidth, 9), native("/.../c"));
+    EXPECT_EQ(shortenedName(native("/aaa/bbb/c"), byteWidth, 5), native(".../c"));
 }
 
 } // namespace

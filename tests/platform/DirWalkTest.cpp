@@ -1,5 +1,6 @@
 #include "platform/DirWalk.h"
 
+#include "platform/Paths.h"
 #include "tests/support/TempTree.h"
 
 #include <gtest/gtest.h>
@@ -25,12 +26,16 @@ struct Seen {
 Seen walkAll(const std::string& start, const std::string& root) {
     Seen seen;
     walkFolder(start, [&](const WalkFile& f) {
-        EXPECT_TRUE(!f.folder.empty() && f.folder.back() == '/') << "folder [" << f.folder << "]";
-        const std::string prefix = root + "/";
+        EXPECT_TRUE(!f.folder.empty() && f.folder.back() == kPathSeparator)
+            << "folder [" << f.folder << "]";
+        const std::string prefix = root + kPathSeparator;
         std::string rel = f.folder.compare(0, prefix.size(), prefix) == 0
                               ? f.folder.substr(prefix.size())
                               : f.folder;
         rel += f.name;
+        // Relative names are compared with '/' on every system.
+        for (char& c : rel)
+            if (c == kPathSeparator) c = '/';
         seen.sizes[rel] = f.sizeBytes;
         ++seen.visits[rel];
         seen.folders.push_back(f.folder);
@@ -142,6 +147,7 @@ TEST(WalkFolder, LinkedFileCountsAsTheFileItLeadsTo) {
     EXPECT_EQ(seen.sizes, expected);
 }
 
+#ifndef _WIN32
 TEST(WalkFolder, FifoIsSkippedAndNeverOpened) {
     TempTree tree;
     tree.fifo("x.jpg");
@@ -172,6 +178,7 @@ TEST(WalkFolder, UnreadableFolderIsPassedOver) {
     const std::map<std::string, int> expected{{"b-open/seen.jpg", 1}, {"c.jpg", 1}};
     EXPECT_EQ(seen.visits, expected);
 }
+#endif
 
 TEST(FolderExists, FollowsLinksAndRejectsFiles) {
     TempTree tree;
@@ -179,7 +186,9 @@ TEST(FolderExists, FollowsLinksAndRejectsFiles) {
     tree.file("f", 1);
     tree.link(tree.path("d"), "ld");
     tree.link(tree.path("nowhere"), "dangling");
+#ifndef _WIN32
     tree.fifo("pipe");
+#endif
     EXPECT_TRUE(folderExists(tree.path("d")));
     EXPECT_TRUE(folderExists(tree.path("d") + "/"));
     EXPECT_TRUE(folderExists(tree.path("ld")));

@@ -7,6 +7,10 @@
 #include "saver/picture/PictureDecoder.h"
 #include "tests/support/ScriptedRandom.h"
 
+#ifdef _WIN32
+#include <process.h>
+#endif
+
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -123,20 +127,34 @@ class FakeView final : public SaverView {
 class TempTree {
   public:
     TempTree() {
+#ifdef _WIN32
+        // Windows has no mkdtemp: a name of this process's own in the
+        // system's temporary folder.
+        static int made = 0;
+        const std::filesystem::path root =
+            std::filesystem::temp_directory_path() /
+            ("slidora-saver-" + std::to_string(::_getpid()) + "-" + std::to_string(++made));
+        std::filesystem::create_directories(root);
+        m_root = root.string();
+#else
         char pattern[] = "/tmp/slidora-saver-XXXXXX";
         m_root = ::mkdtemp(pattern);
+#endif
     }
     ~TempTree() {
         std::error_code ec;
         std::filesystem::remove_all(m_root, ec);
     }
     std::string file(const std::string& relative, std::size_t bytes) {
-        const std::filesystem::path p = std::filesystem::path(m_root) / relative;
+        // With the system's separators, as the walks name the files.
+        const std::filesystem::path p = (std::filesystem::path(m_root) / relative).make_preferred();
         std::filesystem::create_directories(p.parent_path());
         std::ofstream(p, std::ios::binary) << std::string(bytes, 'x');
         return p.string();
     }
-    const std::string& root() const { return m_root; }
+    const std::string& root() const {
+        return m_root;
+    }
 
   private:
     std::string m_root;

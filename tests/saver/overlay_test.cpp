@@ -1,5 +1,6 @@
 #include "saver/Overlay.h"
 
+#include "tests/support/NativePaths.h"
 #include "tests/support/ScriptedRandom.h"
 #include "tests/support/TestNames.h"
 
@@ -87,7 +88,8 @@ class OverlayNameTable : public ::testing::TestWithParam<NameCase> {};
 TEST_P(OverlayNameTable, TakesFileOrFolderAndFile) {
     const NameCase& c = GetParam();
     const std::string name = overlayName(c.path, c.showFolder);
-    EXPECT_EQ(name, c.expected) << c.path << " folder " << c.showFolder;
+    // The folder and the file are joined by the system's separator.
+    EXPECT_EQ(name, test::native(c.expected)) << c.path << " folder " << c.showFolder;
 }
 
 INSTANTIATE_TEST_SUITE_P(

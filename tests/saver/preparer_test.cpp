@@ -1,6 +1,7 @@
 // The next picture prepared ahead: the hand-over at the tick with a fake
 // preparer that the test runs by hand, and the threaded preparer on real
 // files through the real resampler module.
+#include "platform/Paths.h"
 #include "saver/PicturePreparer.h"
 #include "saver/picture/PicLoad.h"
 #include "saver/resize/ResizeHost.h"
@@ -84,7 +85,7 @@ struct PreparingRig : SaverRig {
 };
 
 std::string nameOf(const std::string& path) {
-    return path.substr(path.rfind('/') + 1);
+    return path.substr(path.find_last_of(kPathSeparators) + 1);
 }
 
 TEST(PreparedAhead, FailedPreparationLeavesTheListAtItsTick) {

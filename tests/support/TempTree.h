@@ -6,6 +6,7 @@
 // block forever if they opened a FIFO).
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -169,3 +170,6 @@ inline ChildOutcome runInChild(const std::function<bool()>& call,
 }
 
 } // namespace slidora::test
+#else
+#include "tests/support/TempTreeWin.h"
+#endif
