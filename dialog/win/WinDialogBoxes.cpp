@@ -97,6 +97,9 @@ void arrangePicker(HWND window, const PickerState& state) {
                                                                  nullptr, &start, 0, nullptr))) {
         SendMessageW(window, BFFM_SETSELECTIONW, FALSE, reinterpret_cast<LPARAM>(start));
         CoTaskMemFree(start);
+        // Not every picker scrolls its tree to the folder it selects.
+        if (const HWND tree = FindWindowExW(window, nullptr, WC_TREEVIEWW, nullptr))
+            TreeView_EnsureVisible(tree, TreeView_GetSelection(tree));
     }
 }
 
