@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <stdexcept>
 
 namespace slidora {
 
@@ -116,7 +117,8 @@ void DialogModel::finishLoading(const DialogSettings& stored) {
     c.setValue("SpinEdit1", correctedScanCount(stored.scanTime));
     SlideTrackBarChange();
     BairituChange();
-    c.setText("Label11", versionLabelText(m_services.versionText));
+    if (!m_services.versionText) throw std::runtime_error(kNoVersionRecordMessage);
+    c.setText("Label11", versionLabelText(*m_services.versionText));
     c.setValue("TrackBar1", stored.volume);
 
     if (const std::optional<int> minutes = computedActTimeMinutes(m_services.powerSaveInfo())) {

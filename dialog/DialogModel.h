@@ -30,7 +30,9 @@ struct DialogServices {
     // The program's folder, the icon font's face and the screen's default
     // font size (programDir is the last fall-back picture folder).
     ReaderContext readerContext;
-    std::string versionText;        // the program's own version record
+    // The program's own version record; nothing when the program has none
+    // (the version label keeps its design text and loading stops there).
+    std::optional<std::string> versionText;
     std::string decimalPoint = "."; // the user locale's
     std::function<PowerSaveState()> powerSaveInfo;
     // The pictures folder or the home folder; empty when neither is known.

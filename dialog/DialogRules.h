@@ -42,6 +42,8 @@ std::string magnificationText(int positionTenths, const std::string& decimalPoin
 // before its last dot ("1.5.0.0" gives "1.5.0"). A text with no dot before
 // its last character is shown whole.
 std::string versionLabelText(const std::string& version);
+// Reported when the program has no version record at all.
+inline constexpr const char* kNoVersionRecordMessage = "バージョン情報が取得できません.";
 
 // "11" on a screen of more than 110 pixels per inch that is more than 1000
 // pixels wide, else "9".

@@ -255,6 +255,19 @@ TEST_F(DialogModelTest, PowerSavingWithinAMinuteOfTheSaverAddsNothing) {
     EXPECT_EQ(ctl().currentItem("ComboBox1"), "1 時間");
 }
 
+TEST_F(DialogModelTest, WithoutAVersionRecordTheLastLoadingStepsAreSkipped) {
+    writeSettings("[Audio]\nVolume=40\n");
+    power = {true, 600, 1500};
+    hasVersionRecord = false;
+    open();
+    ASSERT_EQ(errors.size(), 1u);
+    EXPECT_EQ(errors[0], "バージョン情報が取得できません.");
+    EXPECT_EQ(ctl().text("Label11"), "1.50");
+    EXPECT_EQ(ctl().value("TrackBar1"), 100) << "the volume comes after the version";
+    EXPECT_EQ(ctl().items("ComboBox1").size(), 13u);
+    EXPECT_EQ(ctl().currentItem("ComboBox1"), "1 時間") << "the steps before it ran";
+}
+
 TEST_F(DialogModelTest, InactivePowerSavingAddsNothing) {
     power = {false, 600, 1500};
     open();

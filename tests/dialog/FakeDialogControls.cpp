@@ -136,7 +136,7 @@ void DialogModelTest::open() {
     s.readerContext.programDir = programDir;
     s.readerContext.iconFontName = iconFont;
     s.readerContext.dialogFontSize = "9";
-    s.versionText = kVersion;
+    if (hasVersionRecord) s.versionText = kVersion;
     s.powerSaveInfo = [this] { return power; };
     s.defaultPictureFolder = [this] { return defaultPictureFolder; };
     s.errorReport = [this](const std::string& message) { errors.push_back(message); };

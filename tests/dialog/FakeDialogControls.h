@@ -78,6 +78,7 @@ class DialogModelTest : public ::testing::Test {
     std::vector<std::string> busyLog; // "busy", "check", "idle", "question"
     bool answerYes = false;
     PowerSaveState power;
+    bool hasVersionRecord = true;
     std::string defaultPictureFolder = native("/srv/default-pictures");
     std::string programDir = native("/opt/slidora");
     std::string iconFont = "Sans";
