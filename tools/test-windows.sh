@@ -119,11 +119,8 @@ wineserver -p
 log "running the tests under Wine"
 # shellcheck disable=SC2086
 (cd "$buildRoot/x86_64" && ctest --output-on-failure --timeout 120 ${CTEST_ARGS:-})
-<<<<<<< HEAD
 log "running the whole program under Wine"
 tools/test-windows-e2e.sh "$buildRoot/x86_64" "$loader"
-=======
 log "running the settings dialog under Wine"
-WINE_LOADER=$loader tools/test-windows-dialog.sh "$buildRoot/x86_64/DialogDriver.exe"
->>>>>>> wdlg
+WINE_LOADER=$loader tools/test-windows-dialog.sh "$buildRoot/x86_64/Slidora.scr" /c
 log "done"

@@ -3,6 +3,7 @@
 // password change, the settings dialog or the saver window.
 #include "app/win/WinCommandLine.h"
 #include "app/win/WinProgramAudio.h"
+#include "dialog/win/WinSettingsDialog.h"
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
 #include "platform/Random.h"
@@ -17,11 +18,6 @@
 #include "saver/win/WinResizeHost.h"
 #include "saver/win/WinSaverWindow.h"
 #include "settings/FileRules.h"
-
-#if __has_include("dialog/win/WinSettingsDialog.h")
-#include "dialog/win/WinSettingsDialog.h"
-#define SLIDORA_WIN_SETTINGS_DIALOG 1
-#endif
 
 #include <windows.h>
 
@@ -71,11 +67,9 @@ void changePassword(std::int32_t parentWnd) {
 }
 
 void runSettingsDialog() {
-#ifdef SLIDORA_WIN_SETTINGS_DIALOG
     // The dialog stands above the window that asked for it (the display
     // settings), which is the foreground window when the system starts "/c".
     runSettingsDialogWin(GetForegroundWindow(), systemPowerSaveInfo);
-#endif
 }
 
 // `parent` null: full screen; otherwise the preview inside it.
