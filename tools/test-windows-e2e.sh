@@ -161,20 +161,26 @@ echo "ok: preview as a disabled child filling the host's client area, $ended"
 # A host that is killed takes no window down in order: the preview ends
 # with its process all the same.
 rm -f "$WORK/close-host"
+# A log of its own: the first host's lines must not stand for the second's.
+HOSTLOG=$WORK/host2.log
 "$loader" "$HOST" preview "$(winpath "$SCR")" 100 100 320 240 "$(winpath "$WORK/close-host")" \
   >"$HOSTLOG" 2>>"$LOG" &
 HOSTPID=$!
 wait_for 60 host_says -q "preview window:" || fail "no preview window inside the second host"
-# The process list is read before grep starts, so grep never finds itself.
-saver_running() {
-  local processes
-  processes=$(pgrep -fa .)
-  grep -qF "$(winpath "$SCR") /p" <<<"$processes"
+# The preview's process: the one of this Wine prefix whose command line
+# names the preview mode (other Wine prefixes may run copies of their own).
+saver_pids() {
+  local pid
+  for pid in $(pgrep -f 'Slidora\.scr /p'); do
+    tr '\0' '\n' <"/proc/$pid/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && echo "$pid"
+  done
+  return 0
 }
-saver_running || fail "no preview process to watch"
+saver=$(saver_pids)
+[ -n "$saver" ] || fail "no preview process to watch: $(pgrep -fa 'Slidora' || true)"
 kill -9 $HOSTPID
 wait $HOSTPID 2>/dev/null || true
-saver_gone() { ! saver_running; }
+saver_gone() { ! kill -0 $saver 2>/dev/null || [ "$(ps -o stat= -p $saver)" = Z ]; }
 wait_for 10 saver_gone || fail "the preview outlived its killed host"
 echo "ok: the preview ended with its killed host"
 
