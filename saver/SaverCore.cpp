@@ -93,6 +93,10 @@ void SaverCore::onCloseRequest() {
     });
 }
 
+void SaverCore::onPowerMessage() {
+    guarded([this] { m_closePending = true; });
+}
+
 void SaverCore::onEndRequest() {
     guarded([this] {
         m_closePending = true;
@@ -449,10 +453,20 @@ void SaverCore::FormMouseDown() {
 }
 
 bool SaverCore::FormCloseQuery() {
-    // The preview, and this platform family (kind 2), have no screen-saver
-    // password: closing is allowed. The query stays a step of its own so that
-    // a password check could stand here, before closing.
-    return true;
+    if (previewMode() || !m_services.closeQuery || m_services.closeQuery()) return true;
+    // A refused password: the show goes on, the next pointer move is recorded
+    // afresh and the full active time runs again from now.
+    m_recorded = Point{-1, -1};
+    startActiveTime();
+    return false;
+}
+
+bool SaverCore::onSessionEndQuery() {
+    bool canClose = true;
+    guarded([&] {
+        if (!m_closed) canClose = FormCloseQuery();
+    });
+    return canClose;
 }
 
 void SaverCore::FormClose() {

@@ -42,8 +42,14 @@ class SaverCore {
     void onMouseMove(Point screenPos);
     // The window manager or the host closes the window.
     void onCloseRequest();
-    // A signal, a power message or a vanished host ends the show.
+    // A signal or a vanished host ends the show.
     void onEndRequest();
+    // A power message: the show ends at the next tick, through the close
+    // query.
+    void onPowerMessage();
+    // The session is ending: the close query alone, true when the show may
+    // end (it is not closed here).
+    bool onSessionEndQuery();
 
     bool previewMode() const { return m_parentWnd != 0; }
     bool guestMode() const { return !previewMode() && m_services.guestWindow != 0; }

@@ -66,6 +66,9 @@ struct SaverServices {
     std::function<std::unique_ptr<PicturePreparer>(PreparationWork work)> makePreparer;
     // Null runs the show without audio.
     SaverAudio* audio = nullptr;
+    // The system's password check before the show may end (it shows the
+    // pointer while it asks); null or true lets it end. Not asked in preview.
+    std::function<bool()> closeQuery;
     // The application's general error report.
     std::function<void(const std::string&)> errorReport;
     // Ends the application once the window has closed.

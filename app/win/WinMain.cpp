@@ -12,9 +12,11 @@
 #include "platform/win/WinInstanceLock.h"
 #include "platform/win/WinLocaleText.h"
 #include "platform/win/WinPaths.h"
+#include "platform/win/WinPlatformKind.h"
 #include "platform/win/WinPowerParams.h"
 #include "saver/PicturePreparer.h"
 #include "saver/picture/PicLoad.h"
+#include "saver/win/WinCloseQuery.h"
 #include "saver/win/WinResizeHost.h"
 #include "saver/win/WinSaverWindow.h"
 #include "settings/FileRules.h"
@@ -113,6 +115,10 @@ int runSaver(HWND parent) {
         showErrorReport(message, owner);
     };
     services.quit = [] { PostQuitMessage(0); };
+    // The preview is never asked (the core allows its closing at once).
+    services.closeQuery = [&owner] {
+        return closeQueryAllows(systemCloseQueryFacts(owner, false, platformKind()));
+    };
 
     WinSaverWindow saver(parent, services);
     // During the set-up the window is not shown yet, so a resampler box for

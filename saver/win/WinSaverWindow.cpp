@@ -3,7 +3,6 @@
 #include "platform/ErrorText.h"
 #include "platform/win/Utf16.h"
 #include "platform/win/WinPlatformKind.h"
-#include "saver/win/WinCloseQuery.h"
 #include "saver/win/WinFont.h"
 
 #include <windows.h>
@@ -461,13 +460,10 @@ std::intptr_t WinSaverWindow::handleMessage(unsigned message, std::uintptr_t wPa
         break;
     case WM_POWERBROADCAST:
     case WM_POWER:
-        m_core.onEndRequest();
+        m_core.onPowerMessage();
         return 0;
     case WM_QUERYENDSESSION:
-        return closeQueryAllows(systemCloseQueryFacts(m_hwnd, m_parent != nullptr,
-                                                      m_parent != nullptr ? 0 : platformKind()))
-                   ? TRUE
-                   : FALSE;
+        return m_core.onSessionEndQuery() ? TRUE : FALSE;
     case WM_ENDSESSION:
         if (wParam != FALSE) m_core.onEndRequest();
         return 0;

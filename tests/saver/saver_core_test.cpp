@@ -281,6 +281,50 @@ TEST(SaverEnding, FirstMoveRuleAndKeys) {
     }
 }
 
+TEST(SaverEnding, ARefusedPasswordKeepsTheShowAndStartsItsTimeAgain) {
+    SaverRig rig;
+    rig.pictureSettings();
+    rig.tree.file("pics/a.jpg", 20000);
+    bool allow = false;
+    int asked = 0;
+    rig.services.closeQuery = [&] {
+        ++asked;
+        return allow;
+    };
+    auto saver = rig.make();
+    const double firstDeadline = saver->activeDeadline();
+    rig.clock.advanceSeconds(30);
+    saver->onKey();
+    EXPECT_FALSE(saver->closed());
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(saver->recordedPointer(), (Point{-1, -1}));
+    EXPECT_GT(saver->activeDeadline(), firstDeadline) << "the full active time runs again";
+    EXPECT_FALSE(saver->onSessionEndQuery()) << "the session end is refused too";
+    EXPECT_FALSE(saver->closed());
+
+    // A power message closes at the next tick, through the same query.
+    allow = true;
+    saver->onPowerMessage();
+    EXPECT_FALSE(saver->closed());
+    rig.timer.tick();
+    EXPECT_TRUE(saver->closed());
+    EXPECT_EQ(asked, 3);
+}
+
+TEST(SaverEnding, ThePreviewNeverAsksForThePassword) {
+    SaverRig rig;
+    rig.pictureSettings();
+    int asked = 0;
+    rig.services.closeQuery = [&] {
+        ++asked;
+        return false;
+    };
+    auto saver = rig.make(0x2a00007);
+    saver->onEndRequest();
+    EXPECT_TRUE(saver->closed());
+    EXPECT_EQ(asked, 0);
+}
+
 TEST(SaverEnding, PreviewIgnoresInputButEndsOnRequest) {
     SaverRig rig;
     rig.pictureSettings();
