@@ -255,13 +255,16 @@ inline ChildOutcome runInChild(const std::function<bool()>& call,
                                std::chrono::milliseconds deadline = std::chrono::seconds(20)) {
     std::packaged_task<bool()> task(call);
     std::future<bool> answer = task.get_future();
-    std::thread(std::move(task)).detach();
+    std::thread worker(std::move(task));
     if (answer.wait_for(deadline) != std::future_status::ready) {
         std::fprintf(stderr, "a call did not return within %lld ms (blocked)\n",
                      static_cast<long long>(deadline.count()));
         std::fflush(stderr);
         std::_Exit(3);
     }
+    // Joined, never detached: a thread still on its way out while the test
+    // program ends can fault in the runtime's thread teardown.
+    worker.join();
     try {
         return answer.get() ? ChildOutcome::True : ChildOutcome::False;
     } catch (...) {
