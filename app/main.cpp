@@ -4,6 +4,7 @@
 #include "app/Check.h"
 #include "app/CommandLine.h"
 #include "app/HostWindow.h"
+#include "app/ProgramAudio.h"
 #include "app/RootWindow.h"
 #include "app/SignalPipe.h"
 #include "audio/AudioPlayback.h"
@@ -43,28 +44,6 @@
 namespace slidora {
 namespace {
 
-// The saver's audio over the playback logic, with the real MP3 library and
-// media player.
-class ProgramAudio final : public SaverAudio {
-  public:
-    ProgramAudio() : m_playback(m_library, m_player) {}
-    void AudRead(const std::string& folder, const std::string& mediaExtText, bool shuffle,
-                 RandomSource& random) override {
-        m_playback.buildList(folder, mediaExtText, shuffle, random);
-    }
-    void start(bool useMp3Library, int volume) override { m_playback.start(useMp3Library, volume); }
-    bool audioOn() const override { return m_playback.audioOn(); }
-    bool listEmpty() const override { return m_playback.audioList().empty(); }
-    void AudLoad() override { m_playback.AudLoad(); }
-    void onActiveTimeEnd() override { m_playback.onActiveTimeEnd(); }
-    void onClose() override { m_playback.onClose(); }
-
-  private:
-    Vbmp3Library m_library;
-    SdlMixerPlayer m_player;
-    AudioPlayback m_playback;
-};
-
 // `parentWnd` not 0: the preview inside that window. `guestWnd` not 0: guest
 // mode, the full show inside a window the host hands over.
 int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd) {
@@ -74,7 +53,7 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     QtTimer timer;
     ClockSeededRandom random;
     QtResizeHost resizeHost(programFolder);
-    ProgramAudio audio;
+    ProgramAudio<Vbmp3Library, SdlMixerPlayer> audio;
     // Several guest copies run at once (one per monitor); one of them plays.
     std::unique_ptr<InstanceLock> audioLock;
     if (guestWnd != 0)

@@ -26,6 +26,7 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_C_COMPILER_LAUNCHER=ccache -DCMAKE_CXX_COMPILER_LAUNCHER=ccache)
 fi
 
+mkdir -p "$out"
 for triplet in i686-w64-mingw32 x86_64-w64-mingw32; do
   dir=$out/$triplet
   log "building $triplet"

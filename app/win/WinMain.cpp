@@ -1,8 +1,10 @@
 // The Windows program entry: the single-instance guard, the run mode from the
 // command line the system starts a screen saver with, and the dispatch to the
 // password change, the settings dialog or the saver window.
+#include "app/ProgramAudio.h"
 #include "app/win/WinCommandLine.h"
-#include "app/win/WinProgramAudio.h"
+#include "audio/Vbmp3Library.h"
+#include "audio/win/MciPlayer.h"
 #include "dialog/win/WinSettingsDialog.h"
 #include "platform/Bitmap.h"
 #include "platform/Clock.h"
@@ -81,7 +83,7 @@ int runSaver(HWND parent) {
     SystemClock clock;
     ClockSeededRandom random;
     WinResizeHost resizeHost(folder);
-    WinProgramAudio audio;
+    ProgramAudio<Vbmp3Library, MciPlayer> audio;
     HWND owner = nullptr; // the saver window once it exists
 
     SaverServices services;

@@ -1,16 +1,17 @@
 #pragma once
-// The Windows program's audio for the saver window: the playback logic over
-// VBMP3.dll (bound through the import table) and the MCI media player.
+// The program's audio for the saver window: the playback logic over a real
+// MP3 library and media player (the Linux and the Windows ones), as the
+// saver's audio seam.
 #include "audio/AudioPlayback.h"
-#include "audio/Vbmp3Library.h"
-#include "audio/win/MciPlayer.h"
 #include "saver/SaverServices.h"
 
-namespace slidora::win {
+#include <string>
 
-class WinProgramAudio final : public SaverAudio {
+namespace slidora {
+
+template <class Library, class Player> class ProgramAudio final : public SaverAudio {
   public:
-    WinProgramAudio() : m_playback(m_library, m_player) {}
+    ProgramAudio() : m_playback(m_library, m_player) {}
     void AudRead(const std::string& folder, const std::string& mediaExtText, bool shuffle,
                  RandomSource& random) override {
         m_playback.buildList(folder, mediaExtText, shuffle, random);
@@ -23,9 +24,10 @@ class WinProgramAudio final : public SaverAudio {
     void onClose() override { m_playback.onClose(); }
 
   private:
-    Vbmp3Library m_library;
-    MciPlayer m_player;
+    // Declared before the playback, which holds references to both.
+    Library m_library;
+    Player m_player;
     AudioPlayback m_playback;
 };
 
-} // namespace slidora::win
+} // namespace slidora
