@@ -32,22 +32,9 @@ name=$(basename "$program")
 ini="$work/$(printf '%s' "${name%.*}" | tr 'A-Z' 'a-z').ini"
 log="$work/program.log"
 
-fail() {
-  echo "FAIL test-windows-dialog: $*" >&2
-  [ -s "$log" ] && { echo "--- program output:" >&2; tail -n 20 "$log" >&2; }
-  exit 1
-}
-
-# wait_for SECONDS COMMAND...: polls until COMMAND succeeds.
-wait_for() {
-  local limit=$1
-  shift
-  local end=$((SECONDS + limit))
-  until "$@" >/dev/null 2>&1; do
-    [ $SECONDS -ge $end ] && return 1
-    sleep 0.1
-  done
-}
+LOG=$log
+# shellcheck source=tests/e2e/judging.sh
+source "$(dirname "$0")/../tests/e2e/judging.sh"
 
 caption='  Slidora の設定'
 dialog_windows() {
