@@ -79,6 +79,13 @@ for arch in i686 x86_64; do
   tools/check-windows-exports.sh "$dir/VBMP3.dll" vbmp3_init vbmp3_setVolume vbmp3_open \
     vbmp3_play vbmp3_getState vbmp3_close vbmp3_free
   tools/check-windows-exports.sh --allow VBMP3.dll "$dir/Slidora.scr"
+  # The zip a user unpacks holds the program, its two libraries and the
+  # read-me, side by side in one folder.
+  rm -rf "$dir/package"
+  (cd "$dir" && cpack -G ZIP >/dev/null)
+  zipped=$(cmake -E tar tf "$dir"/package/Slidora-*.zip | sed 's|^[^/]*/||' | LC_ALL=C sort | tr '\n' ' ')
+  [ "$zipped" = "README.txt RESIZE32.DLL Slidora.scr VBMP3.dll " ] ||
+    { echo "test-windows: the $arch zip holds: $zipped" >&2; exit 1; }
 done
 
 # A prefix of our own: nothing from the user's ~/.wine, and nothing left over.
