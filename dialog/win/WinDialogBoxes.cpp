@@ -151,17 +151,18 @@ bool askConfirmation(HWND owner, const std::string& message) {
     return answer == IDOK;
 }
 
-HFONT createFont(const FontSpec& spec, int dpi) {
+HFONT createFont(const FontSpec& wanted, int dpi) {
     LOGFONTW font{};
-    font.lfHeight = spec.pixelSize > 0 ? -spec.pixelSize
-                                       : -MulDiv(spec.pointSize > 0 ? spec.pointSize : 9, dpi, 72);
-    font.lfWeight = spec.bold ? FW_BOLD : FW_NORMAL;
-    font.lfItalic = spec.italic;
-    font.lfUnderline = spec.underline;
-    font.lfStrikeOut = spec.strikeout;
-    font.lfCharSet = static_cast<BYTE>(spec.charset);
+    font.lfHeight = wanted.pixelSize > 0
+                        ? -wanted.pixelSize
+                        : -MulDiv(wanted.pointSize > 0 ? wanted.pointSize : 9, dpi, 72);
+    font.lfWeight = wanted.bold ? FW_BOLD : FW_NORMAL;
+    font.lfItalic = wanted.italic;
+    font.lfUnderline = wanted.underline;
+    font.lfStrikeOut = wanted.strikeout;
+    font.lfCharSet = static_cast<BYTE>(wanted.charset);
     font.lfQuality = DEFAULT_QUALITY;
-    const std::wstring face = toUtf16(spec.family);
+    const std::wstring face = toUtf16(wanted.family);
     wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
     return CreateFontIndirectW(&font);
 }

@@ -27,9 +27,9 @@ bool askConfirmation(HWND owner, const std::string& message);
 // strikeout it came with. Sizes are points at `dpi`. Nothing on cancel.
 std::optional<FontSpec> chooseFont(HWND owner, const FontSpec& initial, int dpi);
 
-// A font for `spec` at `dpi` (its pixel size when set, else its points);
+// A font for `wanted` at `dpi` (its pixel size when set, else its points);
 // the caller deletes it.
-HFONT createFont(const FontSpec& spec, int dpi);
+HFONT createFont(const FontSpec& wanted, int dpi);
 
 // The folder picker as the dialog uses it.
 struct FolderPicker {

@@ -619,15 +619,15 @@ class WinScSSDlg final : private DialogControls {
         return found == m_fontSpecs.end() ? formFontSpec() : found->second;
     }
 
-    void setFont(const std::string& name, const FontSpec& spec) override {
-        const HFONT font = win::createFont(spec, m_metrics.dpi);
+    void setFont(const std::string& name, const FontSpec& value) override {
+        const HFONT font = win::createFont(value, m_metrics.dpi);
         if (font == nullptr)
-            throw std::runtime_error("the font " + spec.family + " cannot be made");
+            throw std::runtime_error("the font " + value.family + " cannot be made");
         SendMessageW(control(name), WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
         if (const auto old = m_ownFonts.find(name); old != m_ownFonts.end())
             DeleteObject(old->second);
         m_ownFonts[name] = font;
-        m_fontSpecs[name] = spec;
+        m_fontSpecs[name] = value;
     }
 
     HWND m_owner = nullptr;

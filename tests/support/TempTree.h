@@ -4,6 +4,8 @@
 // check (root ignores permission bits, so permission tests skip there), and
 // running a call in a child process with a deadline (for calls that would
 // block forever if they opened a FIFO).
+#include "tests/support/ChildOutcome.h"
+
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -112,23 +114,6 @@ class TempTree {
     std::string m_root;
     std::vector<std::string> m_lockedDirs;
 };
-
-// Outcome of a call run in a child process.
-enum class ChildOutcome { False, True, TimedOut, Crashed };
-
-inline const char* outcomeName(ChildOutcome o) {
-    switch (o) {
-    case ChildOutcome::False:
-        return "false";
-    case ChildOutcome::True:
-        return "true";
-    case ChildOutcome::TimedOut:
-        return "timed out (blocked)";
-    case ChildOutcome::Crashed:
-        return "crashed";
-    }
-    return "?";
-}
 
 // Runs `call` in a forked child and waits for its answer at most `deadline`.
 // A child that does not answer in time is killed, so a call that blocks (for

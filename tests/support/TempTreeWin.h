@@ -5,6 +5,7 @@
 // as the walks and the settings code build them; a '/' in a relative name is
 // taken as one.
 #include "platform/win/Utf16.h"
+#include "tests/support/ChildOutcome.h"
 
 #include <windows.h>
 
@@ -231,22 +232,6 @@ class TempTree {
   private:
     std::string m_root;
 };
-
-enum class ChildOutcome { False, True, TimedOut, Crashed };
-
-inline const char* outcomeName(ChildOutcome o) {
-    switch (o) {
-    case ChildOutcome::False:
-        return "false";
-    case ChildOutcome::True:
-        return "true";
-    case ChildOutcome::TimedOut:
-        return "timed out (blocked)";
-    case ChildOutcome::Crashed:
-        return "crashed";
-    }
-    return "?";
-}
 
 // Windows has no fork: the call runs on a thread of its own. One that does
 // not answer by the deadline cannot be stopped, so the test program ends
