@@ -104,7 +104,7 @@ trap cleanup EXIT
 # virtual one of our own, up before Wine's desktop process starts.
 if [ -z "${DISPLAY:-}" ]; then
   command -v Xvfb >/dev/null || { echo "test-windows: no DISPLAY and no Xvfb" >&2; exit 1; }
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$prefix.display" >/dev/null 2>&1 &
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$prefix.display" >/dev/null 2>&1 &
   xvfbPid=$!
   deadline=$((SECONDS + 20))
   until [ -s "$prefix.display" ]; do
