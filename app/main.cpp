@@ -83,8 +83,9 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     services.picLoad = [](const std::string& path, WorkingPicture& picture,
                           const TargetSizeFn& target) { return PicLoad(path, picture, target); };
     services.resizeHost = &resizeHost;
-    services.makePreparer = [](PreparationWork work) -> std::unique_ptr<PicturePreparer> {
-        return std::make_unique<ThreadedPreparer>(std::move(work));
+    services.makePreparer = [](PreparationWork work,
+                               PreparationDone done) -> std::unique_ptr<PicturePreparer> {
+        return std::make_unique<ThreadedPreparer>(std::move(work), std::move(done));
     };
     services.audio = &audio;
     services.errorReport = [](const std::string& message) { showErrorReport(message); };

@@ -117,7 +117,7 @@ bool displayStep(std::vector<std::string>& list, int& picIndex, ResizeHost& host
     WorkingPicture picture;
     const int at = nextPicture(list, picIndex, closePending, [&](const std::string& path) {
         picture = WorkingPicture();
-        return PicLoad(path, picture, target);
+        return PicLoad(path, picture, target) ? PictureLoad::Loaded : PictureLoad::Failed;
     });
     if (at < 0) return false;
     const std::string path = list[static_cast<std::size_t>(at)];

@@ -21,12 +21,14 @@ void PicRead(const std::string& folder, int minimumSizeKb, std::vector<std::stri
 }
 
 int nextPicture(std::vector<std::string>& list, int& picIndex, bool& closePending,
-                const std::function<bool(const std::string&)>& load) {
+                const std::function<PictureLoad(const std::string&)>& load) {
     if (closePending || list.empty()) return -1;
     if (picIndex < 0 || picIndex >= static_cast<int>(list.size())) picIndex = 0;
     for (;;) {
         const int at = picIndex;
-        if (load(list[static_cast<std::size_t>(at)])) {
+        const PictureLoad outcome = load(list[static_cast<std::size_t>(at)]);
+        if (outcome == PictureLoad::Pending) return kPicturePending;
+        if (outcome == PictureLoad::Loaded) {
             ++picIndex;
             if (picIndex == static_cast<int>(list.size())) picIndex = 0;
             return at;

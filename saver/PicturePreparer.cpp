@@ -6,8 +6,8 @@
 
 namespace slidora {
 
-ThreadedPreparer::ThreadedPreparer(PreparationWork work)
-    : m_work(std::move(work)), m_thread([this] { run(); }) {}
+ThreadedPreparer::ThreadedPreparer(PreparationWork work, PreparationDone done)
+    : m_work(std::move(work)), m_done(std::move(done)), m_thread([this] { run(); }) {}
 
 ThreadedPreparer::~ThreadedPreparer() {
     stop();
@@ -25,6 +25,13 @@ void ThreadedPreparer::request(PreparationRequest request) {
         dropped = std::exchange(m_result, std::nullopt);
     }
     m_wake.notify_one();
+}
+
+std::optional<Preparation> ThreadedPreparer::takeDone() {
+    const std::lock_guard<std::mutex> lock(m_mutex);
+    if (!m_outstanding || !m_result) return std::nullopt;
+    m_outstanding = false;
+    return std::exchange(m_result, std::nullopt);
 }
 
 std::optional<Preparation> ThreadedPreparer::take() {
@@ -69,15 +76,20 @@ void ThreadedPreparer::run() {
                 [this, number] { return m_wanted.load(std::memory_order_relaxed) != number; });
             done = m_work(request);
         } catch (...) {
-            // A result for no path: the show prepares the file again on its
-            // own thread, where the failure is raised to the user.
+            // Raised again where the show takes the result.
             done.emplace();
+            done->request = request;
             done->error = std::current_exception();
         }
         lock.lock();
         if (number == m_requestNumber && !m_stopping) {
             m_result = std::move(done);
             m_finished.notify_all();
+            if (m_done) {
+                lock.unlock();
+                m_done();
+                lock.lock();
+            }
         } else {
             lock.unlock();
             done.reset();

@@ -95,6 +95,9 @@ void SaverCore::onCloseRequest() {
 
 void SaverCore::onPowerMessage() {
     guarded([this] { m_closePending = true; });
+    // A step waiting for its picture need not: it ends at once, and the
+    // next tick closes.
+    if (waitingForPicture()) onPreparationReady();
 }
 
 void SaverCore::onEndRequest() {
@@ -179,15 +182,30 @@ void SaverCore::FormCreate() {
             m_overlayFont.underline = (style & kStyleUnderline) != 0;
             m_overlayFont.strikeout = (style & kStyleStrikeout) != 0;
             m_view.setOverlayFont(m_overlayFont);
-            PicDisp();
-            if (audio != nullptr && !audio->listEmpty())
-                audio->start(m_settings.useMp3Library, m_settings.volume);
-            m_windowColour = kBlack; // the first picture stands on black
-            m_view.setBackground(m_windowColour);
+            if (!PicDisp()) {
+                // The first picture is being prepared: the window goes up
+                // black and empty, and the set-up ends when it is shown.
+                m_waitingStep = WaitingStep::SetUp;
+                m_windowColour = kBlack;
+                m_view.setBackground(m_windowColour);
+                m_view.clearPicture();
+                return;
+            }
         }
-        // No overlay: the label keeps a zero-sized box for the run.
-        if (m_settings.fileNamePosition == kOverlayNone) m_view.hideOverlay();
     }
+    finishSetUp(hasPictures);
+}
+
+void SaverCore::finishSetUp(bool hasPictures) {
+    if (hasPictures) {
+        SaverAudio* audio = m_services.audio;
+        if (audio != nullptr && !audio->listEmpty())
+            audio->start(m_settings.useMp3Library, m_settings.volume);
+        m_windowColour = kBlack; // the first picture stands on black
+        m_view.setBackground(m_windowColour);
+    }
+    // No overlay: the label keeps a zero-sized box for the run.
+    if (!previewMode() && m_settings.fileNamePosition == kOverlayNone) m_view.hideOverlay();
     m_recorded = MousePos();
     if (!hasPictures) setUpMessageMode();
     startActiveTime();
@@ -285,7 +303,11 @@ void SaverCore::Mainr() {
             // this picture until input ends it.
             timer.setEnabled(false);
             followGuestWindow();
-            PicDisp();
+            if (!PicDisp()) {
+                // The clock stays off until the picture is shown.
+                m_waitingStep = WaitingStep::Tick;
+                return;
+            }
             if (m_closed) return;
             break;
         case 3:
@@ -297,8 +319,7 @@ void SaverCore::Mainr() {
         default:
             break;
         }
-        m_clockPhase = m_clockPhase + 1 > 7 ? 0 : m_clockPhase + 1;
-        timer.setEnabled(true);
+        advanceClock();
         return;
     }
     m_canvasFontColour = m_canvasFontColour == kWhite ? kYellow : kWhite;
@@ -307,6 +328,27 @@ void SaverCore::Mainr() {
         m_view.setSecondLine(*m_secondLine);
     }
     placeMessage();
+}
+
+void SaverCore::advanceClock() {
+    m_clockPhase = m_clockPhase + 1 > 7 ? 0 : m_clockPhase + 1;
+    m_services.timer->setEnabled(true);
+}
+
+void SaverCore::onPreparationReady() {
+    guarded([this] {
+        const WaitingStep step = std::exchange(m_waitingStep, WaitingStep::None);
+        if (step == WaitingStep::None || m_closed) return;
+        if (!PicDisp()) {
+            m_waitingStep = step;
+            return;
+        }
+        if (m_closed) return;
+        if (step == WaitingStep::SetUp)
+            finishSetUp(true);
+        else
+            advanceClock();
+    });
 }
 
 PreparationRequest SaverCore::preparationFor(const std::string& path) const {
@@ -343,50 +385,74 @@ std::optional<PreparedPicture> SaverCore::preparePicture(const std::string& path
     return finishPreparation(preparePictureFile(preparationFor(path), m_services.picLoad));
 }
 
-std::optional<PreparedPicture> SaverCore::pictureToShow(const std::string& path) {
-    if (m_preparer) {
-        std::optional<Preparation> ahead = m_preparer->take();
-        if (ahead) {
-            if (!ahead->abandoned && ahead->request.path == path &&
-                ahead->request.window == m_windowSize && ahead->stamp == fileStampOf(path))
-                return finishPreparation(std::move(*ahead));
-            // Prepared for another file, window or content, or given up: the
-            // picture goes, what the resampler told stands, and the file is
-            // prepared here.
-            settleResampler(*ahead);
-        }
+bool SaverCore::havePreparer() {
+    if (m_preparer) return true;
+    if (previewMode() || !m_services.makePreparer) return false;
+    m_preparer = m_services.makePreparer(
+        [load = m_services.picLoad](const PreparationRequest& request) {
+            return preparePictureFile(request, load);
+        },
+        [this] { m_view.wakeForPreparation(); });
+    return m_preparer != nullptr;
+}
+
+void SaverCore::askToPrepare(const std::string& path, bool forTheStep) {
+    PreparationRequest request = preparationFor(path);
+    m_asked = PreparationAsked{request.path, request.window, forTheStep};
+    m_preparer->request(std::move(request));
+}
+
+PictureLoad SaverCore::pictureFor(const std::string& path,
+                                  std::optional<PreparedPicture>& picture) {
+    if (!havePreparer()) {
+        picture = preparePicture(path);
+        return picture ? PictureLoad::Loaded : PictureLoad::Failed;
     }
-    return preparePicture(path);
+    const bool askedForThis = m_asked && m_asked->path == path && m_asked->window == m_windowSize;
+    std::optional<Preparation> done = m_preparer->takeDone();
+    if (!done) {
+        // Still running for this file, or asked for another (or none).
+        if (!askedForThis) askToPrepare(path, true);
+        return PictureLoad::Pending;
+    }
+    const bool forTheStep = askedForThis && m_asked->forTheStep;
+    m_asked.reset();
+    // A picture prepared ahead is taken when the file has not changed since;
+    // one prepared for this step is taken as it came, as a load at the tick
+    // would be.
+    if (askedForThis && !done->abandoned && done->request.path == path &&
+        done->request.window == m_windowSize && (forTheStep || done->stamp == fileStampOf(path))) {
+        picture = finishPreparation(std::move(*done));
+        return picture ? PictureLoad::Loaded : PictureLoad::Failed;
+    }
+    // Prepared for another file, window or content, or given up: the picture
+    // goes, what the resampler told stands, and the file is prepared anew.
+    settleResampler(*done);
+    askToPrepare(path, true);
+    return PictureLoad::Pending;
 }
 
 void SaverCore::prepareAhead() {
     if (m_closed || m_closePending || previewMode() || m_pictureList.empty() ||
-        m_tickIntervalMs <= 0)
+        m_tickIntervalMs <= 0 || !havePreparer())
         return;
-    if (!m_preparer) {
-        if (!m_services.makePreparer) return;
-        m_preparer =
-            m_services.makePreparer([load = m_services.picLoad](const PreparationRequest& request) {
-                return preparePictureFile(request, load);
-            });
-        if (!m_preparer) return;
-    }
-    m_preparer->request(preparationFor(m_pictureList[static_cast<std::size_t>(m_picIndex)]));
+    askToPrepare(m_pictureList[static_cast<std::size_t>(m_picIndex)], false);
 }
 
-void SaverCore::PicDisp() {
-    if (m_closePending) return;
+bool SaverCore::PicDisp() {
+    if (m_closePending) return true;
     std::optional<PreparedPicture> prepared;
     const int at =
         nextPicture(m_pictureList, m_picIndex, m_closePending, [&](const std::string& path) {
             prepared.reset();
-            prepared = pictureToShow(path);
-            return prepared.has_value();
+            return pictureFor(path, prepared);
         });
-    if (at < 0) return;
+    if (at == kPicturePending) return false;
+    if (at < 0) return true;
     showPrepared(std::move(*prepared));
     // The one the cycle shows next, while this one is up.
     prepareAhead();
+    return true;
 }
 
 void SaverCore::showPrepared(PreparedPicture picture) {
@@ -472,6 +538,7 @@ bool SaverCore::onSessionEndQuery() {
 void SaverCore::FormClose() {
     // The worker ends first, so nothing of the show outlives the window.
     if (m_preparer) m_preparer->stop();
+    m_waitingStep = WaitingStep::None;
     m_closePending = true;
     m_services.timer->setEnabled(false);
     if (!previewMode()) {

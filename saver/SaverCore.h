@@ -7,6 +7,7 @@
 #include "platform/Bitmap.h"
 #include "platform/FontSpec.h"
 #include "platform/Geometry.h"
+#include "saver/Catalogue.h"
 #include "saver/Layout.h"
 #include "saver/PicturePreparer.h"
 #include "saver/PreparedPicture.h"
@@ -44,6 +45,9 @@ class SaverCore {
     void onCloseRequest();
     // A signal or a vanished host ends the show.
     void onEndRequest();
+    // The preparer has a result (SaverView::wakeForPreparation): a display
+    // step waiting for its picture goes on.
+    void onPreparationReady();
     // A power message: the show ends at the next tick, through the close
     // query.
     void onPowerMessage();
@@ -54,6 +58,8 @@ class SaverCore {
     bool previewMode() const { return m_parentWnd != 0; }
     bool guestMode() const { return !previewMode() && m_services.guestWindow != 0; }
     bool closePending() const { return m_closePending; }
+    // A display step (the set-up's first, or a tick's) waits for its picture.
+    bool waitingForPicture() const { return m_waitingStep != WaitingStep::None; }
     bool closed() const { return m_closed; }
     bool messageMode() const { return m_messageMode; }
     bool cursorHidden() const { return m_cursorHidden; }
@@ -82,21 +88,36 @@ class SaverCore {
     std::optional<PreparedPicture> preparePicture(const std::string& path);
 
   private:
+    enum class WaitingStep { None, SetUp, Tick };
+    // The preparation asked for last and not taken yet.
+    struct PreparationAsked {
+        std::string path;
+        Size window;
+        // Asked by a display step for its own picture, not ahead of it.
+        bool forTheStep = false;
+    };
+
     template <class Step> void guarded(Step step);
 
     void FormCreate();
+    void finishSetUp(bool hasPictures);
+    void advanceClock();
     void setUpGeometry();
     void followGuestWindow();
     void setUpMessageMode();
     void startActiveTime();
     void placeMessage();
     void Mainr();
-    void PicDisp();
+    // False while its picture is being prepared: the step goes on from
+    // onPreparationReady.
+    bool PicDisp();
     void showPrepared(PreparedPicture picture);
     PreparationRequest preparationFor(const std::string& path) const;
     std::optional<PreparedPicture> finishPreparation(Preparation done);
     void settleResampler(const Preparation& done);
-    std::optional<PreparedPicture> pictureToShow(const std::string& path);
+    bool havePreparer();
+    void askToPrepare(const std::string& path, bool forTheStep);
+    PictureLoad pictureFor(const std::string& path, std::optional<PreparedPicture>& picture);
     void prepareAhead();
     void showOverlay(const std::string& path, std::uint32_t background);
     Point MousePos() const;
@@ -142,8 +163,10 @@ class SaverCore {
     Rgb m_canvasFontColour{0, 0, 0};
     // The second message line, when message mode shows one.
     std::optional<MessageLine> m_secondLine;
-    // Made with the first picture prepared ahead; stopped when the window
-    // closes. Last, so that its worker ends before the rest goes.
+    WaitingStep m_waitingStep = WaitingStep::None;
+    std::optional<PreparationAsked> m_asked;
+    // Made with the first picture; stopped when the window closes. Last, so
+    // that its worker ends before the rest goes.
     std::unique_ptr<PicturePreparer> m_preparer;
 };
 

@@ -61,9 +61,11 @@ struct SaverServices {
     std::function<bool(const std::string&, WorkingPicture&, const TargetSizeFn&)> picLoad;
     // The resampler bridge; null shows every picture at its own size.
     ResizeHost* resizeHost = nullptr;
-    // Makes the preparer that readies the next picture while one is shown,
-    // running `work`; null prepares every picture at its tick.
-    std::function<std::unique_ptr<PicturePreparer>(PreparationWork work)> makePreparer;
+    // Makes the preparer that readies pictures off the user-interface
+    // thread, running `work` and calling `done` when a result is ready; null
+    // prepares every picture on the user-interface thread at its tick.
+    std::function<std::unique_ptr<PicturePreparer>(PreparationWork work, PreparationDone done)>
+        makePreparer;
     // Null runs the show without audio.
     SaverAudio* audio = nullptr;
     // The system's password check before the show may end (it shows the

@@ -68,6 +68,14 @@ class SaverView {
     virtual void setCursorHidden(bool hidden) = 0;
     // Takes the window off the screen; the logic has already shut down.
     virtual void closeWindow() = 0;
+    // Hides the icon and the overlay label while the first picture is being
+    // prepared: the window shows only its background until showBitmap and
+    // setOverlay bring them back.
+    virtual void clearPicture() = 0;
+    // The one call made on another thread: a preparation is done. The
+    // window then calls SaverCore::onPreparationReady on its own thread,
+    // soon, unless it has gone by then.
+    virtual void wakeForPreparation() = 0;
 };
 
 } // namespace slidora

@@ -257,6 +257,7 @@ void TSlidoraSaver::showBitmap(const Bitmap& bitmap, Point at) {
     m_shownImage = toImage(bitmap);
     Image1->setPixmap(QPixmap::fromImage(m_shownImage));
     Image1->setGeometry(at.x, at.y, bitmap.width(), bitmap.height());
+    Image1->show();
     if (m_mirrors.empty()) m_shownImage = QImage();
     updateMirrors();
 }
@@ -324,6 +325,18 @@ void TSlidoraSaver::closeWindow() {
     for (const auto& mirror : m_mirrors)
         mirror->hide();
     hide();
+}
+
+void TSlidoraSaver::clearPicture() {
+    Image1->hide();
+    Label1->hide();
+}
+
+void TSlidoraSaver::wakeForPreparation() {
+    // Queued to this window's thread; dropped with the window if it goes
+    // first.
+    QMetaObject::invokeMethod(
+        this, [this] { m_core.onPreparationReady(); }, Qt::QueuedConnection);
 }
 
 void TSlidoraSaver::paintEvent(QPaintEvent*) {

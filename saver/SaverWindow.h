@@ -64,6 +64,8 @@ class TSlidoraSaver : public QWidget, public SaverView {
     Size measureText(const std::string& text, const FontSpec& font) const override;
     void setCursorHidden(bool hidden) override;
     void closeWindow() override;
+    void clearPicture() override;
+    void wakeForPreparation() override;
 
   protected:
     void paintEvent(QPaintEvent* event) override;

@@ -109,8 +109,9 @@ int runSaver(HWND parent) {
     services.picLoad = [](const std::string& path, WorkingPicture& picture,
                           const TargetSizeFn& target) { return PicLoad(path, picture, target); };
     services.resizeHost = &resizeHost;
-    services.makePreparer = [](PreparationWork work) -> std::unique_ptr<PicturePreparer> {
-        return std::make_unique<ThreadedPreparer>(std::move(work));
+    services.makePreparer = [](PreparationWork work,
+                               PreparationDone done) -> std::unique_ptr<PicturePreparer> {
+        return std::make_unique<ThreadedPreparer>(std::move(work), std::move(done));
     };
     services.audio = &audio;
     services.errorReport = [&owner](const std::string& message) {

@@ -20,6 +20,8 @@ const wchar_t* const kWindowCaption = L"SlidoraSaver";
 // The program's icon in the executable's resources.
 constexpr int kProgramIconResource = 1;
 constexpr UINT_PTR kClockTimerId = 1;
+// Posted by the preparing thread when a picture is ready to be taken.
+constexpr UINT kPreparationDoneMessage = WM_APP + 1;
 // How often the preview looks for its host besides waiting for its process.
 constexpr DWORD kHostWatchMs = 250;
 
@@ -244,6 +246,19 @@ void WinSaverWindow::showBitmap(const Bitmap& bitmap, Point at) {
     invalidate();
 }
 
+void WinSaverWindow::clearPicture() {
+    // An empty picture stands in the icon's place and draws nothing.
+    m_picture = Bitmap();
+    m_overlayShown = false;
+    invalidate();
+}
+
+void WinSaverWindow::wakeForPreparation() {
+    // Posted to the window's own queue; a message for a window that has gone
+    // is dropped.
+    PostMessageW(m_hwnd, kPreparationDoneMessage, 0, 0);
+}
+
 void WinSaverWindow::moveIcon(Point topLeft) {
     m_iconAt = topLeft;
     invalidate();
@@ -430,6 +445,9 @@ std::intptr_t WinSaverWindow::handleMessage(unsigned message, std::uintptr_t wPa
     switch (message) {
     case WM_TIMER:
         if (wParam == kClockTimerId) m_timer->onTick();
+        return 0;
+    case kPreparationDoneMessage:
+        m_core.onPreparationReady();
         return 0;
     case WM_PAINT:
         paint();

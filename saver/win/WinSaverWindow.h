@@ -54,6 +54,8 @@ class WinSaverWindow final : public SaverView {
     Size measureText(const std::string& text, const FontSpec& font) const override;
     void setCursorHidden(bool hidden) override;
     void closeWindow() override;
+    void clearPicture() override;
+    void wakeForPreparation() override;
 
     // The window procedure's work for this window: LRESULT of one message.
     std::intptr_t handleMessage(unsigned message, std::uintptr_t wParam, std::intptr_t lParam);

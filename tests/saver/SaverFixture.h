@@ -11,6 +11,7 @@
 #include <process.h>
 #endif
 
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -106,6 +107,12 @@ class FakeView final : public SaverView {
     }
     void setCursorHidden(bool hidden) override { cursorHidden = hidden; }
     void closeWindow() override { ++closes; }
+    void clearPicture() override {
+        ++clears;
+        overlayShown = false;
+    }
+    // From the preparing thread.
+    void wakeForPreparation() override { ++wakes; }
 
     Rect window;
     Rect shown;
@@ -121,6 +128,8 @@ class FakeView final : public SaverView {
     std::optional<MessageLine> secondLine;
     bool cursorHidden = false;
     int closes = 0;
+    int clears = 0;
+    std::atomic<int> wakes{0};
 };
 
 // A temporary folder of files of chosen sizes, removed with the fixture.

@@ -24,67 +24,109 @@ namespace {
 
 struct PreparerLog {
     std::vector<std::string> requests;
-    int waits = 0; // takes that found the preparation not yet run
+    int waits = 0; // takes that found the preparation still running
     bool stoppedWhileOutstanding = false;
     int viewClosesAtStop = -1;
 };
 
 // Prepares only when the test calls finish(), like a worker that is done
-// between two ticks; a take before that runs the preparation itself, like
-// a take that waits for the worker.
+// between two ticks or while a step waits for it.
 class FakePreparer final : public PicturePreparer {
   public:
-    FakePreparer(PreparationWork work, PreparerLog& log, const FakeView& view)
-        : m_work(std::move(work)), m_log(log), m_view(view) {}
+    FakePreparer(PreparationWork work, PreparationDone done, PreparerLog& log, const FakeView& view)
+        : m_work(std::move(work)), m_done(std::move(done)), m_log(log), m_view(view) {}
     void request(PreparationRequest request) override {
         if (m_log.viewClosesAtStop >= 0) return;
         m_log.requests.push_back(request.path);
         m_pending = std::move(request);
-        m_done.reset();
+        m_result.reset();
     }
-    std::optional<Preparation> take() override {
+    std::optional<Preparation> takeDone() override {
         if (m_pending) ++m_log.waits;
-        finish();
-        return std::exchange(m_done, std::nullopt);
+        return std::exchange(m_result, std::nullopt);
     }
     void stop() override {
         m_log.stoppedWhileOutstanding = m_pending.has_value();
         m_log.viewClosesAtStop = m_view.closes;
         m_pending.reset();
-        m_done.reset();
+        m_result.reset();
     }
     bool finish() {
         if (!m_pending) return false;
-        m_done = m_work(*m_pending);
+        m_result = m_work(*m_pending);
         m_pending.reset();
+        m_done();
         return true;
     }
 
   private:
     PreparationWork m_work;
+    PreparationDone m_done;
     PreparerLog& m_log;
     const FakeView& m_view;
     std::optional<PreparationRequest> m_pending;
-    std::optional<Preparation> m_done;
+    std::optional<Preparation> m_result;
 };
+
+constexpr std::chrono::seconds kDeadline{20};
 
 struct PreparingRig : SaverRig {
     PreparerLog log;
     FakePreparer* preparer = nullptr; // owned by the core
+    SaverCore* saver = nullptr;
+    int wakesServed = 0;
     PreparingRig() {
-        services.makePreparer = [this](PreparationWork work) -> std::unique_ptr<PicturePreparer> {
-            auto fake = std::make_unique<FakePreparer>(std::move(work), log, view);
+        services.makePreparer = [this](PreparationWork work,
+                                       PreparationDone done) -> std::unique_ptr<PicturePreparer> {
+            auto fake = std::make_unique<FakePreparer>(std::move(work), std::move(done), log, view);
             preparer = fake.get();
             return fake;
+        };
+    }
+    void useThreadedPreparer() {
+        services.makePreparer = [](PreparationWork work,
+                                   PreparationDone done) -> std::unique_ptr<PicturePreparer> {
+            return std::make_unique<ThreadedPreparer>(std::move(work), std::move(done));
         };
     }
     int loadsOf(const std::string& path) const {
         return static_cast<int>(std::count(loads.begin(), loads.end(), path));
     }
+    // A started core, its first picture not yet shown when it is prepared
+    // off this thread.
+    std::unique_ptr<SaverCore> makeWaiting() {
+        auto core = make();
+        saver = core.get();
+        return core;
+    }
+    // A started core with its first picture shown.
+    std::unique_ptr<SaverCore> makeShown() {
+        auto core = makeWaiting();
+        serveWaitingStep();
+        return core;
+    }
+    // What the window's event loop does while a step waits: the fake worker
+    // finishes there; for a real one, its wakes are served as they come.
+    void serveWaitingStep() {
+        const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+        while (saver->waitingForPicture() && std::chrono::steady_clock::now() < deadline) {
+            if (preparer != nullptr) {
+                if (!preparer->finish()) return;
+                saver->onPreparationReady();
+            } else if (view.wakes.load() > wakesServed) {
+                ++wakesServed;
+                saver->onPreparationReady();
+            } else {
+                std::this_thread::yield();
+            }
+        }
+    }
     // From one picture step to the next.
     void nextStep() {
-        for (int i = 0; i < 4; ++i)
+        for (int i = 0; i < 4; ++i) {
             timer.tick();
+            serveWaitingStep();
+        }
     }
 };
 
@@ -99,9 +141,9 @@ TEST(PreparedAhead, FailedPreparationLeavesTheListAtItsTick) {
     const std::string b = rig.tree.file("pics/b.jpg", 20000);
     const std::string c = rig.tree.file("pics/c.jpg", 20000);
     rig.unreadable.insert(b);
-    auto saver = rig.make();
+    auto saver = rig.makeShown();
     ASSERT_NE(rig.preparer, nullptr);
-    EXPECT_EQ(rig.log.requests, (std::vector<std::string>{b}));
+    EXPECT_EQ(rig.log.requests, (std::vector<std::string>{a, b}));
     ASSERT_TRUE(rig.preparer->finish());
     EXPECT_EQ(saver->pictureList().size(), 3u) << "the list changes at the tick only";
     rig.nextStep();
@@ -146,7 +188,7 @@ TEST(PreparedAhead, FileChangedSincePreparationIsPreparedAgainAtTheTick) {
         rig.pictureSettings();
         const std::string a = rig.tree.file("pics/a.jpg", 20000);
         const std::string b = rig.tree.file("pics/b.jpg", 20000);
-        auto saver = rig.make();
+        auto saver = rig.makeShown();
         ASSERT_TRUE(rig.preparer->finish()) << c.name;
         c.change(b);
         if (c.nowUnreadable) rig.unreadable.insert(b);
@@ -159,29 +201,74 @@ TEST(PreparedAhead, FileChangedSincePreparationIsPreparedAgainAtTheTick) {
 }
 
 TEST(PreparedAhead, ClosingDuringAPreparationStopsItFirstAndShowsNothingMore) {
+    enum class During { FirstPicture, PictureAhead, TicksPicture };
     struct Case {
         const char* name;
+        During during;
         void (SaverCore::*close)();
+        int wantShown;
     };
-    const Case cases[] = {{"key", &SaverCore::onKey},
-                          {"signal", &SaverCore::onEndRequest},
-                          {"window manager", &SaverCore::onCloseRequest}};
+    const Case cases[] = {
+        {"key during the first picture", During::FirstPicture, &SaverCore::onKey, 0},
+        {"signal during the first picture", During::FirstPicture, &SaverCore::onEndRequest, 0},
+        {"key during the next picture", During::PictureAhead, &SaverCore::onKey, 1},
+        {"signal during the next picture", During::PictureAhead, &SaverCore::onEndRequest, 1},
+        {"window manager during the next picture", During::PictureAhead, &SaverCore::onCloseRequest,
+         1},
+        {"key during a tick's picture", During::TicksPicture, &SaverCore::onKey, 1},
+    };
     for (const Case& c : cases) {
         PreparingRig rig;
         rig.pictureSettings();
-        rig.tree.file("pics/a.jpg", 20000);
-        rig.tree.file("pics/b.jpg", 20000);
-        auto saver = rig.make();
-        ASSERT_EQ(rig.log.requests.size(), 1u) << c.name;
+        const std::string a = rig.tree.file("pics/a.jpg", 20000);
+        const std::string b = rig.tree.file("pics/b.jpg", 20000);
+        auto saver = c.during == During::FirstPicture ? rig.makeWaiting() : rig.makeShown();
+        if (c.during == During::TicksPicture) {
+            // The tick finds b changed since it was prepared and waits for it.
+            ASSERT_TRUE(rig.preparer->finish()) << c.name;
+            std::ofstream(b, std::ios::app) << "more";
+            for (int i = 0; i < 4; ++i)
+                rig.timer.tick();
+            ASSERT_TRUE(saver->waitingForPicture()) << c.name;
+            EXPECT_FALSE(rig.timer.enabled()) << c.name << ": no clock while it waits";
+        }
         (saver.get()->*c.close)();
         EXPECT_TRUE(saver->closed()) << c.name;
+        EXPECT_FALSE(saver->waitingForPicture()) << c.name;
         EXPECT_TRUE(rig.log.stoppedWhileOutstanding) << c.name;
         EXPECT_EQ(rig.log.viewClosesAtStop, 0) << c.name << ": stopped before the window went";
         EXPECT_FALSE(rig.preparer->finish()) << c.name;
+        saver->onPreparationReady();
         EXPECT_FALSE(rig.timer.tick()) << c.name;
-        EXPECT_EQ(rig.view.bitmaps, 1) << c.name;
-        EXPECT_EQ(rig.loads.size(), 1u) << c.name;
+        EXPECT_EQ(rig.view.bitmaps, c.wantShown) << c.name;
+        EXPECT_EQ(rig.loadsOf(a), c.wantShown) << c.name;
     }
+}
+
+TEST(PreparedAhead, TheFirstPictureComesFromTheWorkerOnABlackWindowBeforeTheClockStarts) {
+    PreparingRig rig;
+    rig.pictureSettings("[Audio]\nAudioFolder=/music\n");
+    const std::string a = rig.tree.file("pics/a.jpg", 20000);
+    rig.tree.file("pics/b.jpg", 20000);
+    auto saver = rig.makeWaiting();
+    EXPECT_TRUE(saver->waitingForPicture());
+    EXPECT_TRUE(rig.loads.empty()) << "nothing loaded on this thread";
+    EXPECT_EQ(rig.view.clears, 1);
+    EXPECT_EQ(colourRefOf(rig.view.background), 0u);
+    EXPECT_FALSE(rig.view.overlayShown);
+    EXPECT_FALSE(rig.timer.enabled());
+    EXPECT_EQ(rig.audio.starts, 0) << "the music starts with the first picture";
+    saver->onPreparationReady(); // a wake for nothing done yet changes nothing
+    EXPECT_TRUE(saver->waitingForPicture());
+    ASSERT_TRUE(rig.preparer->finish());
+    EXPECT_EQ(rig.view.wakes.load(), 1);
+    saver->onPreparationReady();
+    EXPECT_FALSE(saver->waitingForPicture());
+    EXPECT_EQ(saver->shownPath(), a);
+    EXPECT_EQ(saver->clockPhase(), 1);
+    EXPECT_TRUE(rig.timer.enabled());
+    EXPECT_EQ(rig.audio.starts, 1);
+    EXPECT_EQ(rig.log.requests.size(), 2u) << "and the next one is asked for ahead";
 }
 
 TEST(PreparedAhead, AnAbandonedPreparationLeavesTheFileInTheListAndIsPreparedAtTheTick) {
@@ -194,7 +281,7 @@ TEST(PreparedAhead, AnAbandonedPreparationLeavesTheFileInTheListAndIsPreparedAtT
                                   const TargetSizeFn& target) {
         return !stopRequested() && load(path, pic, target);
     };
-    auto saver = rig.make();
+    auto saver = rig.makeShown();
     {
         // The worker's preparation of b is given up before it loads anything.
         const StopScope stop([] { return true; });
@@ -230,7 +317,7 @@ std::vector<std::string> showTrace(Preparing preparing) {
             std::memset(pic.bitmap.row(y), level, pic.bitmap.stride());
         return true;
     };
-    auto saver = rig.make();
+    auto saver = rig.makeShown();
     std::vector<std::string> trace;
     const auto record = [&] {
         const Rect& box = rig.view.overlay.box;
@@ -291,7 +378,7 @@ TEST(PreparedAhead, MissingModuleFoundByTheWorkerIsAnnouncedOnceAtItsTick) {
     rig.pictureSettings();
     rig.tree.file("pics/a.jpg", 20000);
     rig.tree.file("pics/b.jpg", 20000);
-    auto saver = rig.make();
+    auto saver = rig.makeShown();
     EXPECT_EQ(rig.view.shown.width, 960) << "the first picture resampled";
     ASSERT_TRUE(rig.preparer->finish());
     EXPECT_TRUE(host.messages.empty()) << "never shown by the worker";
@@ -328,12 +415,8 @@ TEST(ThreadedPreparer, RealFilesShowAsWithoutPreparation) {
         };
         rig.services.resizeHost = &host;
         rig.services.makePreparer = nullptr;
-        if (threaded)
-            rig.services.makePreparer =
-                [](PreparationWork work) -> std::unique_ptr<PicturePreparer> {
-                return std::make_unique<ThreadedPreparer>(std::move(work));
-            };
-        auto saver = rig.make();
+        if (threaded) rig.useThreadedPreparer();
+        auto saver = rig.makeShown();
         std::vector<std::string> trace;
         for (int step = 0; step < 9; ++step) {
             const Rect& r = rig.view.shown;
@@ -362,8 +445,6 @@ bool stopComesWithin(std::chrono::seconds limit) {
     }
     return false;
 }
-
-constexpr std::chrono::seconds kDeadline{20};
 
 TEST(ThreadedPreparer, StopGivesUpTheRunningPreparationAndHandsOutNothing) {
     std::promise<void> started;
@@ -415,35 +496,40 @@ TEST(ThreadedPreparer, ANewerRequestGivesUpTheRunningOneAndOnlyItsResultComesOut
 }
 
 TEST(ThreadedPreparer, AKeyDuringAPreparationEndsTheShowWithoutWaitingForItsLoad) {
-    PreparingRig rig;
-    rig.pictureSettings();
-    const std::string a = rig.tree.file("pics/a.jpg", 20000);
-    rig.tree.file("pics/b.jpg", 20000);
-    std::promise<void> workerLoading;
-    std::atomic<bool> workerSawStop{false};
-    const std::thread::id testThread = std::this_thread::get_id();
-    rig.services.picLoad = [&](const std::string&, WorkingPicture& pic, const TargetSizeFn&) {
-        if (std::this_thread::get_id() != testThread) {
-            // The worker's load runs until it is told to stop.
-            workerLoading.set_value();
-            workerSawStop = stopComesWithin(kDeadline);
-            return false;
-        }
-        pic.width = 640;
-        pic.height = 480;
-        return pic.bitmap.allocate(640, 480, 24);
+    struct Case {
+        const char* name;
+        int loadsBeforeTheBlockingOne;
     };
-    rig.services.makePreparer = [](PreparationWork work) -> std::unique_ptr<PicturePreparer> {
-        return std::make_unique<ThreadedPreparer>(std::move(work));
-    };
-    auto saver = rig.make();
-    ASSERT_EQ(saver->shownPath(), a);
-    ASSERT_EQ(workerLoading.get_future().wait_for(kDeadline), std::future_status::ready);
-    saver->onKey();
-    EXPECT_TRUE(saver->closed());
-    EXPECT_TRUE(workerSawStop) << "closing joined a worker that had been told to stop";
-    EXPECT_EQ(rig.view.bitmaps, 1);
-    EXPECT_FALSE(rig.timer.tick());
+    for (const Case& c : {Case{"first picture", 0}, Case{"next picture", 1}}) {
+        PreparingRig rig;
+        rig.pictureSettings();
+        const std::string a = rig.tree.file("pics/a.jpg", 20000);
+        rig.tree.file("pics/b.jpg", 20000);
+        std::promise<void> workerLoading;
+        std::atomic<bool> workerSawStop{false};
+        int workerLoads = 0; // on the worker's thread only
+        rig.services.picLoad = [&](const std::string&, WorkingPicture& pic, const TargetSizeFn&) {
+            if (workerLoads++ == c.loadsBeforeTheBlockingOne) {
+                // This load runs until it is told to stop.
+                workerLoading.set_value();
+                workerSawStop = stopComesWithin(kDeadline);
+                return false;
+            }
+            pic.width = 640;
+            pic.height = 480;
+            return pic.bitmap.allocate(640, 480, 24);
+        };
+        rig.useThreadedPreparer();
+        auto saver = c.loadsBeforeTheBlockingOne > 0 ? rig.makeShown() : rig.makeWaiting();
+        ASSERT_EQ(saver->shownPath(), c.loadsBeforeTheBlockingOne > 0 ? a : "") << c.name;
+        ASSERT_EQ(workerLoading.get_future().wait_for(kDeadline), std::future_status::ready)
+            << c.name;
+        saver->onKey();
+        EXPECT_TRUE(saver->closed()) << c.name;
+        EXPECT_TRUE(workerSawStop) << c.name << ": closing joined a worker told to stop";
+        EXPECT_EQ(rig.view.bitmaps, c.loadsBeforeTheBlockingOne) << c.name;
+        EXPECT_FALSE(rig.timer.tick()) << c.name;
+    }
 }
 
 } // namespace
