@@ -8,6 +8,7 @@
 #include "platform/Random.h"
 #include "saver/PicturePreparer.h"
 #include "saver/SaverCore.h"
+#include "saver/SaverWindow.h"
 #include "saver/picture/PicLoad.h"
 #include "saver/resize/ResizeHost.h"
 #include "tools/picwriter/Patterns.h"
@@ -42,6 +43,8 @@ constexpr Size kScreen{1918, 1078};
 // busy with the next one.
 constexpr auto kKeyDelay = std::chrono::milliseconds(30);
 constexpr int kFilesPerKind = 2;
+// As the program sets it for its window.
+constexpr int kShownBitsPerPixel = 32;
 
 struct Kind {
     const char* label;
@@ -84,17 +87,13 @@ class ScheduledTimer final : public Timer {
     std::function<void()> m_handler;
 };
 
-// Takes each picture as the window does, a deep copy turned into a pixmap,
-// and notes when it had it; draws nothing else.
+// Takes each picture as the window does, into the pixmap it shows, and
+// notes when it had it; draws nothing else.
 class CopyingView final : public SaverView {
   public:
     void setWindowRect(const Rect&) override {}
-    void showBitmap(const Bitmap& bitmap, Point) override {
-        if (bitmap.bitsPerPixel() == 24)
-            m_pixmap =
-                QPixmap::fromImage(QImage(bitmap.data(), bitmap.width(), bitmap.height(),
-                                          static_cast<int>(bitmap.stride()), QImage::Format_BGR888)
-                                       .copy());
+    void showBitmap(Bitmap bitmap, Point) override {
+        m_pixmap = QPixmap::fromImage(shownImageOf(std::move(bitmap)));
         shownAt = BenchClock::now();
         ++shows;
     }
@@ -208,6 +207,7 @@ ShowFigures runShow(const std::string& pictureFolder, const std::string& setting
     services.picLoad = [](const std::string& path, WorkingPicture& picture,
                           const TargetSizeFn& target) { return PicLoad(path, picture, target); };
     services.resizeHost = &host;
+    services.shownBitsPerPixel = kShownBitsPerPixel;
     if (ahead)
         services.makePreparer = [](PreparationWork work,
                                    PreparationDone done) -> std::unique_ptr<PicturePreparer> {

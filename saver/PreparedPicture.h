@@ -38,6 +38,9 @@ struct PreparationRequest {
     std::optional<std::string> modulePath;
     // The host's "missing module already announced" flag at the request.
     bool noResizeMsg = false;
+    // 32: a 24-bit picture is handed out as blue, green, red and an unused
+    // byte, the layout the window shows without converting; 24 leaves it.
+    int shownBitsPerPixel = 24;
 };
 
 struct Preparation {

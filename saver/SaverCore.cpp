@@ -356,6 +356,7 @@ PreparationRequest SaverCore::preparationFor(const std::string& path) const {
     request.path = path;
     request.window = m_windowSize;
     request.maxMagnification = m_settings.maxMagnification;
+    request.shownBitsPerPixel = m_services.shownBitsPerPixel;
     if (const ResizeHost* host = m_services.resizeHost) {
         request.modulePath = host->modulePath();
         request.noResizeMsg = host->NoResizeMsg;
@@ -456,11 +457,10 @@ bool SaverCore::PicDisp() {
 }
 
 void SaverCore::showPrepared(PreparedPicture picture) {
-    m_view.showBitmap(picture.bitmap, {picture.place.x, picture.place.y});
+    // The view takes the pixels over.
+    m_view.showBitmap(std::move(picture.bitmap), {picture.place.x, picture.place.y});
     m_windowColour = rgbOfColourRef(picture.background);
     m_view.setBackground(m_windowColour);
-    // The view holds its own copy; the picture-sized buffer goes now.
-    picture.bitmap = Bitmap();
     m_shownPath = picture.path;
     if (m_closePending) return;
     showOverlay(picture.path, picture.background);

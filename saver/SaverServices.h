@@ -59,6 +59,10 @@ struct SaverServices {
     std::string settingsPath;
     ReaderContext readerContext;
     std::function<bool(const std::string&, WorkingPicture&, const TargetSizeFn&)> picLoad;
+    // 32 when the view shows 32-bit pictures (blue, green, red, unused)
+    // without converting them: 24-bit pictures are widened while they are
+    // prepared.
+    int shownBitsPerPixel = 24;
     // The resampler bridge; null shows every picture at its own size.
     ResizeHost* resizeHost = nullptr;
     // Makes the preparer that readies pictures off the user-interface

@@ -47,8 +47,9 @@ class SaverView {
     // for a preview).
     virtual void setWindowRect(const Rect& rect) = 0;
     // Shows `bitmap` at its own size with its top-left corner at `at`
-    // (negative when it is larger than the window); replaces the icon.
-    virtual void showBitmap(const Bitmap& bitmap, Point at) = 0;
+    // (negative when it is larger than the window); replaces the icon. The
+    // view keeps the pixels for as long as it shows them.
+    virtual void showBitmap(Bitmap bitmap, Point at) = 0;
     // Moves the icon, keeping its size.
     virtual void moveIcon(Point topLeft) = 0;
     // The colour of the whole window behind the picture and the text.

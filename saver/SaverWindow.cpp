@@ -13,6 +13,7 @@
 #include "saver/Layout.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace slidora {
 
@@ -40,7 +41,7 @@ QPixmap programIcon() {
 }
 
 // A deep copy of the bitmap as an image the label can show.
-QImage toImage(const Bitmap& bmp) {
+QImage copiedImage(const Bitmap& bmp) {
     const int stride = static_cast<int>(bmp.stride());
     switch (bmp.bitsPerPixel()) {
     case 24:
@@ -69,6 +70,17 @@ void setTextColour(QLabel* label, Rgb colour) {
 }
 
 } // namespace
+
+QImage shownImageOf(Bitmap bitmap) {
+    if (bitmap.bitsPerPixel() != 32 || bitmap.rowOrder() != RowOrder::TopDown)
+        return copiedImage(bitmap);
+    // The image owns the pixels from here and frees them with itself, and a
+    // pixmap made from it shares them: no copy, no conversion.
+    auto* owned = new Bitmap(std::move(bitmap));
+    return QImage(
+        owned->data(), owned->width(), owned->height(), static_cast<qsizetype>(owned->stride()),
+        QImage::Format_RGB32, [](void* pixels) { delete static_cast<Bitmap*>(pixels); }, owned);
+}
 
 // A monitor other than the primary one during the full-screen show: the
 // saver's picture fitted to this monitor by the same layout rules, on the
@@ -253,10 +265,12 @@ void TSlidoraSaver::setWindowRect(const Rect& rect) {
     resize(rect.width, rect.height);
 }
 
-void TSlidoraSaver::showBitmap(const Bitmap& bitmap, Point at) {
-    m_shownImage = toImage(bitmap);
+void TSlidoraSaver::showBitmap(Bitmap bitmap, Point at) {
+    const int width = bitmap.width();
+    const int height = bitmap.height();
+    m_shownImage = shownImageOf(std::move(bitmap));
     Image1->setPixmap(QPixmap::fromImage(m_shownImage));
-    Image1->setGeometry(at.x, at.y, bitmap.width(), bitmap.height());
+    Image1->setGeometry(at.x, at.y, width, height);
     Image1->show();
     if (m_mirrors.empty()) m_shownImage = QImage();
     updateMirrors();

@@ -23,6 +23,9 @@ namespace slidora {
 
 // The Qt font for a font as the logic names it.
 QFont toQFont(const FontSpec& font);
+// The image the window shows for a picture: a 32-bit top-down one is taken
+// over as it is, anything else is copied.
+QImage shownImageOf(Bitmap bitmap);
 
 class MirrorWindow;
 
@@ -53,7 +56,7 @@ class TSlidoraSaver : public QWidget, public SaverView {
 
     // SaverView
     void setWindowRect(const Rect& rect) override;
-    void showBitmap(const Bitmap& bitmap, Point at) override;
+    void showBitmap(Bitmap bitmap, Point at) override;
     void moveIcon(Point topLeft) override;
     void setBackground(Rgb colour) override;
     void setOverlayFont(const FontSpec& font) override;

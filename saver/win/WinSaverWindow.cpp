@@ -9,6 +9,7 @@
 
 #include <imm.h>
 
+#include <utility>
 #include <vector>
 
 namespace slidora::win {
@@ -232,15 +233,15 @@ void WinSaverWindow::setWindowRect(const Rect& rect) {
                  SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void WinSaverWindow::showBitmap(const Bitmap& bitmap, Point at) {
-    m_picture = bitmap;
+void WinSaverWindow::showBitmap(Bitmap bitmap, Point at) {
+    m_picture = std::move(bitmap);
     m_pictureAt = at;
     if (m_palette != nullptr) {
         DeleteObject(m_palette);
         m_palette = nullptr;
     }
-    if (bitmap.bitsPerPixel() == 8) {
-        m_palette = paletteOf(bitmap);
+    if (m_picture->bitsPerPixel() == 8) {
+        m_palette = paletteOf(*m_picture);
         realizePalette();
     }
     invalidate();

@@ -43,7 +43,7 @@ class WinSaverWindow final : public SaverView {
 
     // SaverView
     void setWindowRect(const Rect& rect) override;
-    void showBitmap(const Bitmap& bitmap, Point at) override;
+    void showBitmap(Bitmap bitmap, Point at) override;
     void moveIcon(Point topLeft) override;
     void setBackground(Rgb colour) override;
     void setOverlayFont(const FontSpec& font) override;

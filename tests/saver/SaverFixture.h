@@ -82,7 +82,7 @@ class FakeAudio final : public SaverAudio {
 class FakeView final : public SaverView {
   public:
     void setWindowRect(const Rect& rect) override { window = rect; }
-    void showBitmap(const Bitmap& bitmap, Point at) override {
+    void showBitmap(Bitmap bitmap, Point at) override {
         shown = {at.x, at.y, bitmap.width(), bitmap.height()};
         ++bitmaps;
         if (!hashPixels) return;

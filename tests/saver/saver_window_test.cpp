@@ -1,5 +1,6 @@
 // The Qt face of the saver: what the core tells it appears in the widgets,
 // and the window's input reaches the core.
+#include "saver/PicturePreparer.h"
 #include "saver/SaverWindow.h"
 #include "tests/saver/SaverFixture.h"
 #include "tests/support/QtApplication.h"
@@ -11,6 +12,10 @@
 #include <QMouseEvent>
 
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
 
 namespace slidora::test {
 namespace {
@@ -130,6 +135,69 @@ TEST(SaverMessage, TextSpansTheWindowWidth) {
         // allows, and one pixel more would carry it past the edges.
         EXPECT_LE(textWidth, saver->width() + 2) << c.name;
         EXPECT_GE(QFontMetrics(larger).horizontalAdvance(text), saver->width() - 2) << c.name;
+    }
+}
+
+// The worker's wake crosses to the window's thread through its event queue,
+// and the picture it prepared reaches the label.
+TEST(SaverWindow, AFirstPicturePreparedOnTheWorkerIsShownFromTheEventLoop) {
+    SaverRig rig;
+    rig.pictureSettings();
+    rig.tree.file("pics/a.jpg", 20000);
+    rig.services.makePreparer = [](PreparationWork work,
+                                   PreparationDone done) -> std::unique_ptr<PicturePreparer> {
+        return std::make_unique<ThreadedPreparer>(std::move(work), std::move(done));
+    };
+    auto saver = makeWindow(rig);
+    EXPECT_TRUE(saver->image1()->isHidden()) << "nothing but black while it is prepared";
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (saver->core().waitingForPicture() && std::chrono::steady_clock::now() < deadline)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    ASSERT_FALSE(saver->core().waitingForPicture());
+    EXPECT_FALSE(saver->image1()->isHidden());
+    EXPECT_EQ(saver->image1()->pixmap().size(), QSize(640, 480));
+    EXPECT_TRUE(rig.timer.enabled());
+}
+
+// Whatever layout a picture comes in, the window shows the same colours;
+// a 32-bit one is taken over without a copy.
+TEST(SaverWindow, ShownImageKeepsEveryPixelOfEachLayout) {
+    Bitmap wide;
+    Bitmap narrow;
+    Bitmap indexed;
+    ASSERT_TRUE(wide.allocate(5, 3, 32));
+    ASSERT_TRUE(narrow.allocate(5, 3, 24));
+    ASSERT_TRUE(indexed.allocate(5, 3, 8));
+    indexed.palette().resize(15);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x) {
+            const auto v = static_cast<std::uint8_t>(y * 5 + x);
+            const std::uint8_t bgr[3] = {static_cast<std::uint8_t>(v * 3),
+                                         static_cast<std::uint8_t>(v * 7),
+                                         static_cast<std::uint8_t>(255 - v)};
+            std::copy(bgr, bgr + 3, wide.row(y) + x * 4);
+            wide.row(y)[x * 4 + 3] = 0xff;
+            std::copy(bgr, bgr + 3, narrow.row(y) + x * 3);
+            indexed.row(y)[x] = v;
+            indexed.palette()[v] = PaletteEntry{bgr[2], bgr[1], bgr[0]};
+        }
+    const std::uint8_t* widePixels = wide.data();
+    struct Case {
+        const char* name;
+        Bitmap bitmap;
+    };
+    Case cases[] = {{"32-bit", wide}, {"24-bit", narrow}, {"8-bit", indexed}};
+    const QImage taken = shownImageOf(std::move(wide));
+    EXPECT_EQ(taken.constBits(), widePixels) << "taken over, not copied";
+    for (Case& c : cases) {
+        const QImage image = shownImageOf(std::move(c.bitmap));
+        ASSERT_EQ(image.size(), QSize(5, 3)) << c.name;
+        for (int y = 0; y < 3; ++y)
+            for (int x = 0; x < 5; ++x) {
+                const int v = y * 5 + x;
+                EXPECT_EQ(image.pixel(x, y), qRgb(255 - v, v * 7, v * 3))
+                    << c.name << " at " << x << "," << y;
+            }
     }
 }
 
