@@ -10,28 +10,6 @@
 
 namespace slidora {
 
-namespace {
-
-// The resampler host as seen by the work: the module the request named, and
-// the announcement kept for the user-interface thread instead of shown.
-class DeferredResizeHost final : public ResizeHost {
-  public:
-    DeferredResizeHost(std::string modulePath, bool noResizeMsg)
-        : m_modulePath(std::move(modulePath)) {
-        NoResizeMsg = noResizeMsg;
-    }
-    std::string modulePath() const override { return m_modulePath; }
-    void showMessage(const std::string&) override { announced = true; }
-
-    bool announced = false;
-
-  private:
-    std::string m_modulePath;
-};
-
-// Widened here, on the preparing thread, so that the window's thread only
-// hands the pixels on. The unused byte is 0xff, as the window's toolkit
-// keeps opaque pixels.
 bool widenTo32(Bitmap& bitmap) {
     Bitmap wide;
     if (!wide.allocateUnfilled(bitmap.width(), bitmap.height(), 32, RowOrder::TopDown))
@@ -50,6 +28,25 @@ bool widenTo32(Bitmap& bitmap) {
     bitmap = std::move(wide);
     return true;
 }
+
+namespace {
+
+// The resampler host as seen by the work: the module the request named, and
+// the announcement kept for the user-interface thread instead of shown.
+class DeferredResizeHost final : public ResizeHost {
+  public:
+    DeferredResizeHost(std::string modulePath, bool noResizeMsg)
+        : m_modulePath(std::move(modulePath)) {
+        NoResizeMsg = noResizeMsg;
+    }
+    std::string modulePath() const override { return m_modulePath; }
+    void showMessage(const std::string&) override { announced = true; }
+
+    bool announced = false;
+
+  private:
+    std::string m_modulePath;
+};
 
 void prepareInto(const PreparationRequest& request, const PicLoadFn& picLoad,
                  DeferredResizeHost* host, Preparation& result) {

@@ -62,6 +62,12 @@ struct Preparation {
     bool abandoned = false;
 };
 
+// Turns a 24-bit bitmap into a top-down 32-bit one (blue, green, red and an
+// unused byte of 0xff, as the window's toolkit keeps opaque pixels). Done on
+// the preparing thread, so that the window's thread only hands the pixels
+// on. False, leaving the bitmap as it was, without memory for the copy.
+bool widenTo32(Bitmap& bitmap);
+
 using PicLoadFn = std::function<bool(const std::string&, WorkingPicture&, const TargetSizeFn&)>;
 
 // Loads the file (at a reduced scale where the decoder can and the target
