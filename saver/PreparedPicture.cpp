@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace slidora {
@@ -18,12 +19,16 @@ bool widenTo32(Bitmap& bitmap) {
     for (int y = 0; y < bitmap.height(); ++y) {
         const std::uint8_t* in = bitmap.row(y);
         std::uint8_t* out = wide.row(y);
-        for (std::size_t x = 0; x < width; ++x, in += 3, out += 4) {
-            out[0] = in[0];
-            out[1] = in[1];
-            out[2] = in[2];
+        // Four bytes at a time, the fourth overwritten; the row's last pixel
+        // on its own, since its fourth byte may lie past the pixels.
+        for (std::size_t x = 1; x < width; ++x, in += 3, out += 4) {
+            std::memcpy(out, in, 4);
             out[3] = 0xff;
         }
+        out[0] = in[0];
+        out[1] = in[1];
+        out[2] = in[2];
+        out[3] = 0xff;
     }
     bitmap = std::move(wide);
     return true;
