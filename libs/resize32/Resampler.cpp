@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <system_error>
 #include <thread>
@@ -97,9 +98,203 @@ typedef float Float4 __attribute__((vector_size(16)));
 // chunk always holds whole pixels.
 constexpr std::size_t kChunk = 384;
 
-// Filters rows [y0, y1) of the target: first down the columns into one line
-// of source width (read straight from the source rows, in order), then along
-// that line into the target row.
+#if __FLT_EVAL_METHOD__ == 0
+
+// Every float result below is rounded to float as it is made (no x87 excess
+// precision) and no multiply and add are fused (-ffp-contract=off), so the
+// value of each output byte depends only on the order of its own sums: over
+// the taps in table order, first down, then along. The loops below keep that
+// order for every element and only change which elements are worked on side
+// by side.
+
+// acc[i] += w * src[i] for one source row.
+[[gnu::always_inline]] inline void addRow(float* __restrict acc, const std::uint8_t* __restrict src,
+                                          float w, std::size_t len) {
+    for (std::size_t i = 0; i < len; ++i)
+        acc[i] += w * static_cast<float>(src[i]);
+}
+
+// The same for two target rows that both use this source row: its bytes are
+// loaded and converted once.
+[[gnu::always_inline]] inline void addRowTwice(float* __restrict accA, float* __restrict accB,
+                                               const std::uint8_t* __restrict src, float wA,
+                                               float wB, std::size_t len) {
+    for (std::size_t i = 0; i < len; ++i) {
+        const float v = static_cast<float>(src[i]);
+        accA[i] += wA * v;
+        accB[i] += wB * v;
+    }
+}
+
+// A target row's window of source rows, [first, end).
+struct RowWindow {
+    int first = 0;
+    int end = 0;
+    const float* weights = nullptr;
+
+    bool holds(int row) const { return row >= first && row < end; }
+    float weightOf(int row) const { return weights[row - first]; }
+};
+
+RowWindow windowOf(const FilterTable& vertical, int y) {
+    const auto i = static_cast<std::size_t>(y);
+    return RowWindow{vertical.first[i], vertical.first[i] + vertical.count[i],
+                     vertical.weightsOf(y)};
+}
+
+// A line holds one target row filtered down the columns, one float per
+// source byte in the source row's layout, so the vertical pass sums straight
+// into it. It ends in zeros (see pixelAt and filterLine) that the vertical
+// pass never writes.
+std::size_t lineFloats(const SourceImage& source, const FilterTable& horizontal) {
+    return (static_cast<std::size_t>(source.width) + horizontal.stride + 1) *
+           static_cast<std::size_t>(source.bytesPerPixel);
+}
+
+// Filters down the columns for target row y into lineA and, when lineB is
+// given, for row y + 1 into lineB. Neighbouring target rows share most of
+// their source rows; each shared row is read once for both.
+[[gnu::always_inline]] inline void filterColumns(const SourceImage& source,
+                                                 const FilterTable& vertical, int y, float* lineA,
+                                                 float* lineB) {
+    const std::size_t lineBytes =
+        static_cast<std::size_t>(source.width) * static_cast<std::size_t>(source.bytesPerPixel);
+    const RowWindow a = windowOf(vertical, y);
+    const RowWindow b = lineB != nullptr ? windowOf(vertical, y + 1) : RowWindow{a.first, a.first};
+    const int lo = std::min(a.first, b.first);
+    const int hi = std::max(a.end, b.end);
+
+    for (std::size_t x0 = 0; x0 < lineBytes; x0 += kChunk) {
+        const std::size_t len = std::min(kChunk, lineBytes - x0);
+        float* accA = lineA + x0;
+        float* accB = lineB != nullptr ? lineB + x0 : nullptr;
+        std::fill(accA, accA + len, 0.0f);
+        if (accB != nullptr) std::fill(accB, accB + len, 0.0f);
+        for (int row = lo; row < hi; ++row) {
+            const std::uint8_t* src = source.top + row * source.rowStep + x0;
+            if (a.holds(row) && b.holds(row))
+                addRowTwice(accA, accB, src, a.weightOf(row), b.weightOf(row), len);
+            else if (a.holds(row))
+                addRow(accA, src, a.weightOf(row), len);
+            else if (b.holds(row))
+                addRow(accB, src, b.weightOf(row), len);
+        }
+    }
+}
+
+// The pixel whose blue is at p as four lanes. Of a 3-byte pixel the fourth
+// lane is the next pixel's blue (or the line's zero end): the lanes never
+// mix, and only the first three are stored.
+Float4 pixelAt(const float* p) {
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+void storePixel(std::uint8_t* out, Float4 sum) {
+    for (int c = 0; c < 3; ++c)
+        out[c] = static_cast<std::uint8_t>(std::clamp(sum[c], 0.0f, 255.0f) + 0.5f);
+}
+
+// Filters along one line into a target row. Each pixel's sum is a chain of
+// dependent additions, so kGroup pixels are summed side by side rather than
+// each waiting on the adder at every tap. A group runs to its longest
+// window; past its own window a pixel adds zero weights (the table's slots
+// beyond `count` are zero) times finite samples, and a sum that starts at
+// +0 is never -0, so adding those products leaves it exactly as it was.
+[[gnu::always_inline]] inline void filterLine(const float* line, std::size_t bpp,
+                                              const FilterTable& horizontal, std::uint8_t* out,
+                                              int width) {
+    constexpr int kGroup = 4;
+    int x = 0;
+    for (; x + kGroup <= width; x += kGroup) {
+        const float* px[kGroup];
+        const float* hw[kGroup];
+        Float4 sum[kGroup];
+        int taps = 0;
+        for (int j = 0; j < kGroup; ++j) {
+            const auto i = static_cast<std::size_t>(x + j);
+            px[j] = line + static_cast<std::size_t>(horizontal.first[i]) * bpp;
+            hw[j] = horizontal.weightsOf(x + j);
+            taps = std::max(taps, horizontal.count[i]);
+            sum[j] = Float4{0.0f, 0.0f, 0.0f, 0.0f};
+        }
+        for (int k = 0; k < taps; ++k)
+            for (int j = 0; j < kGroup; ++j)
+                sum[j] += hw[j][k] * pixelAt(px[j] + static_cast<std::size_t>(k) * bpp);
+        for (int j = 0; j < kGroup; ++j)
+            storePixel(out + 3 * (x + j), sum[j]);
+    }
+    for (; x < width; ++x) {
+        const auto i = static_cast<std::size_t>(x);
+        const float* hw = horizontal.weightsOf(x);
+        const float* px = line + static_cast<std::size_t>(horizontal.first[i]) * bpp;
+        Float4 sum = {0.0f, 0.0f, 0.0f, 0.0f};
+        for (int k = 0; k < horizontal.count[i]; ++k)
+            sum += hw[k] * pixelAt(px + static_cast<std::size_t>(k) * bpp);
+        storePixel(out + 3 * x, sum);
+    }
+}
+
+// Filters rows [y0, y1) of the target two at a time: down the columns into
+// two lines, then along each into its target row.
+[[gnu::always_inline]] inline void
+resampleRowsInOrder(const SourceImage& source, const TargetImage& target,
+                    const FilterTable& horizontal, const FilterTable& vertical, int y0, int y1) {
+    const std::size_t bpp = static_cast<std::size_t>(source.bytesPerPixel);
+    const std::size_t floats = lineFloats(source, horizontal);
+    std::vector<float> lines(2 * floats);
+    float* lineA = lines.data();
+    float* lineB = lineA + floats;
+    for (int y = y0; y < y1; y += 2) {
+        const bool pair = y + 1 < y1;
+        filterColumns(source, vertical, y, lineA, pair ? lineB : nullptr);
+        std::uint8_t* out = target.top + static_cast<std::ptrdiff_t>(y) * target.rowStep;
+        filterLine(lineA, bpp, horizontal, out, target.width);
+        if (pair) filterLine(lineB, bpp, horizontal, out + target.rowStep, target.width);
+    }
+}
+
+void resampleRowsBaseline(const SourceImage& source, const TargetImage& target,
+                          const FilterTable& horizontal, const FilterTable& vertical, int y0,
+                          int y1) {
+    resampleRowsInOrder(source, target, horizontal, vertical, y0, y1);
+}
+
+#if defined(__x86_64__)
+// The same loops with 256-bit vectors. AVX2 brings no fused multiply-add
+// (that is the separate FMA extension), so the results are the baseline's.
+__attribute__((target("avx2"))) void resampleRowsAvx2(const SourceImage& source,
+                                                      const TargetImage& target,
+                                                      const FilterTable& horizontal,
+                                                      const FilterTable& vertical, int y0, int y1) {
+    resampleRowsInOrder(source, target, horizontal, vertical, y0, y1);
+}
+#endif
+
+using RowsFunction = void (*)(const SourceImage&, const TargetImage&, const FilterTable&,
+                              const FilterTable&, int, int);
+
+RowsFunction rowsFunction() {
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return resampleRowsAvx2;
+#endif
+    return resampleRowsBaseline;
+}
+
+void resampleRows(const SourceImage& source, const TargetImage& target,
+                  const FilterTable& horizontal, const FilterTable& vertical, int y0, int y1) {
+    static const RowsFunction function = rowsFunction();
+    function(source, target, horizontal, vertical, y0, y1);
+}
+
+#else
+
+// With x87 arithmetic (the i686 build) a float result may keep extra
+// precision until the compiler chooses to store it, so the outcome depends
+// on how the loop is laid out: these loops stay as they were, one target
+// row at a time, to keep that build's pictures as they were.
 void resampleRows(const SourceImage& source, const TargetImage& target,
                   const FilterTable& horizontal, const FilterTable& vertical, int y0, int y1) {
     const std::size_t bpp = static_cast<std::size_t>(source.bytesPerPixel);
@@ -141,6 +336,8 @@ void resampleRows(const SourceImage& source, const TargetImage& target,
         }
     }
 }
+
+#endif
 
 // Below this many filtered values per target row times rows, a second thread
 // costs more than it saves.
