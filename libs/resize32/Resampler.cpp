@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <exception>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -96,7 +97,7 @@ typedef float Float4 __attribute__((vector_size(16)));
 
 // Bytes of one source row filtered together; a multiple of 3 and of 4 so a
 // chunk always holds whole pixels.
-constexpr std::size_t kChunk = 384;
+constexpr std::size_t kChunk = 1536;
 
 #if __FLT_EVAL_METHOD__ == 0
 
@@ -142,34 +143,44 @@ RowWindow windowOf(const FilterTable& vertical, int y) {
                      vertical.weightsOf(y)};
 }
 
-// A line holds one target row filtered down the columns, one float per
-// source byte in the source row's layout, so the vertical pass sums straight
-// into it. It ends in zeros (see pixelAt and filterLine) that the vertical
-// pass never writes.
-std::size_t lineFloats(const SourceImage& source, const FilterTable& horizontal) {
-    return (static_cast<std::size_t>(source.width) + horizontal.stride + 1) *
-           static_cast<std::size_t>(source.bytesPerPixel);
+// Two target rows filtered down the columns, side by side: per source pixel
+// the upper row's blue, green, red, 0, then the lower row's. Both rows are
+// then filtered along with the same weights at the same places, so one
+// weight and one address serve both.
+typedef float Float8 __attribute__((vector_size(32)));
+
+// The pair's line ends in zeros, which the vertical pass never writes, for
+// filterLines' windows that run past the last pixel.
+std::size_t pairLinePixels(const SourceImage& source, const FilterTable& horizontal) {
+    return static_cast<std::size_t>(source.width) + horizontal.stride;
 }
 
-// Filters down the columns for target row y into lineA and, when lineB is
-// given, for row y + 1 into lineB. Neighbouring target rows share most of
-// their source rows; each shared row is read once for both.
+Float4 pixelAt(const float* p) {
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Filters down the columns for target row y (and y + 1 when `pair`) into
+// `line`. Neighbouring target rows share most of their source rows; each
+// shared row is read once for both. A lone row leaves the lower half zero.
 [[gnu::always_inline]] inline void filterColumns(const SourceImage& source,
-                                                 const FilterTable& vertical, int y, float* lineA,
-                                                 float* lineB) {
-    const std::size_t lineBytes =
-        static_cast<std::size_t>(source.width) * static_cast<std::size_t>(source.bytesPerPixel);
+                                                 const FilterTable& vertical, int y, bool pair,
+                                                 Float8* line) {
+    const std::size_t bpp = static_cast<std::size_t>(source.bytesPerPixel);
+    const std::size_t lineBytes = static_cast<std::size_t>(source.width) * bpp;
     const RowWindow a = windowOf(vertical, y);
-    const RowWindow b = lineB != nullptr ? windowOf(vertical, y + 1) : RowWindow{a.first, a.first};
+    const RowWindow b = pair ? windowOf(vertical, y + 1) : RowWindow{a.first, a.first};
     const int lo = std::min(a.first, b.first);
     const int hi = std::max(a.end, b.end);
+    // One float more than a chunk: a pixel is copied out as four floats.
+    float accA[kChunk + 1];
+    float accB[kChunk + 1];
 
     for (std::size_t x0 = 0; x0 < lineBytes; x0 += kChunk) {
         const std::size_t len = std::min(kChunk, lineBytes - x0);
-        float* accA = lineA + x0;
-        float* accB = lineB != nullptr ? lineB + x0 : nullptr;
-        std::fill(accA, accA + len, 0.0f);
-        if (accB != nullptr) std::fill(accB, accB + len, 0.0f);
+        std::fill(accA, accA + len + 1, 0.0f);
+        std::fill(accB, accB + len + 1, 0.0f);
         for (int row = lo; row < hi; ++row) {
             const std::uint8_t* src = source.top + row * source.rowStep + x0;
             if (a.holds(row) && b.holds(row))
@@ -179,79 +190,95 @@ std::size_t lineFloats(const SourceImage& source, const FilterTable& horizontal)
             else if (b.holds(row))
                 addRow(accB, src, b.weightOf(row), len);
         }
+        Float8* px = line + x0 / bpp;
+        for (std::size_t i = 0; i < len; i += bpp, ++px) {
+            Float4 upper = pixelAt(accA + i);
+            Float4 lower = pixelAt(accB + i);
+            upper[3] = 0.0f;
+            lower[3] = 0.0f;
+            std::memcpy(px, &upper, sizeof upper);
+            std::memcpy(reinterpret_cast<float*>(px) + 4, &lower, sizeof lower);
+        }
     }
 }
 
-// The pixel whose blue is at p as four lanes. Of a 3-byte pixel the fourth
-// lane is the next pixel's blue (or the line's zero end): the lanes never
-// mix, and only the first three are stored.
-Float4 pixelAt(const float* p) {
-    Float4 v;
-    std::memcpy(&v, p, sizeof v);
-    return v;
-}
+typedef int Int8 __attribute__((vector_size(32)));
 
-void storePixel(std::uint8_t* out, Float4 sum) {
+// std::clamp(v, 0, 255) + 0.5, truncated to a byte, for all lanes at once:
+// the comparisons are clamp's own (max with 0, then min with 255), and the
+// conversion truncates as a cast does. Lanes 0-2 go to `upper`, 4-6 to
+// `lower` (when there is one).
+[[gnu::always_inline]] inline void storePixels(std::uint8_t* upper, std::uint8_t* lower,
+                                               const Float8& sum) {
+    const Float8 low = {};
+    const Float8 high = low + 255.0f;
+    Float8 v = sum < low ? low : sum;
+    v = high < v ? high : v;
+    const Int8 bytes = __builtin_convertvector(v + 0.5f, Int8);
     for (int c = 0; c < 3; ++c)
-        out[c] = static_cast<std::uint8_t>(std::clamp(sum[c], 0.0f, 255.0f) + 0.5f);
+        upper[c] = static_cast<std::uint8_t>(bytes[c]);
+    if (lower == nullptr) return;
+    for (int c = 0; c < 3; ++c)
+        lower[c] = static_cast<std::uint8_t>(bytes[4 + c]);
 }
 
-// Filters along one line into a target row. Each pixel's sum is a chain of
-// dependent additions, so kGroup pixels are summed side by side rather than
-// each waiting on the adder at every tap. A group runs to its longest
-// window; past its own window a pixel adds zero weights (the table's slots
-// beyond `count` are zero) times finite samples, and a sum that starts at
-// +0 is never -0, so adding those products leaves it exactly as it was.
-[[gnu::always_inline]] inline void filterLine(const float* line, std::size_t bpp,
-                                              const FilterTable& horizontal, std::uint8_t* out,
-                                              int width) {
+// Filters a pair's line along into target rows `upper` and `lower` (null for
+// a lone row). Each pixel's sum is a chain of dependent additions, so kGroup
+// pixels are summed side by side rather than each waiting on the adder at
+// every tap. A group runs to its longest window; past its own window a
+// pixel adds zero weights (the table's slots beyond `count` are zero) times
+// finite samples, and a sum that starts at +0 is never -0, so adding those
+// products leaves it exactly as it was.
+[[gnu::always_inline]] inline void filterLines(const Float8* line, const FilterTable& horizontal,
+                                               std::uint8_t* upper, std::uint8_t* lower,
+                                               int width) {
     constexpr int kGroup = 4;
     int x = 0;
     for (; x + kGroup <= width; x += kGroup) {
-        const float* px[kGroup];
+        const Float8* px[kGroup];
         const float* hw[kGroup];
-        Float4 sum[kGroup];
+        Float8 sum[kGroup];
         int taps = 0;
         for (int j = 0; j < kGroup; ++j) {
             const auto i = static_cast<std::size_t>(x + j);
-            px[j] = line + static_cast<std::size_t>(horizontal.first[i]) * bpp;
+            px[j] = line + horizontal.first[i];
             hw[j] = horizontal.weightsOf(x + j);
             taps = std::max(taps, horizontal.count[i]);
-            sum[j] = Float4{0.0f, 0.0f, 0.0f, 0.0f};
+            sum[j] = Float8{};
         }
         for (int k = 0; k < taps; ++k)
             for (int j = 0; j < kGroup; ++j)
-                sum[j] += hw[j][k] * pixelAt(px[j] + static_cast<std::size_t>(k) * bpp);
+                sum[j] += hw[j][k] * px[j][k];
         for (int j = 0; j < kGroup; ++j)
-            storePixel(out + 3 * (x + j), sum[j]);
+            storePixels(upper + 3 * (x + j), lower != nullptr ? lower + 3 * (x + j) : nullptr,
+                        sum[j]);
     }
     for (; x < width; ++x) {
         const auto i = static_cast<std::size_t>(x);
         const float* hw = horizontal.weightsOf(x);
-        const float* px = line + static_cast<std::size_t>(horizontal.first[i]) * bpp;
-        Float4 sum = {0.0f, 0.0f, 0.0f, 0.0f};
+        const Float8* px = line + horizontal.first[i];
+        Float8 sum = {};
         for (int k = 0; k < horizontal.count[i]; ++k)
-            sum += hw[k] * pixelAt(px + static_cast<std::size_t>(k) * bpp);
-        storePixel(out + 3 * x, sum);
+            sum += hw[k] * px[k];
+        storePixels(upper + 3 * x, lower != nullptr ? lower + 3 * x : nullptr, sum);
     }
 }
 
-// Filters rows [y0, y1) of the target two at a time: down the columns into
-// two lines, then along each into its target row.
+// Filters rows [y0, y1) of the target two at a time.
 [[gnu::always_inline]] inline void
 resampleRowsInOrder(const SourceImage& source, const TargetImage& target,
                     const FilterTable& horizontal, const FilterTable& vertical, int y0, int y1) {
-    const std::size_t bpp = static_cast<std::size_t>(source.bytesPerPixel);
-    const std::size_t floats = lineFloats(source, horizontal);
-    std::vector<float> lines(2 * floats);
-    float* lineA = lines.data();
-    float* lineB = lineA + floats;
+    // Held as floats and aligned by hand: the allocator does not promise a
+    // vector type's alignment.
+    std::vector<float> storage((pairLinePixels(source, horizontal) + 1) * 8);
+    void* start = storage.data();
+    std::size_t space = storage.size() * sizeof(float);
+    Float8* line = static_cast<Float8*>(std::align(alignof(Float8), sizeof(Float8), start, space));
     for (int y = y0; y < y1; y += 2) {
         const bool pair = y + 1 < y1;
-        filterColumns(source, vertical, y, lineA, pair ? lineB : nullptr);
-        std::uint8_t* out = target.top + static_cast<std::ptrdiff_t>(y) * target.rowStep;
-        filterLine(lineA, bpp, horizontal, out, target.width);
-        if (pair) filterLine(lineB, bpp, horizontal, out + target.rowStep, target.width);
+        filterColumns(source, vertical, y, pair, line);
+        std::uint8_t* upper = target.top + static_cast<std::ptrdiff_t>(y) * target.rowStep;
+        filterLines(line, horizontal, upper, pair ? upper + target.rowStep : nullptr, target.width);
     }
 }
 
@@ -275,7 +302,7 @@ __attribute__((target("avx2"))) void resampleRowsAvx2(const SourceImage& source,
 using RowsFunction = void (*)(const SourceImage&, const TargetImage&, const FilterTable&,
                               const FilterTable&, int, int);
 
-RowsFunction rowsFunction() {
+RowsFunction widestRows() {
 #if defined(__x86_64__)
     __builtin_cpu_init();
     if (__builtin_cpu_supports("avx2")) return resampleRowsAvx2;
@@ -283,10 +310,9 @@ RowsFunction rowsFunction() {
     return resampleRowsBaseline;
 }
 
-void resampleRows(const SourceImage& source, const TargetImage& target,
-                  const FilterTable& horizontal, const FilterTable& vertical, int y0, int y1) {
-    static const RowsFunction function = rowsFunction();
-    function(source, target, horizontal, vertical, y0, y1);
+RowsFunction rowsFor(RowLoops loops) {
+    static const RowsFunction widest = widestRows();
+    return loops == RowLoops::Baseline ? resampleRowsBaseline : widest;
 }
 
 #else
@@ -295,8 +321,9 @@ void resampleRows(const SourceImage& source, const TargetImage& target,
 // precision until the compiler chooses to store it, so the outcome depends
 // on how the loop is laid out: these loops stay as they were, one target
 // row at a time, to keep that build's pictures as they were.
-void resampleRows(const SourceImage& source, const TargetImage& target,
-                  const FilterTable& horizontal, const FilterTable& vertical, int y0, int y1) {
+void resampleRowsAsBefore(const SourceImage& source, const TargetImage& target,
+                          const FilterTable& horizontal, const FilterTable& vertical, int y0,
+                          int y1) {
     const std::size_t bpp = static_cast<std::size_t>(source.bytesPerPixel);
     const std::size_t lineBytes = static_cast<std::size_t>(source.width) * bpp;
     std::vector<Float4> line(static_cast<std::size_t>(source.width));
@@ -337,6 +364,12 @@ void resampleRows(const SourceImage& source, const TargetImage& target,
     }
 }
 
+using RowsFunction = decltype(&resampleRowsAsBefore);
+
+RowsFunction rowsFor(RowLoops) {
+    return resampleRowsAsBefore;
+}
+
 #endif
 
 // Below this many filtered values per target row times rows, a second thread
@@ -345,7 +378,8 @@ constexpr std::uint64_t kParallelWork = 1'000'000;
 
 } // namespace
 
-void resample(const SourceImage& source, const TargetImage& target) {
+void resample(const SourceImage& source, const TargetImage& target, RowLoops loops) {
+    const RowsFunction resampleRows = rowsFor(loops);
     const FilterTable horizontal = makeTable(source.width, target.width);
     const FilterTable vertical = makeTable(source.height, target.height);
 
