@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <numeric>
 #include <vector>
 
 namespace slidora::test {
@@ -15,73 +16,64 @@ namespace {
 
 namespace r32 = slidora::resize32;
 
-struct Taps {
-    int first = 0;
-    std::vector<float> weights;
-};
+// Per output sample along one axis: the first source sample and the
+// weights, Lanczos-3 widened by the factor when reducing, Catmull-Rom
+// otherwise, normalised in double. (The filter also drops zero weights at
+// the ends; adding their zero products changes no sum.)
+using Taps = std::pair<int, std::vector<float>>;
 
-// Lanczos-3 widened by the factor when reducing, Catmull-Rom otherwise; zero
-// weights trimmed from both ends; normalised in double, then rounded.
 std::vector<Taps> referenceTaps(int in, int out) {
     const bool reducing = out < in;
     const double scale = static_cast<double>(in) / out;
     const double filterScale = reducing ? scale : 1.0;
     const double support = (reducing ? 3.0 : 2.0) * filterScale;
-    const auto kernel = [reducing](double x) {
-        x = std::fabs(x);
-        if (reducing) {
-            if (x < 1e-9) return 1.0;
-            if (x >= 3.0) return 0.0;
-            const double a = 3.14159265358979323846 * x;
-            return 3.0 * std::sin(a) * std::sin(a / 3.0) / (a * a);
-        }
-        if (x < 1.0) return (1.5 * x - 2.5) * x * x + 1.0;
-        return x < 2.0 ? ((-0.5 * x + 2.5) * x - 4.0) * x + 2.0 : 0.0;
-    };
     std::vector<Taps> taps;
     for (int i = 0; i < out; ++i) {
         const double center = (i + 0.5) * scale;
         const int lo = std::max(0, static_cast<int>(std::floor(center - support)));
         const int hi = std::min(in, static_cast<int>(std::ceil(center + support)));
         std::vector<double> w;
-        for (int s = lo; s < hi; ++s)
-            w.push_back(kernel((s + 0.5 - center) / filterScale));
-        int first = 0;
-        while (first + 1 < static_cast<int>(w.size()) && w[first] == 0.0)
-            ++first;
-        while (static_cast<int>(w.size()) - 1 > first && w.back() == 0.0)
-            w.pop_back();
-        double sum = 0.0;
-        for (std::size_t k = first; k < w.size(); ++k)
-            sum += w[k];
-        Taps t{lo + first, {}};
-        for (std::size_t k = first; k < w.size(); ++k)
-            t.weights.push_back(static_cast<float>(w[k] / sum));
-        taps.push_back(t);
+        for (int s = lo; s < hi; ++s) {
+            const double x = std::fabs((s + 0.5 - center) / filterScale);
+            const double a = 3.14159265358979323846 * x;
+            if (reducing)
+                w.push_back(x < 1e-9   ? 1.0
+                            : x >= 3.0 ? 0.0
+                                       : 3.0 * std::sin(a) * std::sin(a / 3.0) / (a * a));
+            else
+                w.push_back(x < 1.0   ? (1.5 * x - 2.5) * x * x + 1.0
+                            : x < 2.0 ? ((-0.5 * x + 2.5) * x - 4.0) * x + 2.0
+                                      : 0.0);
+        }
+        const double sum = std::accumulate(w.begin(), w.end(), 0.0);
+        taps.emplace_back(lo, std::vector<float>());
+        for (const double v : w)
+            taps.back().second.push_back(static_cast<float>(v / sum));
     }
     return taps;
 }
 
-// `pixels` are the source rows top first, packed; the result 3 bytes a pixel.
-std::vector<std::uint8_t> referenceResample(const std::vector<std::uint8_t>& pixels, int width,
-                                            int height, int bpp, int toWidth, int toHeight) {
-    const std::vector<Taps> along = referenceTaps(width, toWidth);
-    const std::vector<Taps> down = referenceTaps(height, toHeight);
+// Each output byte as a sum down the columns, then one along the row, each
+// over its taps in order.
+std::vector<std::uint8_t> referenceResample(const r32::SourceImage& in, int toWidth, int toHeight) {
+    const std::vector<Taps> along = referenceTaps(in.width, toWidth);
     std::vector<std::uint8_t> out;
-    std::vector<float> column(static_cast<std::size_t>(width) * 3);
-    for (const Taps& v : down) {
-        for (int i = 0; i < width * 3; ++i) {
+    std::vector<float> column(static_cast<std::size_t>(in.width) * 3);
+    for (const Taps& v : referenceTaps(in.height, toHeight)) {
+        for (int i = 0; i < in.width * 3; ++i) {
             float sum = 0.0f;
-            for (std::size_t k = 0; k < v.weights.size(); ++k)
-                sum += v.weights[k] *
-                       static_cast<float>(pixels[((v.first + k) * width + i / 3) * bpp + i % 3]);
+            for (std::size_t k = 0; k < v.second.size(); ++k)
+                sum += v.second[k] *
+                       static_cast<float>(
+                           in.top[(v.first + static_cast<std::ptrdiff_t>(k)) * in.rowStep +
+                                  i / 3 * in.bytesPerPixel + i % 3]);
             column[i] = sum;
         }
         for (const Taps& h : along) {
             for (int c = 0; c < 3; ++c) {
                 float sum = 0.0f;
-                for (std::size_t k = 0; k < h.weights.size(); ++k)
-                    sum += h.weights[k] * column[(h.first + k) * 3 + c];
+                for (std::size_t k = 0; k < h.second.size(); ++k)
+                    sum += h.second[k] * column[(h.first + k) * 3 + c];
                 out.push_back(static_cast<std::uint8_t>(std::clamp(sum, 0.0f, 255.0f) + 0.5f));
             }
         }
@@ -106,18 +98,12 @@ TEST_P(ResamplerOutput, MatchesThePlainArithmetic) {
     for (std::uint8_t& b : pixels)
         b = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
     const std::ptrdiff_t rowBytes = static_cast<std::ptrdiff_t>(c.width) * c.bpp;
-    // Bottom-up: the same picture stored the other way up in memory.
-    std::vector<std::uint8_t> stored(pixels.size());
-    for (int y = 0; y < c.height; ++y)
-        std::copy_n(pixels.data() + y * rowBytes, rowBytes,
-                    stored.data() + (c.bottomUp ? c.height - 1 - y : y) * rowBytes);
-    const r32::SourceImage source{stored.data() + (c.bottomUp ? (c.height - 1) * rowBytes : 0),
+    const r32::SourceImage source{pixels.data() + (c.bottomUp ? (c.height - 1) * rowBytes : 0),
                                   c.bottomUp ? -rowBytes : rowBytes, c.width, c.height, c.bpp};
     std::vector<std::uint8_t> got(static_cast<std::size_t>(c.toWidth) * c.toHeight * 3);
     r32::resample(source, r32::TargetImage{got.data(), c.toWidth * 3, c.toWidth, c.toHeight},
                   loops);
-    const std::vector<std::uint8_t> want =
-        referenceResample(pixels, c.width, c.height, c.bpp, c.toWidth, c.toHeight);
+    const std::vector<std::uint8_t> want = referenceResample(source, c.toWidth, c.toHeight);
     const auto diff = std::mismatch(got.begin(), got.end(), want.begin());
     ASSERT_EQ(diff.first, got.end()) << "byte " << (diff.first - got.begin()) << " is "
                                      << int(*diff.first) << ", not " << int(*diff.second);
