@@ -100,7 +100,7 @@ FilterTable makeTable(int inSize, int outSize) {
 typedef float Float4 __attribute__((vector_size(16)));
 
 // Bytes of one source row filtered together; a multiple of 3 and of 4 so a
-// chunk always holds whole pixels.
+// chunk always holds whole pixels, and of 32, the AVX2 loop's block.
 constexpr std::size_t kChunk = 1536;
 
 #if __FLT_EVAL_METHOD__ == 0
@@ -265,6 +265,8 @@ template <bool kAvx2>
             sumChunk(chunkTop, source.rowStep, len, a, b, lo, hi, accA, accB);
         accA[len] = 0.0f;
         accB[len] = 0.0f;
+        // Each pixel's bytes as four floats; the fourth (the next pixel's
+        // blue, or the slot past the chunk) is replaced by 0.
         Float8* px = line + x0 / bpp;
         for (std::size_t i = 0; i < len; i += bpp, ++px) {
             Float4 upper = pixelAt(accA + i);
@@ -279,16 +281,17 @@ template <bool kAvx2>
 
 typedef int Int8 __attribute__((vector_size(32)));
 
-// std::clamp(v, 0, 255) + 0.5, truncated to a byte, for all lanes at once:
-// the comparisons are clamp's own (max with 0, then min with 255), and the
-// conversion truncates as a cast does. Lanes 0-2 go to `upper`, 4-6 to
-// `lower` (when there is one).
+// std::clamp(v, 0, 255) + 0.5, truncated to a byte, for all lanes at once;
+// the conversion truncates as a cast does. For every sum the clamped value
+// is clamp's, but for the sign of a zero, which adding 0.5 and truncating
+// makes 0 either way. Lanes 0-2 go to `upper`, 4-6 to `lower` (when there
+// is one).
 [[gnu::always_inline]] inline void storePixels(std::uint8_t* upper, std::uint8_t* lower,
                                                const Float8& sum) {
     const Float8 low = {};
     const Float8 high = low + 255.0f;
-    Float8 v = sum < low ? low : sum;
-    v = high < v ? high : v;
+    Float8 v = low < sum ? sum : low;
+    v = v < high ? v : high;
     const Int8 bytes = __builtin_convertvector(v + 0.5f, Int8);
     for (int c = 0; c < 3; ++c)
         upper[c] = static_cast<std::uint8_t>(bytes[c]);
