@@ -2,10 +2,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <exception>
+#include <memory>
 #include <system_error>
 #include <thread>
 #include <vector>
+
+#if defined(__x86_64__)
+#include <immintrin.h>
+#endif
 
 namespace slidora::resize32 {
 
@@ -94,14 +100,309 @@ FilterTable makeTable(int inSize, int outSize) {
 typedef float Float4 __attribute__((vector_size(16)));
 
 // Bytes of one source row filtered together; a multiple of 3 and of 4 so a
-// chunk always holds whole pixels.
-constexpr std::size_t kChunk = 384;
+// chunk always holds whole pixels, and of 32, the AVX2 loop's block.
+constexpr std::size_t kChunk = 1536;
 
-// Filters rows [y0, y1) of the target: first down the columns into one line
-// of source width (read straight from the source rows, in order), then along
-// that line into the target row.
-void resampleRows(const SourceImage& source, const TargetImage& target,
-                  const FilterTable& horizontal, const FilterTable& vertical, int y0, int y1) {
+#if __FLT_EVAL_METHOD__ == 0
+
+// Every float result below is rounded to float as it is made (no x87 excess
+// precision) and no multiply and add are fused (-ffp-contract=off), so the
+// value of each output byte depends only on the order of its own sums: over
+// the taps in table order, first down, then along. The loops below keep that
+// order for every element and only change which elements are worked on side
+// by side.
+
+// acc[i] += w * src[i] for one source row.
+[[gnu::always_inline]] inline void addRow(float* __restrict acc, const std::uint8_t* __restrict src,
+                                          float w, std::size_t len) {
+    for (std::size_t i = 0; i < len; ++i)
+        acc[i] += w * static_cast<float>(src[i]);
+}
+
+// The same for two target rows that both use this source row: its bytes are
+// loaded and converted once.
+[[gnu::always_inline]] inline void addRowTwice(float* __restrict accA, float* __restrict accB,
+                                               const std::uint8_t* __restrict src, float wA,
+                                               float wB, std::size_t len) {
+    for (std::size_t i = 0; i < len; ++i) {
+        const float v = static_cast<float>(src[i]);
+        accA[i] += wA * v;
+        accB[i] += wB * v;
+    }
+}
+
+// A target row's window of source rows, [first, end).
+struct RowWindow {
+    int first = 0;
+    int end = 0;
+    const float* weights = nullptr;
+
+    bool holds(int row) const { return row >= first && row < end; }
+    float weightOf(int row) const { return weights[row - first]; }
+};
+
+RowWindow windowOf(const FilterTable& vertical, int y) {
+    const auto i = static_cast<std::size_t>(y);
+    return RowWindow{vertical.first[i], vertical.first[i] + vertical.count[i],
+                     vertical.weightsOf(y)};
+}
+
+// Two target rows filtered down the columns, side by side: per source pixel
+// the upper row's blue, green, red, 0, then the lower row's. Both rows are
+// then filtered along with the same weights at the same places, so one
+// weight and one address serve both.
+typedef float Float8 __attribute__((vector_size(32)));
+
+// The pair's line ends in zeros, which the vertical pass never writes, for
+// filterLines' windows that run past the last pixel.
+std::size_t pairLinePixels(const SourceImage& source, const FilterTable& horizontal) {
+    return static_cast<std::size_t>(source.width) + horizontal.stride;
+}
+
+Float4 pixelAt(const float* p) {
+    Float4 v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Sums one chunk of the pair's source rows [lo, hi) into accA and accB, the
+// sums held in memory across the rows.
+[[gnu::always_inline]] inline void sumChunk(const std::uint8_t* chunkTop, std::ptrdiff_t rowStep,
+                                            std::size_t len, const RowWindow& a, const RowWindow& b,
+                                            int lo, int hi, float* accA, float* accB) {
+    std::fill(accA, accA + len, 0.0f);
+    std::fill(accB, accB + len, 0.0f);
+    for (int row = lo; row < hi; ++row) {
+        const std::uint8_t* src = chunkTop + row * rowStep;
+        if (a.holds(row) && b.holds(row))
+            addRowTwice(accA, accB, src, a.weightOf(row), b.weightOf(row), len);
+        else if (a.holds(row))
+            addRow(accA, src, a.weightOf(row), len);
+        else if (b.holds(row))
+            addRow(accB, src, b.weightOf(row), len);
+    }
+}
+
+#if defined(__x86_64__)
+// The same with the sums held in registers across the rows, 32 bytes of
+// both target rows at a time: no sum goes through memory until its last row.
+__attribute__((target("avx2"))) void sumChunkAvx2(const std::uint8_t* chunkTop,
+                                                  std::ptrdiff_t rowStep, std::size_t len,
+                                                  const RowWindow& a, const RowWindow& b, int lo,
+                                                  int hi, float* accA, float* accB) {
+    constexpr int kVectors = 4;
+    constexpr std::size_t kBlock = kVectors * 8;
+    std::size_t i = 0;
+    for (; i + kBlock <= len; i += kBlock) {
+        __m256 sumA[kVectors];
+        __m256 sumB[kVectors];
+        for (int e = 0; e < kVectors; ++e)
+            sumA[e] = sumB[e] = _mm256_setzero_ps();
+        for (int row = lo; row < hi; ++row) {
+            const std::uint8_t* src = chunkTop + row * rowStep + i;
+            __m256 v[kVectors];
+            for (int e = 0; e < kVectors; ++e) {
+                const __m128i bytes =
+                    _mm_loadl_epi64(reinterpret_cast<const __m128i*>(src + 8 * e));
+                v[e] = _mm256_cvtepi32_ps(_mm256_cvtepu8_epi32(bytes));
+            }
+            if (a.holds(row)) {
+                const __m256 w = _mm256_set1_ps(a.weightOf(row));
+                for (int e = 0; e < kVectors; ++e)
+                    sumA[e] = _mm256_add_ps(sumA[e], _mm256_mul_ps(w, v[e]));
+            }
+            if (b.holds(row)) {
+                const __m256 w = _mm256_set1_ps(b.weightOf(row));
+                for (int e = 0; e < kVectors; ++e)
+                    sumB[e] = _mm256_add_ps(sumB[e], _mm256_mul_ps(w, v[e]));
+            }
+        }
+        for (int e = 0; e < kVectors; ++e) {
+            _mm256_storeu_ps(accA + i + 8 * e, sumA[e]);
+            _mm256_storeu_ps(accB + i + 8 * e, sumB[e]);
+        }
+    }
+    for (; i < len; ++i) {
+        float sumA = 0.0f;
+        float sumB = 0.0f;
+        for (int row = lo; row < hi; ++row) {
+            const float v =
+                static_cast<float>(chunkTop[row * rowStep + static_cast<std::ptrdiff_t>(i)]);
+            if (a.holds(row)) sumA += a.weightOf(row) * v;
+            if (b.holds(row)) sumB += b.weightOf(row) * v;
+        }
+        accA[i] = sumA;
+        accB[i] = sumB;
+    }
+}
+#endif
+
+// Filters down the columns for target row y (and y + 1 when `pair`) into
+// `line`. Neighbouring target rows share most of their source rows; each
+// shared row is read once for both. A lone row leaves the lower half zero.
+template <bool kAvx2>
+[[gnu::always_inline]] inline void filterColumns(const SourceImage& source,
+                                                 const FilterTable& vertical, int y, bool pair,
+                                                 Float8* line) {
+    const std::size_t bpp = static_cast<std::size_t>(source.bytesPerPixel);
+    const std::size_t lineBytes = static_cast<std::size_t>(source.width) * bpp;
+    const RowWindow a = windowOf(vertical, y);
+    const RowWindow b = pair ? windowOf(vertical, y + 1) : RowWindow{a.first, a.first};
+    const int lo = std::min(a.first, b.first);
+    const int hi = std::max(a.end, b.end);
+    // One float more than a chunk: a pixel is copied out as four floats.
+    float accA[kChunk + 1];
+    float accB[kChunk + 1];
+
+    for (std::size_t x0 = 0; x0 < lineBytes; x0 += kChunk) {
+        const std::size_t len = std::min(kChunk, lineBytes - x0);
+        const std::uint8_t* chunkTop = source.top + x0;
+#if defined(__x86_64__)
+        if constexpr (kAvx2)
+            sumChunkAvx2(chunkTop, source.rowStep, len, a, b, lo, hi, accA, accB);
+        else
+#endif
+            sumChunk(chunkTop, source.rowStep, len, a, b, lo, hi, accA, accB);
+        accA[len] = 0.0f;
+        accB[len] = 0.0f;
+        // Each pixel's bytes as four floats; the fourth (the next pixel's
+        // blue, or the slot past the chunk) is replaced by 0.
+        Float8* px = line + x0 / bpp;
+        for (std::size_t i = 0; i < len; i += bpp, ++px) {
+            Float4 upper = pixelAt(accA + i);
+            Float4 lower = pixelAt(accB + i);
+            upper[3] = 0.0f;
+            lower[3] = 0.0f;
+            std::memcpy(px, &upper, sizeof upper);
+            std::memcpy(reinterpret_cast<float*>(px) + 4, &lower, sizeof lower);
+        }
+    }
+}
+
+typedef int Int8 __attribute__((vector_size(32)));
+
+// std::clamp(v, 0, 255) + 0.5, truncated to a byte, for all lanes at once;
+// the conversion truncates as a cast does. For every sum the clamped value
+// is clamp's, but for the sign of a zero, which adding 0.5 and truncating
+// makes 0 either way. Lanes 0-2 go to `upper`, 4-6 to `lower` (when there
+// is one).
+[[gnu::always_inline]] inline void storePixels(std::uint8_t* upper, std::uint8_t* lower,
+                                               const Float8& sum) {
+    const Float8 low = {};
+    const Float8 high = low + 255.0f;
+    Float8 v = low < sum ? sum : low;
+    v = v < high ? v : high;
+    const Int8 bytes = __builtin_convertvector(v + 0.5f, Int8);
+    for (int c = 0; c < 3; ++c)
+        upper[c] = static_cast<std::uint8_t>(bytes[c]);
+    if (lower == nullptr) return;
+    for (int c = 0; c < 3; ++c)
+        lower[c] = static_cast<std::uint8_t>(bytes[4 + c]);
+}
+
+// Filters a pair's line along into target rows `upper` and `lower` (null for
+// a lone row). Each pixel's sum is a chain of dependent additions, so kGroup
+// pixels are summed side by side rather than each waiting on the adder at
+// every tap. A group runs to its longest window; past its own window a
+// pixel adds zero weights (the table's slots beyond `count` are zero) times
+// finite samples, and a sum that starts at +0 is never -0, so adding those
+// products leaves it exactly as it was.
+[[gnu::always_inline]] inline void filterLines(const Float8* line, const FilterTable& horizontal,
+                                               std::uint8_t* upper, std::uint8_t* lower,
+                                               int width) {
+    constexpr int kGroup = 4;
+    int x = 0;
+    for (; x + kGroup <= width; x += kGroup) {
+        const Float8* px[kGroup];
+        const float* hw[kGroup];
+        Float8 sum[kGroup];
+        int taps = 0;
+        for (int j = 0; j < kGroup; ++j) {
+            const auto i = static_cast<std::size_t>(x + j);
+            px[j] = line + horizontal.first[i];
+            hw[j] = horizontal.weightsOf(x + j);
+            taps = std::max(taps, horizontal.count[i]);
+            sum[j] = Float8{};
+        }
+        for (int k = 0; k < taps; ++k)
+            for (int j = 0; j < kGroup; ++j)
+                sum[j] += hw[j][k] * px[j][k];
+        for (int j = 0; j < kGroup; ++j)
+            storePixels(upper + 3 * (x + j), lower != nullptr ? lower + 3 * (x + j) : nullptr,
+                        sum[j]);
+    }
+    for (; x < width; ++x) {
+        const auto i = static_cast<std::size_t>(x);
+        const float* hw = horizontal.weightsOf(x);
+        const Float8* px = line + horizontal.first[i];
+        Float8 sum = {};
+        for (int k = 0; k < horizontal.count[i]; ++k)
+            sum += hw[k] * px[k];
+        storePixels(upper + 3 * x, lower != nullptr ? lower + 3 * x : nullptr, sum);
+    }
+}
+
+// Filters rows [y0, y1) of the target two at a time.
+template <bool kAvx2>
+[[gnu::always_inline]] inline void
+resampleRowsInOrder(const SourceImage& source, const TargetImage& target,
+                    const FilterTable& horizontal, const FilterTable& vertical, int y0, int y1) {
+    // Held as floats and aligned by hand: the allocator does not promise a
+    // vector type's alignment.
+    std::vector<float> storage((pairLinePixels(source, horizontal) + 1) * 8);
+    void* start = storage.data();
+    std::size_t space = storage.size() * sizeof(float);
+    Float8* line = static_cast<Float8*>(std::align(alignof(Float8), sizeof(Float8), start, space));
+    for (int y = y0; y < y1; y += 2) {
+        const bool pair = y + 1 < y1;
+        filterColumns<kAvx2>(source, vertical, y, pair, line);
+        std::uint8_t* upper = target.top + static_cast<std::ptrdiff_t>(y) * target.rowStep;
+        filterLines(line, horizontal, upper, pair ? upper + target.rowStep : nullptr, target.width);
+    }
+}
+
+void resampleRowsBaseline(const SourceImage& source, const TargetImage& target,
+                          const FilterTable& horizontal, const FilterTable& vertical, int y0,
+                          int y1) {
+    resampleRowsInOrder<false>(source, target, horizontal, vertical, y0, y1);
+}
+
+#if defined(__x86_64__)
+// The same loops with 256-bit vectors. AVX2 brings no fused multiply-add
+// (that is the separate FMA extension), so the results are the baseline's.
+__attribute__((target("avx2"))) void resampleRowsAvx2(const SourceImage& source,
+                                                      const TargetImage& target,
+                                                      const FilterTable& horizontal,
+                                                      const FilterTable& vertical, int y0, int y1) {
+    resampleRowsInOrder<true>(source, target, horizontal, vertical, y0, y1);
+}
+#endif
+
+using RowsFunction = void (*)(const SourceImage&, const TargetImage&, const FilterTable&,
+                              const FilterTable&, int, int);
+
+RowsFunction widestRows() {
+#if defined(__x86_64__)
+    __builtin_cpu_init();
+    if (__builtin_cpu_supports("avx2")) return resampleRowsAvx2;
+#endif
+    return resampleRowsBaseline;
+}
+
+RowsFunction rowsFor(RowLoops loops) {
+    static const RowsFunction widest = widestRows();
+    return loops == RowLoops::Baseline ? resampleRowsBaseline : widest;
+}
+
+#else
+
+// With x87 arithmetic (the i686 build) a float result may keep extra
+// precision until the compiler chooses to store it, so the outcome depends
+// on how the loop is laid out: these loops stay as they were, one target
+// row at a time, to keep that build's pictures as they were.
+void resampleRowsAsBefore(const SourceImage& source, const TargetImage& target,
+                          const FilterTable& horizontal, const FilterTable& vertical, int y0,
+                          int y1) {
     const std::size_t bpp = static_cast<std::size_t>(source.bytesPerPixel);
     const std::size_t lineBytes = static_cast<std::size_t>(source.width) * bpp;
     std::vector<Float4> line(static_cast<std::size_t>(source.width));
@@ -142,13 +443,22 @@ void resampleRows(const SourceImage& source, const TargetImage& target,
     }
 }
 
+using RowsFunction = decltype(&resampleRowsAsBefore);
+
+RowsFunction rowsFor(RowLoops) {
+    return resampleRowsAsBefore;
+}
+
+#endif
+
 // Below this many filtered values per target row times rows, a second thread
 // costs more than it saves.
 constexpr std::uint64_t kParallelWork = 1'000'000;
 
 } // namespace
 
-void resample(const SourceImage& source, const TargetImage& target) {
+void resample(const SourceImage& source, const TargetImage& target, RowLoops loops) {
+    const RowsFunction resampleRows = rowsFor(loops);
     const FilterTable horizontal = makeTable(source.width, target.width);
     const FilterTable vertical = makeTable(source.height, target.height);
 

@@ -27,9 +27,17 @@ struct TargetImage {
     int height = 0;
 };
 
+// Which build of the filter loops runs. Every build gives the same bytes;
+// the baseline one is chosen only by tests, to check that on any machine.
+enum class RowLoops {
+    Widest, // the widest vectors the processor has
+    Baseline,
+};
+
 // Sizes must be positive and at most kMaxSide (the caller checks). Throws
 // std::bad_alloc when working memory cannot be had.
-void resample(const SourceImage& source, const TargetImage& target);
+void resample(const SourceImage& source, const TargetImage& target,
+              RowLoops loops = RowLoops::Widest);
 
 // The longest side either picture may have. Bounds the filter tables
 // (a few times the longer side in floats) and the working rows.
