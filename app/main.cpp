@@ -8,7 +8,7 @@
 #include "app/RootWindow.h"
 #include "app/SignalPipe.h"
 #include "audio/AudioPlayback.h"
-#include "audio/SdlMixerPlayer.h"
+#include "audio/MixerModulePlayer.h"
 #include "audio/Vbmp3Library.h"
 #include "dialog/RunDialog.h"
 #include "platform/Bitmap.h"
@@ -53,7 +53,7 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     QtTimer timer;
     ClockSeededRandom random;
     QtResizeHost resizeHost(programFolder);
-    ProgramAudio<Vbmp3Library, SdlMixerPlayer> audio;
+    ProgramAudio<Vbmp3Library, MixerModulePlayer> audio(programFolder);
     // Several guest copies run at once (one per monitor); one of them plays.
     std::unique_ptr<InstanceLock> audioLock;
     if (guestWnd != 0)

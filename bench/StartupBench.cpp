@@ -145,7 +145,8 @@ std::string installProgram(const std::string& program, const std::string& binDir
     if (error) return {};
     for (const fs::directory_entry& entry : fs::directory_iterator(source.parent_path())) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind("libresize32.so", 0) == 0 || name.rfind("libvbmp3.so", 0) == 0)
+        if (name.rfind("libresize32.so", 0) == 0 || name.rfind("libvbmp3.so", 0) == 0 ||
+            name.rfind("libslidora_mixer.so", 0) == 0)
             fs::copy(entry.path(), fs::path(binDir) / name,
                      options | fs::copy_options::copy_symlinks, error);
     }
