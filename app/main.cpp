@@ -35,6 +35,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #ifndef SLIDORA_VERSION
@@ -96,6 +97,16 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     services.guestWindow = guestWnd;
     if (guestWnd != 0 && !audioLock) services.audio = nullptr;
     const unsigned long hostWnd = guestWnd != 0 ? guestWnd : parentWnd;
+
+    // The font database (the system's font configuration and every font's
+    // entry) is filled while the window is made and the first picture is
+    // read; the first text measured then waits only for what is left of it.
+    // Qt guards the database with its own lock, so this only moves the work.
+    std::thread fontWarmUp([] { QFontDatabase::families(); });
+    const struct JoinAtEnd {
+        std::thread& thread;
+        ~JoinAtEnd() { thread.join(); }
+    } joinFontWarmUp{fontWarmUp};
 
     TSlidoraSaver saver(parentWnd, services);
     // During the set-up the window is not shown yet, so a resampler box for
