@@ -3,6 +3,7 @@
 // the window-free modes (help, version, check).
 #include "app/Check.h"
 #include "app/CommandLine.h"
+#include "app/EarlyCatalogue.h"
 #include "app/HostWindow.h"
 #include "app/ProgramAudio.h"
 #include "app/RootWindow.h"
@@ -21,6 +22,7 @@
 #include "platform/Random.h"
 #include "platform/StandardStreams.h"
 #include "platform/X11PowerParams.h"
+#include "saver/Catalogue.h"
 #include "saver/PicturePreparer.h"
 #include "saver/SaverWindow.h"
 #include "saver/picture/PicLoad.h"
@@ -47,7 +49,10 @@ namespace {
 
 // `parentWnd` not 0: the preview inside that window. `guestWnd` not 0: guest
 // mode, the full show inside a window the host hands over.
-int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd) {
+// `catalogue`: the picture list walked since the program started (full
+// show and guest mode), or null.
+int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd,
+             EarlyCatalogue* catalogue = nullptr) {
     applyPictureAllocatorSettings();
     const std::string programFolder = programDir();
     SystemClock clock;
@@ -81,6 +86,11 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     services.readerContext.programDir = programFolder;
     services.readerContext.iconFontName =
         QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
+    if (catalogue != nullptr)
+        services.picRead = [catalogue](const std::string& folder, int minimumSizeKb,
+                                       std::vector<std::string>& list) {
+            catalogue->picRead(folder, minimumSizeKb, list);
+        };
     services.picLoad = [](const std::string& path, WorkingPicture& picture,
                           const TargetSizeFn& target) { return PicLoad(path, picture, target); };
     services.resizeHost = &resizeHost;
@@ -168,6 +178,11 @@ int main(int argc, char** argv) {
         InstanceLock::acquire(lockPathFor(cl, InstanceLock::defaultPath()), &lockUnavailable);
     if (!lock && !lockUnavailable) return 0;
 
+    // The full show's picture folder is walked while the toolkit starts.
+    std::unique_ptr<EarlyCatalogue> catalogue;
+    if (mode == RunMode::Saver || mode == RunMode::Guest)
+        catalogue = std::make_unique<EarlyCatalogue>(settingsLocation(), programDir(), PicRead);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -183,8 +198,8 @@ int main(int argc, char** argv) {
     case RunMode::Preview:
         return runSaver(app, cl.parentWnd, 0);
     case RunMode::Guest:
-        return runSaver(app, 0, cl.guestWindow);
+        return runSaver(app, 0, cl.guestWindow, catalogue.get());
     default:
-        return runSaver(app, 0, 0);
+        return runSaver(app, 0, 0, catalogue.get());
     }
 }

@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace slidora {
 
@@ -59,6 +60,11 @@ struct SaverServices {
     std::string settingsPath;
     ReaderContext readerContext;
     std::function<bool(const std::string&, WorkingPicture&, const TargetSizeFn&)> picLoad;
+    // The catalogue walk of the set-up, PicRead's contract; null calls
+    // PicRead itself.
+    std::function<void(const std::string& folder, int minimumSizeKb,
+                       std::vector<std::string>& list)>
+        picRead;
     // The resampler bridge; null shows every picture at its own size.
     ResizeHost* resizeHost = nullptr;
     // Makes the preparer that readies the next picture while one is shown,
