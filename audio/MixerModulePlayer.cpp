@@ -19,9 +19,9 @@ const char* MixerModulePlayer::moduleFileName() {
     return SLIDORA_MIXER_MODULE;
 }
 
-// The player goes before the module's code would; the module itself stays
-// loaded for the rest of the process, because the mixer's libraries keep
-// threads and exit handlers of their own that must not outlive their code.
+// Only the player goes; the module stays loaded for the rest of the process,
+// because the mixer's libraries keep threads and exit handlers of their own
+// that must not outlive their code.
 MixerModulePlayer::~MixerModulePlayer() = default;
 
 void MixerModulePlayer::open(const std::string& path) {

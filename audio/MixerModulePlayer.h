@@ -30,7 +30,7 @@ class MixerModulePlayer final : public MediaPlayer {
 
   private:
     std::string m_modulePath;
-    // Empty until the module has loaded: then the reason it did not.
+    // Why the module could not be used, once the first open() has tried.
     std::string m_loadError;
     bool m_loadTried = false;
     std::unique_ptr<MediaPlayer> m_player;
