@@ -1,7 +1,7 @@
 #include "app/Check.h"
 
 #include "audio/AudioPlayback.h"
-#include "audio/SdlMixerPlayer.h"
+#include "audio/MixerModulePlayer.h"
 #include "audio/Vbmp3Library.h"
 #include "platform/DirWalk.h"
 #include "platform/ErrorText.h"
@@ -129,10 +129,11 @@ Listing checkPictures(const std::string& folder, int minimumSizeKb) {
     return listing;
 }
 
-Listing checkAudio(const SaverSettings& settings) {
+Listing checkAudio(const SaverSettings& settings, const std::string& programDir) {
     Listing listing;
+    // Only the list is built: nothing is opened, so the module stays unloaded.
     Vbmp3Library library;
-    SdlMixerPlayer player;
+    MixerModulePlayer player(programDir);
     AudioPlayback playback(library, player);
     playback.AudRead(settings.audioFolder, settings.mediaExtText);
     const std::vector<std::string>& list = playback.audioList();
@@ -206,7 +207,7 @@ int runCheck(const CheckInput& input, std::ostream& out) {
         out << "Audio folder: " << settings.audioFolder;
         if (!folderExists(settings.audioFolder)) out << " (not a folder)";
         out << "\n";
-        audio = checkAudio(settings);
+        audio = checkAudio(settings, input.programDir);
         printListing(
             out, settings.audioShuffle ? "Audio, played in random order" : "Audio, in play order",
             audio);

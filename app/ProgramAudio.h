@@ -6,12 +6,16 @@
 #include "saver/SaverServices.h"
 
 #include <string>
+#include <utility>
 
 namespace slidora {
 
 template <class Library, class Player> class ProgramAudio final : public SaverAudio {
   public:
-    ProgramAudio() : m_playback(m_library, m_player) {}
+    // `playerArgs` make the media player.
+    template <class... PlayerArgs>
+    explicit ProgramAudio(PlayerArgs&&... playerArgs)
+        : m_player(std::forward<PlayerArgs>(playerArgs)...), m_playback(m_library, m_player) {}
     void AudRead(const std::string& folder, const std::string& mediaExtText, bool shuffle,
                  RandomSource& random) override {
         m_playback.buildList(folder, mediaExtText, shuffle, random);

@@ -3,12 +3,13 @@
 // the window-free modes (help, version, check).
 #include "app/Check.h"
 #include "app/CommandLine.h"
+#include "app/EarlyCatalogue.h"
 #include "app/HostWindow.h"
 #include "app/ProgramAudio.h"
 #include "app/RootWindow.h"
 #include "app/SignalPipe.h"
 #include "audio/AudioPlayback.h"
-#include "audio/SdlMixerPlayer.h"
+#include "audio/MixerModulePlayer.h"
 #include "audio/Vbmp3Library.h"
 #include "dialog/RunDialog.h"
 #include "platform/Bitmap.h"
@@ -21,6 +22,7 @@
 #include "platform/Random.h"
 #include "platform/StandardStreams.h"
 #include "platform/X11PowerParams.h"
+#include "saver/Catalogue.h"
 #include "saver/PicturePreparer.h"
 #include "saver/SaverWindow.h"
 #include "saver/picture/PicLoad.h"
@@ -35,6 +37,7 @@
 #include <cstdlib>
 #include <iostream>
 #include <memory>
+#include <thread>
 #include <utility>
 
 #ifndef SLIDORA_VERSION
@@ -46,14 +49,17 @@ namespace {
 
 // `parentWnd` not 0: the preview inside that window. `guestWnd` not 0: guest
 // mode, the full show inside a window the host hands over.
-int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd) {
+// `catalogue`: the picture list walked since the program started (full
+// show and guest mode), or null.
+int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd,
+             EarlyCatalogue* catalogue = nullptr) {
     applyPictureAllocatorSettings();
     const std::string programFolder = programDir();
     SystemClock clock;
     QtTimer timer;
     ClockSeededRandom random;
     QtResizeHost resizeHost(programFolder);
-    ProgramAudio<Vbmp3Library, SdlMixerPlayer> audio;
+    ProgramAudio<Vbmp3Library, MixerModulePlayer> audio(programFolder);
     // Several guest copies run at once (one per monitor); one of them plays.
     std::unique_ptr<InstanceLock> audioLock;
     if (guestWnd != 0)
@@ -80,6 +86,11 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     services.readerContext.programDir = programFolder;
     services.readerContext.iconFontName =
         QFontDatabase::systemFont(QFontDatabase::GeneralFont).family().toStdString();
+    if (catalogue != nullptr)
+        services.picRead = [catalogue](const std::string& folder, int minimumSizeKb,
+                                       std::vector<std::string>& list) {
+            catalogue->picRead(folder, minimumSizeKb, list);
+        };
     services.picLoad = [](const std::string& path, WorkingPicture& picture,
                           const TargetSizeFn& target) { return PicLoad(path, picture, target); };
     services.resizeHost = &resizeHost;
@@ -99,6 +110,16 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd)
     services.guestWindow = guestWnd;
     if (guestWnd != 0 && !audioLock) services.audio = nullptr;
     const unsigned long hostWnd = guestWnd != 0 ? guestWnd : parentWnd;
+
+    // The font database (the system's font configuration and every font's
+    // entry) is filled while the window is made and the first picture is
+    // read; the first text measured then waits only for what is left of it.
+    // Qt guards the database with its own lock, so this only moves the work.
+    std::thread fontWarmUp([] { QFontDatabase::families(); });
+    const struct JoinAtEnd {
+        std::thread& thread;
+        ~JoinAtEnd() { thread.join(); }
+    } joinFontWarmUp{fontWarmUp};
 
     TSlidoraSaver saver(parentWnd, services);
     // During the set-up the window is not shown yet, so a resampler box for
@@ -160,6 +181,11 @@ int main(int argc, char** argv) {
         InstanceLock::acquire(lockPathFor(cl, InstanceLock::defaultPath()), &lockUnavailable);
     if (!lock && !lockUnavailable) return 0;
 
+    // The full show's picture folder is walked while the toolkit starts.
+    std::unique_ptr<EarlyCatalogue> catalogue;
+    if (mode == RunMode::Saver || mode == RunMode::Guest)
+        catalogue = std::make_unique<EarlyCatalogue>(settingsLocation(), programDir(), PicRead);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -175,8 +201,8 @@ int main(int argc, char** argv) {
     case RunMode::Preview:
         return runSaver(app, cl.parentWnd, 0);
     case RunMode::Guest:
-        return runSaver(app, 0, cl.guestWindow);
+        return runSaver(app, 0, cl.guestWindow, catalogue.get());
     default:
-        return runSaver(app, 0, 0);
+        return runSaver(app, 0, 0, catalogue.get());
     }
 }

@@ -29,6 +29,8 @@ namespace {
 constexpr double kFirstPictureTargetMs = 500.0;
 // Longest wait for a picture before a run counts as failed.
 constexpr double kGiveUpMs = 30000.0;
+// How long a program asked to end gets before it is killed.
+constexpr double kEndWaitMs = 3000.0;
 // The centre of each picture is this colour (plus the photo texture), so
 // the centre of the screen tells when it is shown, whatever the scaling.
 constexpr PaletteEntry kMark{220, 40, 30};
@@ -122,8 +124,18 @@ std::optional<double> timeToMark(QScreen& screen, const std::vector<std::string>
         }
     }
     if (!ended) {
+        // A viewer may catch the request and never act on it (feh, now and
+        // then, when it comes during its start); the next run must not wait
+        // for it.
         kill(pid, SIGTERM);
-        waitpid(pid, &status, 0);
+        const BenchClock::time_point asked = BenchClock::now();
+        while (waitpid(pid, &status, WNOHANG) != pid) {
+            if (millisecondsSince(asked) > kEndWaitMs) {
+                kill(pid, SIGKILL);
+                waitpid(pid, &status, 0);
+                break;
+            }
+        }
     }
     // The screen is black again before the next start.
     const BenchClock::time_point gone = BenchClock::now();
@@ -145,7 +157,8 @@ std::string installProgram(const std::string& program, const std::string& binDir
     if (error) return {};
     for (const fs::directory_entry& entry : fs::directory_iterator(source.parent_path())) {
         const std::string name = entry.path().filename().string();
-        if (name.rfind("libresize32.so", 0) == 0 || name.rfind("libvbmp3.so", 0) == 0)
+        if (name.rfind("libresize32.so", 0) == 0 || name.rfind("libvbmp3.so", 0) == 0 ||
+            name.rfind("libslidora_mixer.so", 0) == 0)
             fs::copy(entry.path(), fs::path(binDir) / name,
                      options | fs::copy_options::copy_symlinks, error);
     }

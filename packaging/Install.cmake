@@ -1,13 +1,15 @@
 # Installation and the Debian package. The program, its MP3 playback library
-# and the resampler module it opens by name live together in one private
-# folder (the module is looked for beside the program, the library is found
-# through the RPATH $ORIGIN); bin/slidora is a link to the program there.
+# and the two modules it opens by name (the resampler, the media player) live
+# together in one private folder (the modules are looked for beside the
+# program, the library is found through the RPATH $ORIGIN); bin/slidora is a
+# link to the program there.
 include(GNUInstallDirs)
 set(SLIDORA_PROGRAM_DIR lib/slidora)
 
 install(TARGETS slidora RUNTIME DESTINATION ${SLIDORA_PROGRAM_DIR})
 install(TARGETS vbmp3 LIBRARY DESTINATION ${SLIDORA_PROGRAM_DIR})
 install(TARGETS resize32 LIBRARY DESTINATION ${SLIDORA_PROGRAM_DIR})
+install(TARGETS slidora_mixer LIBRARY DESTINATION ${SLIDORA_PROGRAM_DIR})
 install(CODE "
   set(bin \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}\")
   file(MAKE_DIRECTORY \"\${bin}\")

@@ -164,7 +164,8 @@ void SaverCore::FormCreate() {
 
     bool hasPictures = false;
     if (!previewMode()) {
-        PicRead(m_settings.pictureFolder, m_settings.minimumSizeKb, m_pictureList);
+        (m_services.picRead ? m_services.picRead : PicRead)(
+            m_settings.pictureFolder, m_settings.minimumSizeKb, m_pictureList);
         m_picIndex = 0;
         if (m_settings.pictureShuffle) {
             m_services.random->reseedFromClock();

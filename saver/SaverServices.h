@@ -10,6 +10,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace slidora {
 
@@ -63,6 +64,11 @@ struct SaverServices {
     // without converting them: 24-bit pictures are widened while they are
     // prepared.
     int shownBitsPerPixel = 24;
+    // The catalogue walk of the set-up, PicRead's contract; null calls
+    // PicRead itself.
+    std::function<void(const std::string& folder, int minimumSizeKb,
+                       std::vector<std::string>& list)>
+        picRead;
     // The resampler bridge; null shows every picture at its own size.
     ResizeHost* resizeHost = nullptr;
     // Makes the preparer that readies pictures off the user-interface

@@ -249,7 +249,9 @@ void TSlidoraSaver::createComponents() {
     Label2 = new QLabel(QStringLiteral("Label2"), this);
     Label2->setObjectName(QStringLiteral("Label2"));
     Label2->move(385, 275);
-    Label2->adjustSize();
+    // Sized when it is first shown (setSecondLine): measuring text here
+    // would load the font database at every start, also for a show that
+    // never draws any.
     Label2->hide();
 
     // Presses and moves over the picture or a label reach nothing: they are

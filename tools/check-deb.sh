@@ -28,6 +28,7 @@ grep -q vbmp3 <<<"$depends" && fail "Depends names the package's own library: $d
 contents=$(dpkg-deb -c "$DEB")
 echo "$contents"
 for path in ./usr/lib/slidora/slidora ./usr/lib/slidora/libvbmp3.so ./usr/lib/slidora/libresize32.so \
+  ./usr/lib/slidora/libslidora_mixer.so \
   ./usr/share/applications/slidora.desktop ./usr/share/icons/hicolor/scalable/apps/slidora.svg \
   ./usr/share/man/man1/slidora.1.gz ./usr/share/xscreensaver/config/slidora.xml; do
   grep -qE " $path\$" <<<"$contents" || fail "package lacks $path"
@@ -46,6 +47,13 @@ if command -v desktop-file-validate >/dev/null; then desktop-file-validate "$ROO
 libs=$(env -u LD_LIBRARY_PATH ldd "$ROOT/usr/lib/slidora/slidora")
 grep -qF "libvbmp3.so => $ROOT/usr/lib/slidora/libvbmp3.so" <<<"$libs" || fail "libvbmp3.so not found beside the program: $libs"
 grep -q 'not found' <<<"$libs" && fail "unresolved libraries: $libs"
+# The loader searches the package's folder and nothing else: an empty or
+# relative entry would make it look for libraries in the current folder.
+for elf in "$ROOT"/usr/lib/slidora/*; do
+  [ -L "$elf" ] && continue
+  runpath=$(readelf -d "$elf" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]$/\1/p;s/.*(RPATH).*\[\(.*\)\]$/\1/p')
+  [ -z "$runpath" ] || [ "$runpath" = '$ORIGIN' ] || fail "$elf: search path '$runpath', not \$ORIGIN alone"
+done
 version=$(env -u LD_LIBRARY_PATH "$ROOT/usr/bin/slidora" --version)
 [ "$version" = "slidora $(dpkg-deb -f "$DEB" Version)" ] || fail "--version said: $version"
 echo "== installed program: $version"

@@ -1,12 +1,54 @@
 #include "sdloutput.h"
 
 #include <SDL.h>
+#include <dlfcn.h>
 
 #include <algorithm>
 #include <bit>
 
 namespace slidora::vbmp3 {
 namespace {
+
+// SDL is opened on the first start(), not linked: it brings the sound
+// server's client and a few dozen libraries more, which a host that never
+// plays audio would otherwise load at every start. It stays loaded for the
+// rest of the process (it keeps threads and state of its own).
+struct SdlAudioCalls {
+    decltype(&SDL_SetHint) setHint = nullptr;
+    decltype(&SDL_InitSubSystem) initSubSystem = nullptr;
+    decltype(&SDL_QuitSubSystem) quitSubSystem = nullptr;
+    decltype(&SDL_OpenAudioDevice) openAudioDevice = nullptr;
+    decltype(&SDL_CloseAudioDevice) closeAudioDevice = nullptr;
+    decltype(&SDL_PauseAudioDevice) pauseAudioDevice = nullptr;
+    decltype(&SDL_GetAudioDeviceStatus) getAudioDeviceStatus = nullptr;
+    bool complete = false;
+};
+
+template <class Fn> bool bind(void* library, Fn& fn, const char* name) {
+    fn = reinterpret_cast<Fn>(::dlsym(library, name));
+    return fn != nullptr;
+}
+
+SdlAudioCalls loadSdl() {
+    SdlAudioCalls calls;
+    void* library = ::dlopen("libSDL2-2.0.so.0", RTLD_NOW | RTLD_LOCAL);
+    if (library == nullptr) return calls;
+    calls.complete = bind(library, calls.setHint, "SDL_SetHint") &&
+                     bind(library, calls.initSubSystem, "SDL_InitSubSystem") &&
+                     bind(library, calls.quitSubSystem, "SDL_QuitSubSystem") &&
+                     bind(library, calls.openAudioDevice, "SDL_OpenAudioDevice") &&
+                     bind(library, calls.closeAudioDevice, "SDL_CloseAudioDevice") &&
+                     bind(library, calls.pauseAudioDevice, "SDL_PauseAudioDevice") &&
+                     bind(library, calls.getAudioDeviceStatus, "SDL_GetAudioDeviceStatus");
+    return calls;
+}
+
+// Complete, or the library is missing and no output starts. Only read once
+// start() has succeeded.
+const SdlAudioCalls& sdl() {
+    static const SdlAudioCalls calls = loadSdl();
+    return calls;
+}
 
 // SDL waits about two device periods when a device closes (to let it
 // drain), on the caller's thread; periods of about 10 ms keep closing quick.
@@ -28,9 +70,9 @@ bool anyDeviceOpens() {
     wanted.channels = 2;
     wanted.samples = 512;
     const SDL_AudioDeviceID device =
-        SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, SDL_AUDIO_ALLOW_ANY_CHANGE);
+        sdl().openAudioDevice(nullptr, 0, &wanted, nullptr, SDL_AUDIO_ALLOW_ANY_CHANGE);
     if (device == 0) return false;
-    SDL_CloseAudioDevice(device);
+    sdl().closeAudioDevice(device);
     return true;
 }
 
@@ -42,14 +84,15 @@ SdlOutput::~SdlOutput() {
 
 bool SdlOutput::start() {
     if (m_started) return true;
+    if (!sdl().complete) return false;
     // The library is a guest: SIGINT/SIGTERM belong to the host program.
-    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    sdl().setHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    if (sdl().initSubSystem(SDL_INIT_AUDIO) != 0) return false;
     // A driver can start without any device behind it (ALSA with no sound
     // card does). Answering false then lets the host send its files
     // elsewhere instead of failing on the first one.
     if (!anyDeviceOpens()) {
-        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        sdl().quitSubSystem(SDL_INIT_AUDIO);
         return false;
     }
     m_started = true;
@@ -59,7 +102,7 @@ bool SdlOutput::start() {
 void SdlOutput::stop() {
     close();
     if (!m_started) return;
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    sdl().quitSubSystem(SDL_INIT_AUDIO);
     m_started = false;
 }
 
@@ -78,7 +121,7 @@ bool SdlOutput::open(const OutputFormat& format, OutputRenderer& renderer) {
     m_channels = format.channels;
     // No changes allowed: the callback always gets the format asked for, so
     // a rate the hardware lacks is converted by SDL, never played as is.
-    m_device = SDL_OpenAudioDevice(nullptr, 0, &wanted, nullptr, 0);
+    m_device = sdl().openAudioDevice(nullptr, 0, &wanted, nullptr, 0);
     if (m_device == 0) {
         m_renderer = nullptr;
         return false;
@@ -87,19 +130,19 @@ bool SdlOutput::open(const OutputFormat& format, OutputRenderer& renderer) {
 }
 
 void SdlOutput::resume() {
-    if (m_device != 0) SDL_PauseAudioDevice(m_device, 0);
+    if (m_device != 0) sdl().pauseAudioDevice(m_device, 0);
 }
 
 void SdlOutput::close() {
     if (m_device == 0) return;
     // Returns once SDL's thread has ended, so the renderer is free to go.
-    SDL_CloseAudioDevice(m_device);
+    sdl().closeAudioDevice(m_device);
     m_device = 0;
     m_renderer = nullptr;
 }
 
 bool SdlOutput::lost() const {
-    return m_device != 0 && SDL_GetAudioDeviceStatus(m_device) == SDL_AUDIO_STOPPED;
+    return m_device != 0 && sdl().getAudioDeviceStatus(m_device) == SDL_AUDIO_STOPPED;
 }
 
 void SDLCALL SdlOutput::callback(void* user, Uint8* stream, int lengthBytes) {

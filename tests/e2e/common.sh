@@ -8,7 +8,7 @@ trap 'kill $(jobs -p) 2>/dev/null || true; rm -rf "$WORK"' EXIT
 BUILD_DIR=$(dirname "$SLIDORA_BUILT")
 mkdir -p "$WORK/bin" "$WORK/run" "$WORK/pics" "$WORK/music"
 chmod 700 "$WORK/run"
-cp "$SLIDORA_BUILT" "$BUILD_DIR"/libvbmp3.so* "$BUILD_DIR"/libresize32.so "$WORK/bin/"
+cp "$SLIDORA_BUILT" "$BUILD_DIR"/libvbmp3.so* "$BUILD_DIR"/libresize32.so "$BUILD_DIR"/libslidora_mixer.so "$WORK/bin/"
 SLIDORA="$WORK/bin/slidora"
 INI="$WORK/bin/slidora.ini"
 export XDG_RUNTIME_DIR="$WORK/run"

@@ -1,0 +1,26 @@
+# cmake -DFILES=<path;...> [-DUNWANTED=<regex>] -P CheckLoading.cmake: fails
+# when one of the files has a library search path other than $ORIGIN alone
+# (an empty or relative entry makes the loader search the current folder),
+# or, with UNWANTED, needs a library whose name matches it at load time.
+foreach(file IN LISTS FILES)
+  execute_process(COMMAND readelf -d ${file} OUTPUT_VARIABLE dynamic RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(FATAL_ERROR "readelf failed on ${file}")
+  endif()
+  string(REGEX MATCHALL "\\((RUNPATH|RPATH)\\)[^\n]*" paths "${dynamic}")
+  foreach(entry IN LISTS paths)
+    string(REGEX REPLACE "^.*\\[(.*)\\]$" "\\1" path "${entry}")
+    if(NOT path STREQUAL "\$ORIGIN")
+      message(FATAL_ERROR "${file}: library search path '${path}', not \$ORIGIN alone")
+    endif()
+  endforeach()
+  if(UNWANTED)
+    string(REGEX MATCHALL "\\(NEEDED\\)[^\n]*" needed "${dynamic}")
+    foreach(entry IN LISTS needed)
+      string(REGEX REPLACE "^.*\\[(.*)\\]$" "\\1" library "${entry}")
+      if(library MATCHES "${UNWANTED}")
+        message(FATAL_ERROR "${file} loads ${library} at every start")
+      endif()
+    endforeach()
+  endif()
+endforeach()
