@@ -94,8 +94,6 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd,
     services.picLoad = [](const std::string& path, WorkingPicture& picture,
                           const TargetSizeFn& target) { return PicLoad(path, picture, target); };
     services.resizeHost = &resizeHost;
-    // The window's pixmaps take 32-bit pixels over as they are.
-    services.shownBitsPerPixel = 32;
     services.makePreparer = [](PreparationWork work,
                                PreparationDone done) -> std::unique_ptr<PicturePreparer> {
         return std::make_unique<ThreadedPreparer>(std::move(work), std::move(done));

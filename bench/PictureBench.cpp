@@ -8,7 +8,6 @@
 #include "platform/Random.h"
 #include "saver/Background.h"
 #include "saver/Layout.h"
-#include "saver/PreparedPicture.h"
 #include "saver/picture/PicLoad.h"
 #include "saver/resize/Resize.h"
 #include "saver/resize/ResizeHost.h"
@@ -99,8 +98,6 @@ StepTimes displayStep(const std::string& path, ResizeHost& host, RandomSource& r
                      place.width, place.height);
         std::exit(2);
     }
-    // The program hands its window the 32-bit layout, widened here.
-    widenTo32(picture.bitmap);
     times.resizeMs = millisecondsSince(resizeStart);
 
     const BenchClock::time_point backgroundStart = BenchClock::now();

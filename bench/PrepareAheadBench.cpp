@@ -43,8 +43,6 @@ constexpr Size kScreen{1918, 1078};
 // busy with the next one.
 constexpr auto kKeyDelay = std::chrono::milliseconds(30);
 constexpr int kFilesPerKind = 2;
-// As the program sets it for its window.
-constexpr int kShownBitsPerPixel = 32;
 
 struct Kind {
     const char* label;
@@ -207,7 +205,6 @@ ShowFigures runShow(const std::string& pictureFolder, const std::string& setting
     services.picLoad = [](const std::string& path, WorkingPicture& picture,
                           const TargetSizeFn& target) { return PicLoad(path, picture, target); };
     services.resizeHost = &host;
-    services.shownBitsPerPixel = kShownBitsPerPixel;
     if (ahead)
         services.makePreparer = [](PreparationWork work,
                                    PreparationDone done) -> std::unique_ptr<PicturePreparer> {

@@ -4,35 +4,9 @@
 #include "saver/resize/Resize.h"
 #include "saver/resize/ResizeHost.h"
 
-#include <cstddef>
-#include <cstdint>
-#include <cstring>
 #include <utility>
 
 namespace slidora {
-
-bool widenTo32(Bitmap& bitmap) {
-    Bitmap wide;
-    if (!wide.allocateUnfilled(bitmap.width(), bitmap.height(), 32, RowOrder::TopDown))
-        return false;
-    const auto width = static_cast<std::size_t>(bitmap.width());
-    for (int y = 0; y < bitmap.height(); ++y) {
-        const std::uint8_t* in = bitmap.row(y);
-        std::uint8_t* out = wide.row(y);
-        // Four bytes at a time, the fourth overwritten; the row's last pixel
-        // on its own, since its fourth byte may lie past the pixels.
-        for (std::size_t x = 1; x < width; ++x, in += 3, out += 4) {
-            std::memcpy(out, in, 4);
-            out[3] = 0xff;
-        }
-        out[0] = in[0];
-        out[1] = in[1];
-        out[2] = in[2];
-        out[3] = 0xff;
-    }
-    bitmap = std::move(wide);
-    return true;
-}
 
 namespace {
 
@@ -81,9 +55,6 @@ void prepareInto(const PreparationRequest& request, const PicLoadFn& picLoad,
         WorkingPicture full;
         if (picLoad(request.path, full, {})) picture = std::move(full);
     }
-    // Without the memory for the wider copy the picture goes as it is.
-    if (request.shownBitsPerPixel == 32 && picture.bitmap.bitsPerPixel() == 24)
-        widenTo32(picture.bitmap);
     PreparedPicture& prepared = result.picture.emplace();
     prepared.path = request.path;
     prepared.bitmap = std::move(picture.bitmap);

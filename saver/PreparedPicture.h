@@ -38,9 +38,6 @@ struct PreparationRequest {
     std::optional<std::string> modulePath;
     // The host's "missing module already announced" flag at the request.
     bool noResizeMsg = false;
-    // 32: a 24-bit picture is handed out as blue, green, red and an unused
-    // byte, the layout the window shows without converting; 24 leaves it.
-    int shownBitsPerPixel = 24;
 };
 
 struct Preparation {
@@ -61,12 +58,6 @@ struct Preparation {
     // no picture and no error, and nothing to say about the file.
     bool abandoned = false;
 };
-
-// Turns a 24-bit bitmap into a top-down 32-bit one (blue, green, red and an
-// unused byte of 0xff, as the window's toolkit keeps opaque pixels). Done on
-// the preparing thread, so that the window's thread only hands the pixels
-// on. False, leaving the bitmap as it was, without memory for the copy.
-bool widenTo32(Bitmap& bitmap);
 
 using PicLoadFn = std::function<bool(const std::string&, WorkingPicture&, const TargetSizeFn&)>;
 

@@ -357,7 +357,6 @@ PreparationRequest SaverCore::preparationFor(const std::string& path) const {
     request.path = path;
     request.window = m_windowSize;
     request.maxMagnification = m_settings.maxMagnification;
-    request.shownBitsPerPixel = m_services.shownBitsPerPixel;
     if (const ResizeHost* host = m_services.resizeHost) {
         request.modulePath = host->modulePath();
         request.noResizeMsg = host->NoResizeMsg;

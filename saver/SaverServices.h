@@ -60,10 +60,6 @@ struct SaverServices {
     std::string settingsPath;
     ReaderContext readerContext;
     std::function<bool(const std::string&, WorkingPicture&, const TargetSizeFn&)> picLoad;
-    // 32 when the view shows 32-bit pictures (blue, green, red, unused)
-    // without converting them: 24-bit pictures are widened while they are
-    // prepared.
-    int shownBitsPerPixel = 24;
     // The catalogue walk of the set-up, PicRead's contract; null calls
     // PicRead itself.
     std::function<void(const std::string& folder, int minimumSizeKb,

@@ -13,6 +13,9 @@
 #include "saver/Layout.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <utility>
 
 namespace slidora {
@@ -72,14 +75,37 @@ void setTextColour(QLabel* label, Rgb colour) {
 } // namespace
 
 QImage shownImageOf(Bitmap bitmap) {
-    if (bitmap.bitsPerPixel() != 32 || bitmap.rowOrder() != RowOrder::TopDown)
-        return copiedImage(bitmap);
-    // The image owns the pixels from here and frees them with itself, and a
-    // pixmap made from it shares them: no copy, no conversion.
-    auto* owned = new Bitmap(std::move(bitmap));
-    return QImage(
-        owned->data(), owned->width(), owned->height(), static_cast<qsizetype>(owned->stride()),
-        QImage::Format_RGB32, [](void* pixels) { delete static_cast<Bitmap*>(pixels); }, owned);
+    if (bitmap.rowOrder() == RowOrder::TopDown && bitmap.bitsPerPixel() == 32) {
+        // The image owns the pixels from here and frees them with itself,
+        // and a pixmap made from it shares them: no copy, no conversion.
+        auto* owned = new Bitmap(std::move(bitmap));
+        return QImage(
+            owned->data(), owned->width(), owned->height(), static_cast<qsizetype>(owned->stride()),
+            QImage::Format_RGB32, [](void* pixels) { delete static_cast<Bitmap*>(pixels); }, owned);
+    }
+    if (bitmap.bitsPerPixel() != 24) return copiedImage(bitmap);
+    // Widened once, straight into the 32-bit layout the pixmap keeps: Qt's
+    // own conversion from 24 bits takes several times as long, and this runs
+    // on the window's thread at every picture.
+    QImage image(bitmap.width(), bitmap.height(), QImage::Format_RGB32);
+    if (image.isNull()) return {};
+    const auto width = static_cast<std::size_t>(bitmap.width());
+    for (int y = 0; y < bitmap.height(); ++y) {
+        const std::uint8_t* in = bitmap.row(y);
+        std::uint8_t* out = image.scanLine(y);
+        // Four bytes at a time, the fourth overwritten with the opaque
+        // byte; the row's last pixel on its own, since its fourth byte may
+        // lie past the pixels.
+        for (std::size_t x = 1; x < width; ++x, in += 3, out += 4) {
+            std::memcpy(out, in, 4);
+            out[3] = 0xff;
+        }
+        out[0] = in[0];
+        out[1] = in[1];
+        out[2] = in[2];
+        out[3] = 0xff;
+    }
+    return image;
 }
 
 // A monitor other than the primary one during the full-screen show: the

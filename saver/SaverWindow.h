@@ -24,7 +24,7 @@ namespace slidora {
 // The Qt font for a font as the logic names it.
 QFont toQFont(const FontSpec& font);
 // The image the window shows for a picture: a 32-bit top-down one is taken
-// over as it is, anything else is copied.
+// over as it is, a 24-bit one widened to 32 bits, anything else copied.
 QImage shownImageOf(Bitmap bitmap);
 
 class MirrorWindow;

@@ -436,41 +436,6 @@ TEST(ThreadedPreparer, RealFilesShowAsWithoutPreparation) {
     EXPECT_EQ(run(true), without);
 }
 
-// Widened for the window on the worker, a picture keeps every colour.
-TEST(ThreadedPreparer, PicturesWidenedForTheWindowKeepEveryPixel) {
-    TempTree pictures;
-    const std::string folder = pictures.root() + "/";
-    ASSERT_TRUE(picwriter::writePng(folder + "small.png", picwriter::makePlasma(301, 199)));
-    ASSERT_TRUE(picwriter::writeJpeg(folder + "large.jpg", picwriter::makeSunset(2400, 1600)));
-    const PicLoadFn load = [](const std::string& path, WorkingPicture& picture,
-                              const TargetSizeFn& target) {
-        return PicLoad(path, picture, target);
-    };
-    for (const char* name : {"small.png", "large.jpg"}) {
-        PreparationRequest request;
-        request.path = folder + name;
-        request.window = {1026, 770};
-        request.modulePath = SLIDORA_RESIZE32_PATH;
-        const Preparation narrow = preparePictureFile(request, load);
-        request.shownBitsPerPixel = 32;
-        const Preparation wide = preparePictureFile(request, load);
-        ASSERT_TRUE(narrow.picture && wide.picture) << name;
-        const Bitmap& n = narrow.picture->bitmap;
-        const Bitmap& w = wide.picture->bitmap;
-        ASSERT_EQ(n.bitsPerPixel(), 24) << name;
-        ASSERT_EQ(w.bitsPerPixel(), 32) << name;
-        ASSERT_EQ(w.width(), n.width()) << name;
-        ASSERT_EQ(w.height(), n.height()) << name;
-        EXPECT_EQ(wide.picture->place.x, narrow.picture->place.x) << name;
-        int wrong = 0;
-        for (int y = 0; y < n.height(); ++y)
-            for (int x = 0; x < n.width(); ++x)
-                wrong += std::memcmp(n.row(y) + x * 3, w.row(y) + x * 4, 3) != 0 ||
-                         w.row(y)[x * 4 + 3] != 0xff;
-        EXPECT_EQ(wrong, 0) << name;
-    }
-}
-
 // Polls for a stop on the worker's thread until the deadline; true when one came.
 bool stopComesWithin(std::chrono::seconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
