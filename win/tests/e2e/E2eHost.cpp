@@ -90,11 +90,17 @@ int writePicture(const std::wstring& path, int w, int h, bool indexed) {
 std::wstring g_trigger;
 DWORD g_saverProcess = 0;
 bool g_childReported = false;
+int g_hiddenChildTicks = 0;
+// The saver makes its window hidden and shows it once set up: a child still
+// hidden this many timer ticks (100 ms each) after it appeared is reported
+// as it is.
+constexpr int kChildShowTicks = 50;
 
 // Once: the saver's window as a child of the host.
 void reportChild(HWND host) {
     HWND child = FindWindowExW(host, nullptr, L"SlidoraSaver", nullptr);
     if (child == nullptr) return;
+    if (!IsWindowVisible(child) && ++g_hiddenChildTicks < kChildShowTicks) return;
     g_childReported = true;
     DWORD process = 0;
     GetWindowThreadProcessId(child, &process);
