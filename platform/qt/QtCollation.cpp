@@ -6,7 +6,11 @@
 #include <QString>
 
 #include <algorithm>
+#include <exception>
 #include <numeric>
+#include <optional>
+#include <string_view>
+#include <thread>
 
 namespace slidora {
 
@@ -46,31 +50,122 @@ class UserOrder {
     QCollator m_fine;
 };
 
+// Every path of a walked folder starts with that folder: comparing the
+// paths after their shared folder part orders them as the whole paths do
+// (the sort key of a text is the keys of its parts in sequence, level by
+// level, and a folder part ends at a separator, which joins no character
+// after it). One collation reverses its accent level, French as written in
+// Canada: there a shared part changes how texts that differ only by accents
+// compare, so it is kept whole.
+std::size_t sharedFolderLength(const std::vector<std::string>& paths) {
+    const QLocale locale;
+    if (locale.language() == QLocale::French && locale.territory() == QLocale::Canada) return 0;
+    std::string_view shared = paths.front();
+    for (const std::string& p : paths) {
+        std::size_t n = 0;
+        const std::size_t most = std::min(shared.size(), p.size());
+        while (n < most && shared[n] == p[n])
+            ++n;
+        shared = shared.substr(0, n);
+    }
+    const std::size_t slash = shared.find_last_of('/');
+    return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
+// Sorts `paths[from, to)` by their texts after the first `skip` bytes, into
+// `sequence` (the entries' numbers, stable). Each part of a split sort has a
+// collator of its own: a collator is not shared between threads.
+class SortedPart {
+  public:
+    SortedPart(const std::vector<std::string>& paths, std::size_t from, std::size_t to,
+               std::size_t skip)
+        : m_from(from) {
+        const bool plainKeys = m_order.plainKeys();
+        m_keys.reserve(to - from);
+        m_folded.reserve(to - from);
+        for (std::size_t i = from; i < to; ++i) {
+            const std::string& p = paths[i];
+            const QString text =
+                QString::fromUtf8(p.data() + skip, static_cast<qsizetype>(p.size() - skip));
+            m_folded.push_back(text.toCaseFolded());
+            m_keys.push_back(m_order.coarse().sortKey(plainKeys ? m_folded.back() : text));
+        }
+        m_sequence.resize(to - from);
+        std::iota(m_sequence.begin(), m_sequence.end(), from);
+        // Stable, so among entries that compare equal the first met is kept.
+        std::stable_sort(m_sequence.begin(), m_sequence.end(),
+                         [this](std::size_t a, std::size_t b) { return compare(*this, a, b) < 0; });
+    }
+
+    // Entries `a` of `one` and `b` of `other`, both made with the same locale.
+    static int compare(const SortedPart& one, std::size_t a, const SortedPart& other,
+                       std::size_t b) {
+        const std::size_t i = a - one.m_from;
+        const std::size_t j = b - other.m_from;
+        if (const int c = one.m_keys[i].compare(other.m_keys[j]); c != 0) return c;
+        return one.m_order.breakTie(one.m_folded[i], other.m_folded[j]);
+    }
+    int compare(const SortedPart& part, std::size_t a, std::size_t b) const {
+        return SortedPart::compare(part, a, part, b);
+    }
+
+    bool holds(std::size_t entry) const {
+        return entry >= m_from && entry < m_from + m_keys.size();
+    }
+    const std::vector<std::size_t>& sequence() const { return m_sequence; }
+
+  private:
+    UserOrder m_order;
+    std::size_t m_from;
+    std::vector<QCollatorSortKey> m_keys;
+    std::vector<QString> m_folded;
+    std::vector<std::size_t> m_sequence;
+};
+
+// Below this many paths a second thread costs more than it saves.
+constexpr std::size_t kSplitSortFrom = 2000;
+
 } // namespace
 
 void sortPathsForUser(std::vector<std::string>& paths) {
     if (paths.size() < 2) return;
-    const UserOrder order;
-    const bool plainKeys = order.plainKeys();
-    std::vector<QCollatorSortKey> keys;
-    std::vector<QString> folded;
-    keys.reserve(paths.size());
-    folded.reserve(paths.size());
-    for (const std::string& p : paths) {
-        const QString text = QString::fromStdString(p);
-        folded.push_back(text.toCaseFolded());
-        keys.push_back(order.coarse().sortKey(plainKeys ? folded.back() : text));
+    const std::size_t skip = sharedFolderLength(paths);
+    // A large list is sorted in two halves at once, then merged: the
+    // halves' keys and sorts are the bulk of the work. The merge takes the
+    // first half's entry of two that compare equal, so the sort stays stable.
+    const std::size_t half = paths.size() >= kSplitSortFrom ? paths.size() / 2 : paths.size();
+    std::optional<SortedPart> first;
+    std::optional<SortedPart> second;
+    std::exception_ptr secondFailed;
+    {
+        std::jthread secondHalf;
+        if (half < paths.size())
+            secondHalf = std::jthread([&] {
+                try {
+                    second.emplace(paths, half, paths.size(), skip);
+                } catch (...) {
+                    secondFailed = std::current_exception();
+                }
+            });
+        first.emplace(paths, 0, half, skip);
     }
-    const auto compareEntries = [&](std::size_t a, std::size_t b) {
-        if (const int c = keys[a].compare(keys[b]); c != 0) return c;
-        return order.breakTie(folded[a], folded[b]);
-    };
+    if (secondFailed) std::rethrow_exception(secondFailed);
 
-    std::vector<std::size_t> sequence(paths.size());
-    std::iota(sequence.begin(), sequence.end(), 0);
-    // Stable, so among entries that compare equal the first met is kept.
-    std::stable_sort(sequence.begin(), sequence.end(),
-                     [&](std::size_t a, std::size_t b) { return compareEntries(a, b) < 0; });
+    const auto partOf = [&](std::size_t entry) -> const SortedPart& {
+        return first->holds(entry) ? *first : *second;
+    };
+    const auto compareEntries = [&](std::size_t a, std::size_t b) {
+        return SortedPart::compare(partOf(a), a, partOf(b), b);
+    };
+    std::vector<std::size_t> sequence;
+    if (second) {
+        sequence.resize(paths.size());
+        std::merge(first->sequence().begin(), first->sequence().end(), second->sequence().begin(),
+                   second->sequence().end(), sequence.begin(),
+                   [&](std::size_t a, std::size_t b) { return compareEntries(a, b) < 0; });
+    } else {
+        sequence = first->sequence();
+    }
 
     std::vector<std::string> sorted;
     sorted.reserve(paths.size());

@@ -151,7 +151,41 @@ TEST_P(SortPathsForUser, HundredThousandGeneratedPaths) {
     EXPECT_TRUE(kept == expected) << "the kept spellings are not the first ones met";
 }
 
-INSTANTIATE_TEST_SUITE_P(Locales, SortPathsForUser, ::testing::Values("", "en_US", "ja_JP"),
+// A list long enough to be sorted in two halves, in a long shared folder:
+// the order is the whole paths' order, and of the spellings of one name the
+// first met is kept, also when the other stands in the other half.
+TEST_P(SortPathsForUser, LongListInASharedFolderKeepsTheWholePathOrder) {
+    const std::vector<std::string> names = {"Zoë", "zoe", "写真ア", "写真あ", "Ａ",   "a",
+                                            "é",   "e",   "ｶﾞ",     "ガ",     "sub/x"};
+    const std::string folder = "/ピクチャ/shared folder/";
+    std::vector<std::string> paths;
+    std::vector<std::string> firstSeen;
+    std::set<std::string> seenLower;
+    constexpr int kHalf = 1500;
+    for (int i = 0; i < 2 * kHalf; ++i) {
+        const int j = i % kHalf;
+        std::string name = names[static_cast<std::size_t>(j) % names.size()] + "-" +
+                           std::to_string(j / static_cast<int>(names.size())) + ".jpg";
+        // The second half spells the first half's names in capitals.
+        if (i >= kHalf)
+            for (char& c : name)
+                c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+        std::string path = folder + name;
+        if (seenLower.insert(lowered(path)).second) firstSeen.push_back(path);
+        paths.push_back(std::move(path));
+    }
+    sortPathsForUser(paths);
+    ASSERT_EQ(paths.size(), firstSeen.size());
+    for (std::size_t i = 1; i < paths.size(); ++i)
+        ASSERT_LT(compareForUser(paths[i - 1], paths[i]), 0)
+            << paths[i - 1] << " before " << paths[i];
+    const std::set<std::string> kept(paths.begin(), paths.end());
+    EXPECT_TRUE(kept == std::set<std::string>(firstSeen.begin(), firstSeen.end()))
+        << "the kept spellings are not the first ones met";
+}
+
+INSTANTIATE_TEST_SUITE_P(Locales, SortPathsForUser,
+                         ::testing::Values("", "en_US", "ja_JP", "fr_CA"),
                          [](const ::testing::TestParamInfo<const char*>& p) {
                              return *p.param == '\0' ? std::string("Environment")
                                                      : std::string(p.param);

@@ -147,6 +147,44 @@ TEST(WalkFolder, LinkedFileCountsAsTheFileItLeadsTo) {
     EXPECT_EQ(seen.sizes, expected);
 }
 
+// A folder large enough to be looked up on two threads: every entry is met
+// once with its own size, the links that lead nowhere are reported wherever
+// they stand, subfolders are walked, and a walk stopped early ends there.
+TEST(WalkFolder, LargeFolderIsWalkedWhole) {
+    TempTree tree;
+    constexpr int kFiles = 2500;
+    constexpr int kDangling = 20;
+    for (int i = 0; i < kFiles; ++i)
+        tree.file("big/f" + std::to_string(i) + ".jpg", static_cast<std::size_t>(i % 7));
+    tree.file("big/sub-a/x.jpg", 11);
+    tree.file("big/zz-sub/y.jpg", 12);
+    for (int i = 0; i < kDangling; ++i)
+        tree.link(tree.path("nowhere"), "big/dangling" + std::to_string(i) + ".jpg");
+
+    int unreachable = 0;
+    std::map<std::string, std::int64_t> sizes;
+    EXPECT_TRUE(walkFolder(
+        tree.path("big"),
+        [&](const WalkFile& f) {
+            EXPECT_TRUE(sizes.emplace(f.name, f.sizeBytes).second) << f.name << " met twice";
+            return true;
+        },
+        [&](const WalkSkipped& s) { unreachable += s.why == WalkSkip::Unreachable; }));
+    EXPECT_EQ(unreachable, kDangling);
+    ASSERT_EQ(sizes.size(), static_cast<std::size_t>(kFiles + 2));
+    for (int i = 0; i < kFiles; ++i)
+        EXPECT_EQ(sizes["f" + std::to_string(i) + ".jpg"], i % 7) << i;
+    EXPECT_EQ(sizes["x.jpg"], 11);
+    EXPECT_EQ(sizes["y.jpg"], 12);
+
+    for (const int stopAt : {1, kFiles / 2 + 1, kFiles}) {
+        int visits = 0;
+        EXPECT_FALSE(
+            walkFolder(tree.path("big"), [&](const WalkFile&) { return ++visits < stopAt; }));
+        EXPECT_EQ(visits, stopAt);
+    }
+}
+
 #ifndef _WIN32
 TEST(WalkFolder, FifoIsSkippedAndNeverOpened) {
     TempTree tree;
