@@ -26,6 +26,20 @@ std::string listed(const std::vector<std::string>& v) {
     return out;
 }
 
+// Sorts `paths` and expects them strictly ascending by the same comparison,
+// holding exactly `firstSeen`: each name once, in the spelling first met.
+void expectSortedToFirstSpellings(std::vector<std::string> paths,
+                                  const std::vector<std::string>& firstSeen) {
+    sortPathsForUser(paths);
+    ASSERT_EQ(paths.size(), firstSeen.size());
+    for (std::size_t i = 1; i < paths.size(); ++i)
+        ASSERT_LT(compareForUser(paths[i - 1], paths[i]), 0)
+            << paths[i - 1] << " before " << paths[i];
+    const std::set<std::string> kept(paths.begin(), paths.end());
+    const std::set<std::string> expected(firstSeen.begin(), firstSeen.end());
+    EXPECT_TRUE(kept == expected) << "the kept spellings are not the first ones met";
+}
+
 struct SortCase {
     std::vector<std::string> input;
     std::vector<std::string> expected;
@@ -141,14 +155,7 @@ TEST_P(SortPathsForUser, HundredThousandGeneratedPaths) {
     }
     ASSERT_LT(firstSeen.size(), paths.size()) << "the generator made no duplicates to drop";
 
-    sortPathsForUser(paths);
-    ASSERT_EQ(paths.size(), firstSeen.size());
-    for (std::size_t i = 1; i < paths.size(); ++i)
-        ASSERT_LT(compareForUser(paths[i - 1], paths[i]), 0)
-            << paths[i - 1] << " before " << paths[i];
-    const std::set<std::string> kept(paths.begin(), paths.end());
-    const std::set<std::string> expected(firstSeen.begin(), firstSeen.end());
-    EXPECT_TRUE(kept == expected) << "the kept spellings are not the first ones met";
+    expectSortedToFirstSpellings(paths, firstSeen);
 }
 
 // A list long enough to be sorted in two halves, in a long shared folder:
@@ -174,14 +181,7 @@ TEST_P(SortPathsForUser, LongListInASharedFolderKeepsTheWholePathOrder) {
         if (seenLower.insert(lowered(path)).second) firstSeen.push_back(path);
         paths.push_back(std::move(path));
     }
-    sortPathsForUser(paths);
-    ASSERT_EQ(paths.size(), firstSeen.size());
-    for (std::size_t i = 1; i < paths.size(); ++i)
-        ASSERT_LT(compareForUser(paths[i - 1], paths[i]), 0)
-            << paths[i - 1] << " before " << paths[i];
-    const std::set<std::string> kept(paths.begin(), paths.end());
-    EXPECT_TRUE(kept == std::set<std::string>(firstSeen.begin(), firstSeen.end()))
-        << "the kept spellings are not the first ones met";
+    expectSortedToFirstSpellings(paths, firstSeen);
 }
 
 INSTANTIATE_TEST_SUITE_P(Locales, SortPathsForUser,
