@@ -153,7 +153,13 @@ TEST(WalkFolder, LinkedFileCountsAsTheFileItLeadsTo) {
 TEST(WalkFolder, LargeFolderIsWalkedWhole) {
     TempTree tree;
     constexpr int kFiles = 2500;
+#ifdef _WIN32
+    // Links to nowhere are for the POSIX walk, whose second thread looks
+    // them up; the Windows walk is tried on links elsewhere.
+    constexpr int kDangling = 0;
+#else
     constexpr int kDangling = 20;
+#endif
     for (int i = 0; i < kFiles; ++i)
         tree.file("big/f" + std::to_string(i) + ".jpg", static_cast<std::size_t>(i % 7));
     tree.file("big/sub-a/x.jpg", 11);
