@@ -10,6 +10,7 @@
 #include <numeric>
 #include <optional>
 #include <string_view>
+#include <system_error>
 #include <thread>
 
 namespace slidora {
@@ -133,20 +134,25 @@ void sortPathsForUser(std::vector<std::string>& paths) {
     // A large list is sorted in two halves at once, then merged: the
     // halves' keys and sorts are the bulk of the work. The merge takes the
     // first half's entry of two that compare equal, so the sort stays stable.
-    const std::size_t half = paths.size() >= kSplitSortFrom ? paths.size() / 2 : paths.size();
+    std::size_t half = paths.size() >= kSplitSortFrom ? paths.size() / 2 : paths.size();
     std::optional<SortedPart> first;
     std::optional<SortedPart> second;
     std::exception_ptr secondFailed;
     {
         std::jthread secondHalf;
-        if (half < paths.size())
-            secondHalf = std::jthread([&] {
-                try {
-                    second.emplace(paths, half, paths.size(), skip);
-                } catch (...) {
-                    secondFailed = std::current_exception();
-                }
-            });
+        if (half < paths.size()) {
+            try {
+                secondHalf = std::jthread([&] {
+                    try {
+                        second.emplace(paths, half, paths.size(), skip);
+                    } catch (...) {
+                        secondFailed = std::current_exception();
+                    }
+                });
+            } catch (const std::system_error&) {
+                half = paths.size(); // no thread to be had: one part, sorted here
+            }
+        }
         first.emplace(paths, 0, half, skip);
     }
     if (secondFailed) std::rethrow_exception(secondFailed);
