@@ -94,8 +94,9 @@ class SortedPart {
         m_sequence.resize(to - from);
         std::iota(m_sequence.begin(), m_sequence.end(), from);
         // Stable, so among entries that compare equal the first met is kept.
-        std::stable_sort(m_sequence.begin(), m_sequence.end(),
-                         [this](std::size_t a, std::size_t b) { return compare(*this, a, b) < 0; });
+        std::stable_sort(
+            m_sequence.begin(), m_sequence.end(),
+            [this](std::size_t a, std::size_t b) { return compare(*this, a, *this, b) < 0; });
     }
 
     // Entries `a` of `one` and `b` of `other`, both made with the same locale.
@@ -105,9 +106,6 @@ class SortedPart {
         const std::size_t j = b - other.m_from;
         if (const int c = one.m_keys[i].compare(other.m_keys[j]); c != 0) return c;
         return one.m_order.breakTie(one.m_folded[i], other.m_folded[j]);
-    }
-    int compare(const SortedPart& part, std::size_t a, std::size_t b) const {
-        return SortedPart::compare(part, a, part, b);
     }
 
     bool holds(std::size_t entry) const {
