@@ -244,11 +244,18 @@ bool fencedReadRows(jpeg_decompress_struct* info, JpegErrorManager* errors,
             else
                 rows[i] = target->bitmap->row(first + i);
         }
-        const auto got =
-            static_cast<int>(jpeg_read_scanlines(info, rows, static_cast<JDIMENSION>(wanted)));
-        if (got < 1) {
-            std::snprintf(errors->message, sizeof errors->message, "rows missing");
-            return false;
+        // libjpeg hands back one row group per call (a few rows at a reduced
+        // scale); the strip is filled whole so that a turn walks the bitmap's
+        // rows once per strip, not once per row group.
+        int got = 0;
+        while (got < wanted) {
+            const auto more = static_cast<int>(
+                jpeg_read_scanlines(info, rows + got, static_cast<JDIMENSION>(wanted - got)));
+            if (more < 1) {
+                std::snprintf(errors->message, sizeof errors->message, "rows missing");
+                return false;
+            }
+            got += more;
         }
         if (target->cmyk)
             for (int i = 0; i < got; ++i)
