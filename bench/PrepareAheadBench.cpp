@@ -108,6 +108,7 @@ class CopyingView final : public SaverView {
     void setCursorHidden(bool) override {}
     void closeWindow() override {}
     void clearPicture() override {}
+    void presentNow() override {}
     void wakeForPreparation() override {
         {
             const std::lock_guard<std::mutex> lock(m_mutex);

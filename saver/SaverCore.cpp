@@ -345,10 +345,12 @@ void SaverCore::onPreparationReady() {
             return;
         }
         if (m_closed) return;
-        if (step == WaitingStep::SetUp)
+        if (step == WaitingStep::SetUp) {
+            m_view.presentNow();
             finishSetUp(true);
-        else
+        } else {
             advanceClock();
+        }
     });
 }
 

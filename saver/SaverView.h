@@ -73,6 +73,10 @@ class SaverView {
     // prepared: the window shows only its background until showBitmap and
     // setOverlay bring them back.
     virtual void clearPicture() = 0;
+    // Puts what the window now holds on the screen before returning, instead
+    // of at the window's next turn of its event loop: the first picture goes
+    // up before the rest of the set-up runs.
+    virtual void presentNow() = 0;
     // The one call made on another thread: a preparation is done. The
     // window then calls SaverCore::onPreparationReady on its own thread,
     // soon, unless it has gone by then.

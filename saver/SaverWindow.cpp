@@ -374,6 +374,12 @@ void TSlidoraSaver::clearPicture() {
     Label1->hide();
 }
 
+void TSlidoraSaver::presentNow() {
+    // Painted and sent to the display server now; a hidden window paints
+    // nothing.
+    repaint();
+}
+
 void TSlidoraSaver::wakeForPreparation() {
     // Queued to this window's thread; dropped with the window if it goes
     // first.

@@ -68,6 +68,7 @@ class TSlidoraSaver : public QWidget, public SaverView {
     void setCursorHidden(bool hidden) override;
     void closeWindow() override;
     void clearPicture() override;
+    void presentNow() override;
     void wakeForPreparation() override;
 
   protected:

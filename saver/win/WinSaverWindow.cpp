@@ -254,6 +254,12 @@ void WinSaverWindow::clearPicture() {
     invalidate();
 }
 
+void WinSaverWindow::presentNow() {
+    // WM_PAINT is sent at once for what is invalid, instead of waiting until
+    // the queue is empty.
+    if (m_hwnd != nullptr) UpdateWindow(m_hwnd);
+}
+
 void WinSaverWindow::wakeForPreparation() {
     // Posted to the window's own queue; a message for a window that has gone
     // is dropped.

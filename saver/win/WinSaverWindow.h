@@ -55,6 +55,7 @@ class WinSaverWindow final : public SaverView {
     void setCursorHidden(bool hidden) override;
     void closeWindow() override;
     void clearPicture() override;
+    void presentNow() override;
     void wakeForPreparation() override;
 
     // The window procedure's work for this window: LRESULT of one message.

@@ -16,6 +16,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -111,6 +112,11 @@ class FakeView final : public SaverView {
         ++clears;
         overlayShown = false;
     }
+    void presentNow() override {
+        ++presents;
+        bitmapsAtPresent = bitmaps;
+        if (atPresent) atPresent();
+    }
     // From the preparing thread.
     void wakeForPreparation() override { ++wakes; }
 
@@ -129,6 +135,9 @@ class FakeView final : public SaverView {
     bool cursorHidden = false;
     int closes = 0;
     int clears = 0;
+    int presents = 0;
+    int bitmapsAtPresent = 0; // pictures shown when presentNow last came
+    std::function<void()> atPresent;
     std::atomic<int> wakes{0};
 };
 

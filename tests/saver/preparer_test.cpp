@@ -262,13 +262,27 @@ TEST(PreparedAhead, TheFirstPictureComesFromTheWorkerOnABlackWindowBeforeTheCloc
     EXPECT_TRUE(saver->waitingForPicture());
     ASSERT_TRUE(rig.preparer->finish());
     EXPECT_EQ(rig.view.wakes.load(), 1);
+    EXPECT_EQ(rig.view.presents, 0);
+    bool clockAtPresent = true;
+    int musicAtPresent = -1;
+    rig.view.atPresent = [&] {
+        clockAtPresent = rig.timer.enabled();
+        musicAtPresent = rig.audio.starts;
+    };
     saver->onPreparationReady();
     EXPECT_FALSE(saver->waitingForPicture());
     EXPECT_EQ(saver->shownPath(), a);
+    EXPECT_EQ(rig.view.presents, 1) << "the first picture is put on the screen at once";
+    EXPECT_EQ(rig.view.bitmapsAtPresent, 1);
+    EXPECT_FALSE(clockAtPresent) << "before the rest of the set-up";
+    EXPECT_EQ(musicAtPresent, 0);
     EXPECT_EQ(saver->clockPhase(), 1);
     EXPECT_TRUE(rig.timer.enabled());
     EXPECT_EQ(rig.audio.starts, 1);
     EXPECT_EQ(rig.log.requests.size(), 2u) << "and the next one is asked for ahead";
+    rig.nextStep();
+    EXPECT_EQ(rig.view.bitmaps, 2);
+    EXPECT_EQ(rig.view.presents, 1) << "a tick's picture waits for the event loop";
 }
 
 TEST(PreparedAhead, AnAbandonedPreparationLeavesTheFileInTheListAndIsPreparedAtTheTick) {
