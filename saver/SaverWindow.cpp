@@ -125,6 +125,8 @@ class MirrorWindow final : public QWidget {
         const QRect g = screen->geometry();
         // Two pixels past the monitor's edges, as the primary window.
         setGeometry(g.x(), g.y(), g.width() + 2, g.height() + 2);
+        // As on the saver window: paintEvent covers every pixel.
+        setAttribute(Qt::WA_OpaquePaintEvent);
     }
     QScreen* monitor() const { return m_screen; }
     void refresh() {
@@ -214,6 +216,10 @@ TSlidoraSaver::TSlidoraSaver(unsigned long parentWnd, SaverServices& services)
         setFocusPolicy(Qt::StrongFocus);
     }
     setAttribute(Qt::WA_InputMethodEnabled, false);
+    // paintEvent covers every pixel with the window's colour, so the
+    // toolkit's own fill of the window before it would be a second pass over
+    // the whole screen for every frame.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     FontSpec windowFont;
     windowFont.family = kWindowFace;
     windowFont.pixelSize = 12;
