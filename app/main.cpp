@@ -32,6 +32,7 @@
 #include <QCursor>
 #include <QFontDatabase>
 #include <QScreen>
+#include <fontconfig/fontconfig.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -52,7 +53,7 @@ namespace {
 // `catalogue`: the picture list walked since the program started (full
 // show and guest mode), or null.
 int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd,
-             EarlyCatalogue* catalogue = nullptr) {
+             std::jthread& fontConfig, EarlyCatalogue* catalogue = nullptr) {
     applyPictureAllocatorSettings();
     const std::string programFolder = programDir();
     SystemClock clock;
@@ -113,7 +114,12 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd,
     // entry) is filled while the window is made and the first picture is
     // read; the first text measured then waits only for what is left of it.
     // Qt guards the database with its own lock, so this only moves the work.
-    std::thread fontWarmUp([] { QFontDatabase::families(); });
+    // The system's font configuration has been read meanwhile from the top
+    // of main (most of the work); the database is filled from it.
+    std::thread fontWarmUp([&fontConfig] {
+        if (fontConfig.joinable()) fontConfig.join();
+        QFontDatabase::families();
+    });
     const struct JoinAtEnd {
         std::thread& thread;
         ~JoinAtEnd() { thread.join(); }
@@ -184,6 +190,13 @@ int main(int argc, char** argv) {
     if (mode == RunMode::Saver || mode == RunMode::Guest)
         catalogue = std::make_unique<EarlyCatalogue>(settingsLocation(), programDir(), PicRead);
 
+    // The system's font configuration and caches (about 5 ms) are read
+    // while the toolkit loads; the font warm-up in runSaver then only fills
+    // the toolkit's own database from them. Joined by the warm-up, or here.
+    std::jthread fontConfig;
+    if (mode == RunMode::Saver || mode == RunMode::Guest || mode == RunMode::Preview)
+        fontConfig = std::jthread([] { FcInit(); });
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
     QApplication::setQuitOnLastWindowClosed(false);
@@ -197,10 +210,10 @@ int main(int argc, char** argv) {
         runSettingsDialog([] { return PowerSaveInfo(readX11PowerParams()); });
         return 0;
     case RunMode::Preview:
-        return runSaver(app, cl.parentWnd, 0);
+        return runSaver(app, cl.parentWnd, 0, fontConfig);
     case RunMode::Guest:
-        return runSaver(app, 0, cl.guestWindow, catalogue.get());
+        return runSaver(app, 0, cl.guestWindow, fontConfig, catalogue.get());
     default:
-        return runSaver(app, 0, 0, catalogue.get());
+        return runSaver(app, 0, 0, fontConfig, catalogue.get());
     }
 }
