@@ -121,6 +121,42 @@ class SortedPart {
     std::vector<std::size_t> m_sequence;
 };
 
+// In the C locale (LC_ALL=C, C.UTF-8) the collator's order of plain ASCII
+// texts is their byte order with the letters lowered, and only letter case
+// makes two of them equal. A list whose texts after `skip` are all ASCII is
+// sorted on those bytes here, without the collator's keys: several times
+// less work, which a large folder pays at the start of every show. False,
+// and `paths` untouched, when the locale or a text calls for the collator.
+bool sortPlainAscii(std::vector<std::string>& paths, std::size_t skip) {
+    if (QLocale().language() != QLocale::C) return false;
+    std::vector<std::string> keys;
+    keys.reserve(paths.size());
+    for (const std::string& p : paths) {
+        std::string key = p.substr(skip);
+        for (char& c : key) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (byte >= 0x80) return false;
+            if (byte >= 'A' && byte <= 'Z') c = static_cast<char>(byte - 'A' + 'a');
+        }
+        keys.push_back(std::move(key));
+    }
+    std::vector<std::size_t> sequence(paths.size());
+    std::iota(sequence.begin(), sequence.end(), std::size_t{0});
+    // Stable, so of the spellings of one name the first met is kept.
+    std::stable_sort(sequence.begin(), sequence.end(),
+                     [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::vector<std::string> sorted;
+    sorted.reserve(paths.size());
+    const std::string* last = nullptr;
+    for (std::size_t idx : sequence) {
+        if (last != nullptr && *last == keys[idx]) continue;
+        sorted.push_back(std::move(paths[idx]));
+        last = &keys[idx];
+    }
+    paths.swap(sorted);
+    return true;
+}
+
 // Below this many paths a second thread costs more than it saves.
 constexpr std::size_t kSplitSortFrom = 2000;
 
@@ -129,6 +165,7 @@ constexpr std::size_t kSplitSortFrom = 2000;
 void sortPathsForUser(std::vector<std::string>& paths) {
     if (paths.size() < 2) return;
     const std::size_t skip = sharedFolderLength(paths);
+    if (sortPlainAscii(paths, skip)) return;
     // A large list is sorted in two halves at once, then merged: the
     // halves' keys and sorts are the bulk of the work. The merge takes the
     // first half's entry of two that compare equal, so the sort stays stable.
