@@ -346,6 +346,11 @@ void SaverCore::onPreparationReady() {
         }
         if (m_closed) return;
         if (step == WaitingStep::SetUp) {
+            // The first picture stands on black (finishSetUp): the frame put
+            // up now is the one the set-up leaves, not a frame on the
+            // picture's own colour followed by a black one.
+            m_windowColour = kBlack;
+            m_view.setBackground(m_windowColour);
             m_view.presentNow();
             finishSetUp(true);
         } else {

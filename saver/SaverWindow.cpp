@@ -315,7 +315,11 @@ void TSlidoraSaver::moveIcon(Point topLeft) {
 }
 
 void TSlidoraSaver::setBackground(Rgb colour) {
-    m_windowColour = toQColor(colour);
+    // The same colour again repaints nothing: a repaint of the whole window
+    // is a frame of the whole screen for the display server to take.
+    const QColor wanted = toQColor(colour);
+    if (wanted == m_windowColour) return;
+    m_windowColour = wanted;
     update();
     for (const auto& mirror : m_mirrors)
         mirror->update();

@@ -272,6 +272,8 @@ void WinSaverWindow::moveIcon(Point topLeft) {
 }
 
 void WinSaverWindow::setBackground(Rgb colour) {
+    // The same colour again repaints nothing.
+    if (colour == m_background) return;
     m_background = colour;
     invalidate();
 }

@@ -250,6 +250,15 @@ TEST(PreparedAhead, TheFirstPictureComesFromTheWorkerOnABlackWindowBeforeTheCloc
     rig.pictureSettings("[Audio]\nAudioFolder=/music\n");
     const std::string a = rig.tree.file("pics/a.jpg", 20000);
     rig.tree.file("pics/b.jpg", 20000);
+    // White to its edges, so the colour it would stand on is white.
+    const auto load = rig.services.picLoad;
+    rig.services.picLoad = [load](const std::string& path, WorkingPicture& pic,
+                                  const TargetSizeFn& target) {
+        if (!load(path, pic, target)) return false;
+        for (int y = 0; y < pic.bitmap.height(); ++y)
+            std::memset(pic.bitmap.row(y), 0xff, pic.bitmap.stride());
+        return true;
+    };
     auto saver = rig.makeWaiting();
     EXPECT_TRUE(saver->waitingForPicture());
     EXPECT_TRUE(rig.loads.empty()) << "nothing loaded on this thread";
@@ -265,9 +274,11 @@ TEST(PreparedAhead, TheFirstPictureComesFromTheWorkerOnABlackWindowBeforeTheCloc
     EXPECT_EQ(rig.view.presents, 0);
     bool clockAtPresent = true;
     int musicAtPresent = -1;
+    std::uint32_t backgroundAtPresent = 1;
     rig.view.atPresent = [&] {
         clockAtPresent = rig.timer.enabled();
         musicAtPresent = rig.audio.starts;
+        backgroundAtPresent = colourRefOf(rig.view.background);
     };
     saver->onPreparationReady();
     EXPECT_FALSE(saver->waitingForPicture());
@@ -276,6 +287,7 @@ TEST(PreparedAhead, TheFirstPictureComesFromTheWorkerOnABlackWindowBeforeTheCloc
     EXPECT_EQ(rig.view.bitmapsAtPresent, 1);
     EXPECT_FALSE(clockAtPresent) << "before the rest of the set-up";
     EXPECT_EQ(musicAtPresent, 0);
+    EXPECT_EQ(backgroundAtPresent, 0u) << "already on the black the first picture stands on";
     EXPECT_EQ(saver->clockPhase(), 1);
     EXPECT_TRUE(rig.timer.enabled());
     EXPECT_EQ(rig.audio.starts, 1);
