@@ -198,6 +198,7 @@ void SaverCore::FormCreate() {
 }
 
 void SaverCore::finishSetUp(bool hasPictures) {
+    m_setUpEnded = true;
     if (hasPictures) {
         SaverAudio* audio = m_services.audio;
         if (audio != nullptr && !audio->listEmpty())
@@ -346,11 +347,6 @@ void SaverCore::onPreparationReady() {
         }
         if (m_closed) return;
         if (step == WaitingStep::SetUp) {
-            // The first picture stands on black (finishSetUp): the frame put
-            // up now is the one the set-up leaves, not a frame on the
-            // picture's own colour followed by a black one.
-            m_windowColour = kBlack;
-            m_view.setBackground(m_windowColour);
             m_view.presentNow();
             finishSetUp(true);
         } else {
@@ -467,7 +463,10 @@ void SaverCore::showPrepared(PreparedPicture picture) {
     // The view takes the pixels over.
     m_view.showBitmap(std::move(picture.bitmap), {picture.place.x, picture.place.y});
     m_windowColour = rgbOfColourRef(picture.background);
-    m_view.setBackground(m_windowColour);
+    // The set-up's first picture stands on black (finishSetUp): its own
+    // colour never reaches the view, so the first frame put up is the one
+    // the set-up leaves, not one on that colour followed by a black one.
+    if (m_setUpEnded) m_view.setBackground(m_windowColour);
     m_shownPath = picture.path;
     if (m_closePending) return;
     showOverlay(picture.path, picture.background);

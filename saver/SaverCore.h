@@ -150,6 +150,7 @@ class SaverCore {
     int m_clockPhase = 0;
 
     bool m_started = false;
+    bool m_setUpEnded = false;
     bool m_messageMode = false;
     bool m_closed = false;
     bool m_cursorHidden = false;

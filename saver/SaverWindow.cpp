@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <QRegion>
 #include <QScreen>
 
 #include "saver/Layout.h"
@@ -151,6 +152,9 @@ class MirrorWindow final : public QWidget {
         if (!m_fitted.isNull()) painter.drawImage(m_at, m_fitted);
     }
     void resizeEvent(QResizeEvent*) override { refresh(); }
+    // As on the saver window: nothing drawn depends on the focus.
+    void focusInEvent(QFocusEvent*) override {}
+    void focusOutEvent(QFocusEvent*) override {}
     void keyPressEvent(QKeyEvent* event) override {
         event->accept();
         m_owner.m_core.onKey();
@@ -385,9 +389,13 @@ void TSlidoraSaver::clearPicture() {
 }
 
 void TSlidoraSaver::presentNow() {
-    // Painted and sent to the display server now; a hidden window paints
-    // nothing.
-    repaint();
+    // The parts a picture changes (the picture, the caption) are painted and
+    // sent to the display server now, not the whole window: the rest stands
+    // on the colour it had. Anything else waiting to be painted follows from
+    // the event loop. A hidden window paints nothing.
+    QRegion changed(Image1->geometry());
+    if (Label1->isVisible()) changed += Label1->geometry();
+    repaint(changed);
 }
 
 void TSlidoraSaver::wakeForPreparation() {

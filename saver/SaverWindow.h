@@ -74,6 +74,11 @@ class TSlidoraSaver : public QWidget, public SaverView {
   protected:
     void paintEvent(QPaintEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    // Nothing drawn depends on the focus: the toolkit's own handlers would
+    // repaint the whole window when it gains or loses it, as it does when
+    // the show goes up.
+    void focusInEvent(QFocusEvent*) override {}
+    void focusOutEvent(QFocusEvent*) override {}
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
