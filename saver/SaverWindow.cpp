@@ -384,7 +384,12 @@ void TSlidoraSaver::closeWindow() {
 }
 
 void TSlidoraSaver::clearPicture() {
-    Image1->hide();
+    // The picture's label stays shown, empty and of no size: showing a
+    // child of a shown window makes the toolkit ask the display server
+    // where the pointer is, and at the first picture that answer waits
+    // behind the server's work on the window's first frame.
+    Image1->setPixmap(QPixmap());
+    Image1->setGeometry(0, 0, 0, 0);
     Label1->hide();
 }
 
