@@ -20,6 +20,7 @@
 #include "platform/QtLocaleText.h"
 #include "platform/QtPlatform.h"
 #include "platform/Random.h"
+#include "platform/SessionBus.h"
 #include "platform/StandardStreams.h"
 #include "platform/X11PowerParams.h"
 #include "saver/Catalogue.h"
@@ -196,6 +197,11 @@ int main(int argc, char** argv) {
     std::jthread fontConfig;
     if (mode == RunMode::Saver || mode == RunMode::Guest || mode == RunMode::Preview)
         fontConfig = std::jthread([] { FcInit(); });
+
+    // The saver's windows show pictures and take no text: no bus daemon is
+    // started for them where the session has none.
+    if (mode == RunMode::Saver || mode == RunMode::Guest || mode == RunMode::Preview)
+        findSessionBusWithoutLaunching();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));

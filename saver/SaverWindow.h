@@ -87,6 +87,7 @@ class TSlidoraSaver : public QWidget, public SaverView {
   private:
     friend class MirrorWindow;
     void createComponents();
+    void backStoreAhead();
     void addMirror(QScreen* screen);
     void removeMirror(QScreen* screen);
     void updateMirrors();
