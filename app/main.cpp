@@ -95,6 +95,7 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd,
         };
     services.picLoad = [](const std::string& path, WorkingPicture& picture,
                           const TargetSizeFn& target) { return PicLoad(path, picture, target); };
+    services.readyForView = widenForDisplay;
     services.resizeHost = &resizeHost;
     services.makePreparer = [](PreparationWork work,
                                PreparationDone done) -> std::unique_ptr<PicturePreparer> {

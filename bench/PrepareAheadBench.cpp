@@ -205,6 +205,7 @@ ShowFigures runShow(const std::string& pictureFolder, const std::string& setting
     services.readerContext.programDir = programDir();
     services.picLoad = [](const std::string& path, WorkingPicture& picture,
                           const TargetSizeFn& target) { return PicLoad(path, picture, target); };
+    services.readyForView = widenForDisplay; // as the program does
     services.resizeHost = &host;
     if (ahead)
         services.makePreparer = [](PreparationWork work,

@@ -34,6 +34,21 @@ FontSpec windowFont(int pixelSize) {
     return font;
 }
 
+// One picture's preparation, where it runs (the preparer's thread, or the
+// step's own without one), down to the view's layout.
+Preparation prepareForView(const PreparationRequest& request, const PicLoadFn& load,
+                           const std::function<void(Bitmap&)>& readyForView) {
+    Preparation done = preparePictureFile(request, load);
+    if (!done.picture || !readyForView) return done;
+    try {
+        readyForView(done.picture->bitmap);
+    } catch (...) {
+        done.picture.reset();
+        done.error = std::current_exception();
+    }
+    return done;
+}
+
 } // namespace
 
 SaverCore::SaverCore(unsigned long parentWnd, SaverServices& services, SaverView& view)
@@ -386,16 +401,16 @@ std::optional<PreparedPicture> SaverCore::finishPreparation(Preparation done) {
 }
 
 std::optional<PreparedPicture> SaverCore::preparePicture(const std::string& path) {
-    return finishPreparation(preparePictureFile(preparationFor(path), m_services.picLoad));
+    return finishPreparation(
+        prepareForView(preparationFor(path), m_services.picLoad, m_services.readyForView));
 }
 
 bool SaverCore::havePreparer() {
     if (m_preparer) return true;
     if (previewMode() || !m_services.makePreparer) return false;
     m_preparer = m_services.makePreparer(
-        [load = m_services.picLoad](const PreparationRequest& request) {
-            return preparePictureFile(request, load);
-        },
+        [load = m_services.picLoad, ready = m_services.readyForView](
+            const PreparationRequest& request) { return prepareForView(request, load, ready); },
         [this] { m_view.wakeForPreparation(); });
     return m_preparer != nullptr;
 }

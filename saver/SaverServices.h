@@ -1,6 +1,7 @@
 #pragma once
 // Everything the saver takes from outside besides its window, chosen once at
 // the top: the real services in the program, fakes in tests.
+#include "platform/Bitmap.h"
 #include "platform/Geometry.h"
 #include "saver/PicturePreparer.h"
 #include "saver/picture/PictureDecoder.h"
@@ -60,6 +61,10 @@ struct SaverServices {
     std::string settingsPath;
     ReaderContext readerContext;
     std::function<bool(const std::string&, WorkingPicture&, const TargetSizeFn&)> picLoad;
+    // Runs where each picture is prepared, after it is scaled: puts its
+    // pixels in the layout the view shows without converting them (the same
+    // colours). Null leaves them as the resampler gave them.
+    std::function<void(Bitmap&)> readyForView;
     // The catalogue walk of the set-up, PicRead's contract; null calls
     // PicRead itself.
     std::function<void(const std::string& folder, int minimumSizeKb,

@@ -77,25 +77,14 @@ void setTextColour(QLabel* label, Rgb colour) {
 
 } // namespace
 
-QImage shownImageOf(Bitmap bitmap) {
-    if (bitmap.rowOrder() == RowOrder::TopDown && bitmap.bitsPerPixel() == 32) {
-        // The image owns the pixels from here and frees them with itself,
-        // and a pixmap made from it shares them: no copy, no conversion.
-        auto* owned = new Bitmap(std::move(bitmap));
-        return QImage(
-            owned->data(), owned->width(), owned->height(), static_cast<qsizetype>(owned->stride()),
-            QImage::Format_RGB32, [](void* pixels) { delete static_cast<Bitmap*>(pixels); }, owned);
-    }
-    if (bitmap.bitsPerPixel() != 24) return copiedImage(bitmap);
-    // Widened once, straight into the 32-bit layout the pixmap keeps: Qt's
-    // own conversion from 24 bits takes several times as long, and this runs
-    // on the window's thread at every picture.
-    QImage image(bitmap.width(), bitmap.height(), QImage::Format_RGB32);
-    if (image.isNull()) return {};
+void widenForDisplay(Bitmap& bitmap) {
+    if (bitmap.bitsPerPixel() != 24) return;
+    Bitmap wide;
+    if (!wide.allocateUnfilled(bitmap.width(), bitmap.height(), 32, RowOrder::TopDown)) return;
     const auto width = static_cast<std::size_t>(bitmap.width());
     for (int y = 0; y < bitmap.height(); ++y) {
         const std::uint8_t* in = bitmap.row(y);
-        std::uint8_t* out = image.scanLine(y);
+        std::uint8_t* out = wide.row(y);
         // Four bytes at a time, the fourth overwritten with the opaque
         // byte; the row's last pixel on its own, since its fourth byte may
         // lie past the pixels.
@@ -108,7 +97,21 @@ QImage shownImageOf(Bitmap bitmap) {
         out[2] = in[2];
         out[3] = 0xff;
     }
-    return image;
+    bitmap = std::move(wide);
+}
+
+QImage shownImageOf(Bitmap bitmap) {
+    // Widened here only when the preparation did not do it already.
+    widenForDisplay(bitmap);
+    if (bitmap.rowOrder() == RowOrder::TopDown && bitmap.bitsPerPixel() == 32) {
+        // The image owns the pixels from here and frees them with itself,
+        // and a pixmap made from it shares them: no copy, no conversion.
+        auto* owned = new Bitmap(std::move(bitmap));
+        return QImage(
+            owned->data(), owned->width(), owned->height(), static_cast<qsizetype>(owned->stride()),
+            QImage::Format_RGB32, [](void* pixels) { delete static_cast<Bitmap*>(pixels); }, owned);
+    }
+    return copiedImage(bitmap);
 }
 
 // A monitor other than the primary one during the full-screen show: the

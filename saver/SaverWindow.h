@@ -23,6 +23,12 @@ namespace slidora {
 
 // The Qt font for a font as the logic names it.
 QFont toQFont(const FontSpec& font);
+// The layout the window shows without a conversion: a 24-bit picture is
+// widened to 32 bits (the fourth byte opaque) with its rows top-down, the
+// same colours; any other stays as it is. Needs no window: the preparer
+// runs it on its own thread (SaverServices::readyForView), which spares the
+// window's thread a pass over the picture at its tick.
+void widenForDisplay(Bitmap& bitmap);
 // The image the window shows for a picture: a 32-bit top-down one is taken
 // over as it is, a 24-bit one widened to 32 bits, anything else copied.
 QImage shownImageOf(Bitmap bitmap);

@@ -462,6 +462,39 @@ TEST(ThreadedPreparer, RealFilesShowAsWithoutPreparation) {
     EXPECT_EQ(run(true), without);
 }
 
+// The view's layout is made where the picture is prepared: on the worker
+// with one, on the step's own thread without; the view gets what it made.
+TEST(ThreadedPreparer, EachPictureIsMadeReadyForTheViewWhereItIsPrepared) {
+    TempTree pictures;
+    ASSERT_TRUE(picwriter::writeBmp(pictures.root() + "/a.bmp", picwriter::makeGradient(300, 200)));
+    ASSERT_TRUE(picwriter::writeBmp(pictures.root() + "/b.bmp", picwriter::makeGradient(200, 300)));
+    for (const bool threaded : {false, true}) {
+        PreparingRig rig;
+        rig.settings("[Image]\nDispFolder=" + pictures.root() + "\nSleepTime=500\n");
+        rig.services.picLoad = [](const std::string& path, WorkingPicture& picture,
+                                  const TargetSizeFn& target) {
+            return PicLoad(path, picture, target);
+        };
+        rig.services.makePreparer = nullptr;
+        if (threaded) rig.useThreadedPreparer();
+        std::atomic<int> readied{0};
+        std::atomic<bool> offThisThread{false};
+        const std::thread::id testThread = std::this_thread::get_id();
+        rig.services.readyForView = [&](Bitmap& bitmap) {
+            if (std::this_thread::get_id() != testThread) offThisThread = true;
+            Bitmap marker;
+            if (marker.allocate(bitmap.width() + 1, 1, 32)) bitmap = std::move(marker);
+            ++readied;
+        };
+        auto saver = rig.makeShown();
+        rig.nextStep();
+        EXPECT_GE(readied.load(), 2) << (threaded ? "threaded" : "on the step's thread");
+        EXPECT_EQ(offThisThread.load(), threaded);
+        EXPECT_EQ(rig.view.shown.height, 1) << "the view shows what was made ready";
+        saver->onKey();
+    }
+}
+
 // Polls for a stop on the worker's thread until the deadline; true when one came.
 bool stopComesWithin(std::chrono::seconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;

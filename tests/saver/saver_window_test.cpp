@@ -190,14 +190,21 @@ TEST(SaverWindow, ShownImageKeepsEveryPixelOfEachLayout) {
     Case cases[] = {{"32-bit", wide}, {"24-bit", narrow}, {"8-bit", indexed}};
     const QImage taken = shownImageOf(std::move(wide));
     EXPECT_EQ(taken.constBits(), widePixels) << "taken over, not copied";
-    for (Case& c : cases) {
-        const QImage image = shownImageOf(std::move(c.bitmap));
-        ASSERT_EQ(image.size(), QSize(5, 3)) << c.name;
+    // Widened ahead (as the preparer does), a 24-bit picture is 32-bit and
+    // top-down, the layout taken over without a copy.
+    Bitmap widened = cases[1].bitmap;
+    widenForDisplay(widened);
+    ASSERT_EQ(widened.bitsPerPixel(), 32);
+    EXPECT_EQ(widened.rowOrder(), RowOrder::TopDown);
+    Case widenedCase{"24-bit widened ahead", std::move(widened)};
+    for (Case* c : {&cases[0], &cases[1], &cases[2], &widenedCase}) {
+        const QImage image = shownImageOf(std::move(c->bitmap));
+        ASSERT_EQ(image.size(), QSize(5, 3)) << c->name;
         for (int y = 0; y < 3; ++y)
             for (int x = 0; x < 5; ++x) {
                 const int v = y * 5 + x;
                 EXPECT_EQ(image.pixel(x, y), qRgb(255 - v, v * 7, v * 3))
-                    << c.name << " at " << x << "," << y;
+                    << c->name << " at " << x << "," << y;
             }
     }
 }
