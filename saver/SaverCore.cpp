@@ -51,6 +51,18 @@ Preparation prepareForView(const PreparationRequest& request, const PicLoadFn& l
 
 } // namespace
 
+FontSpec overlayFontOf(const SaverSettings& settings) {
+    FontSpec font;
+    font.family = settings.fontName;
+    font.pointSize = settings.fontSizePt;
+    const int style = FontStyleBits(settings.styleLetters);
+    font.bold = (style & kStyleBold) != 0;
+    font.italic = (style & kStyleItalic) != 0;
+    font.underline = (style & kStyleUnderline) != 0;
+    font.strikeout = (style & kStyleStrikeout) != 0;
+    return font;
+}
+
 SaverCore::SaverCore(unsigned long parentWnd, SaverServices& services, SaverView& view)
     : m_parentWnd(parentWnd), m_services(services), m_view(view), m_overlayBox(kOverlayDesignRect) {
     m_canvasFont = windowFont(12);
@@ -192,11 +204,7 @@ void SaverCore::FormCreate() {
             if (audio != nullptr && !m_settings.audioFolder.empty())
                 audio->AudRead(m_settings.audioFolder, m_settings.mediaExtText,
                                m_settings.audioShuffle, *m_services.random);
-            const int style = FontStyleBits(m_settings.styleLetters);
-            m_overlayFont.bold = (style & kStyleBold) != 0;
-            m_overlayFont.italic = (style & kStyleItalic) != 0;
-            m_overlayFont.underline = (style & kStyleUnderline) != 0;
-            m_overlayFont.strikeout = (style & kStyleStrikeout) != 0;
+            m_overlayFont = overlayFontOf(m_settings);
             m_view.setOverlayFont(m_overlayFont);
             if (!PicDisp()) {
                 // The first picture is being prepared: the window goes up

@@ -22,6 +22,10 @@
 
 namespace slidora {
 
+// The caption's font for a show with pictures: the settings' face and point
+// size with the styles their letters name.
+FontSpec overlayFontOf(const SaverSettings& settings);
+
 class SaverCore {
   public:
     // `parentWnd` is the preview host's window id; 0 for full screen. Keeps

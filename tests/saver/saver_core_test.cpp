@@ -29,6 +29,33 @@ TEST(SaverSetUp, FullScreenCoversTheScreenPlusTwoAndHidesTheCursor) {
     EXPECT_EQ(saver->recordedPointer(), rig.pointer);
 }
 
+// The caption's font: the settings' face and size, each style its letter
+// names (the letters may come in any order, others are ignored).
+TEST(OverlayFontOf, FaceSizeAndTheNamedStyles) {
+    struct Case {
+        const char* letters;
+        bool bold, italic, underline, strikeout;
+    };
+    const Case cases[] = {{"", false, false, false, false},
+                          {"B", true, false, false, false},
+                          {"SUIB", true, true, true, true},
+                          {"xIy", false, true, false, false},
+                          {"us", false, false, false, false}};
+    for (const Case& c : cases) {
+        SaverSettings settings;
+        settings.fontName = "IPAGothic";
+        settings.fontSizePt = 14;
+        settings.styleLetters = c.letters;
+        const FontSpec font = overlayFontOf(settings);
+        EXPECT_EQ(font.family, "IPAGothic");
+        EXPECT_EQ(font.pointSize, 14);
+        EXPECT_EQ(font.bold, c.bold) << c.letters;
+        EXPECT_EQ(font.italic, c.italic) << c.letters;
+        EXPECT_EQ(font.underline, c.underline) << c.letters;
+        EXPECT_EQ(font.strikeout, c.strikeout) << c.letters;
+    }
+}
+
 TEST(SaverSetUp, PreviewTakesTheHostSizeAndBuildsNoList) {
     SaverRig rig;
     rig.pictureSettings();
