@@ -200,6 +200,9 @@ void SaverCore::FormCreate() {
         }
         if (!m_pictureList.empty()) {
             hasPictures = true;
+            // The first picture is prepared while the audio list is read,
+            // which walks a folder of its own on this thread.
+            if (havePreparer()) askToPrepare(m_pictureList.front(), true);
             SaverAudio* audio = m_services.audio;
             if (audio != nullptr && !m_settings.audioFolder.empty())
                 audio->AudRead(m_settings.audioFolder, m_settings.mediaExtText,

@@ -61,6 +61,7 @@ class FakeAudio final : public SaverAudio {
     void AudRead(const std::string& folder, const std::string&, bool, RandomSource&) override {
         readFolder = folder;
         if (!folder.empty()) hasList = true;
+        if (atRead) atRead();
     }
     void start(bool, int) override {
         on = hasList;
@@ -72,6 +73,7 @@ class FakeAudio final : public SaverAudio {
     void onActiveTimeEnd() override { ++activeEnds; }
     void onClose() override { ++closes; }
     std::string readFolder;
+    std::function<void()> atRead; // runs as the list is read
     bool hasList = false;
     bool on = false;
     int starts = 0, loads = 0, activeEnds = 0, closes = 0;

@@ -189,6 +189,7 @@ TEST(PreparedAhead, FileChangedSincePreparationIsPreparedAgainAtTheTick) {
         const std::string a = rig.tree.file("pics/a.jpg", 20000);
         const std::string b = rig.tree.file("pics/b.jpg", 20000);
         auto saver = rig.makeShown();
+        rig.log.waits = 0; // the set-up waits for its own picture; the tick is what counts
         ASSERT_TRUE(rig.preparer->finish()) << c.name;
         c.change(b);
         if (c.nowUnreadable) rig.unreadable.insert(b);
@@ -259,7 +260,10 @@ TEST(PreparedAhead, TheFirstPictureComesFromTheWorkerOnABlackWindowBeforeTheCloc
             std::memset(pic.bitmap.row(y), 0xff, pic.bitmap.stride());
         return true;
     };
+    std::size_t askedAtAudioRead = 0;
+    rig.audio.atRead = [&] { askedAtAudioRead = rig.log.requests.size(); };
     auto saver = rig.makeWaiting();
+    EXPECT_EQ(askedAtAudioRead, 1u) << "prepared while the audio list is read";
     EXPECT_TRUE(saver->waitingForPicture());
     EXPECT_TRUE(rig.loads.empty()) << "nothing loaded on this thread";
     EXPECT_EQ(rig.view.clears, 1);
@@ -344,6 +348,7 @@ std::vector<std::string> showTrace(Preparing preparing) {
         return true;
     };
     auto saver = rig.makeShown();
+    rig.log.waits = 0; // the set-up waits for its own picture; the ticks are what count
     std::vector<std::string> trace;
     const auto record = [&] {
         const Rect& box = rig.view.overlay.box;
