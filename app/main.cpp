@@ -219,6 +219,10 @@ int main(int argc, char** argv) {
     // the locale loaded.
     std::setlocale(LC_ALL, "");
 
+    // The saver's windows: the full show, guest mode and the preview.
+    const bool saverWindow =
+        mode == RunMode::Saver || mode == RunMode::Guest || mode == RunMode::Preview;
+
     // The full show's picture folder is walked while the toolkit starts.
     std::unique_ptr<EarlyCatalogue> catalogue;
     if (mode == RunMode::Saver || mode == RunMode::Guest)
@@ -228,13 +232,11 @@ int main(int argc, char** argv) {
     // while the toolkit loads; the font warm-up in runSaver then only fills
     // the toolkit's own database from them. Joined by the warm-up, or here.
     std::jthread fontConfig;
-    if (mode == RunMode::Saver || mode == RunMode::Guest || mode == RunMode::Preview)
-        fontConfig = std::jthread([] { FcInit(); });
+    if (saverWindow) fontConfig = std::jthread([] { FcInit(); });
 
     // The saver's windows show pictures and take no text: no bus daemon is
     // started for them where the session has none.
-    if (mode == RunMode::Saver || mode == RunMode::Guest || mode == RunMode::Preview)
-        findSessionBusWithoutLaunching();
+    if (saverWindow) findSessionBusWithoutLaunching();
 
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromUtf8(kApplicationTitle));
