@@ -216,6 +216,7 @@ void SaverCore::FormCreate() {
                 m_windowColour = kBlack;
                 m_view.setBackground(m_windowColour);
                 m_view.clearPicture();
+                measureOverlayAhead(m_pictureList[static_cast<std::size_t>(m_picIndex)]);
                 return;
             }
         }
@@ -506,15 +507,9 @@ void SaverCore::showOverlay(const std::string& path, std::uint32_t background) {
         m_view.hideOverlay();
         return;
     }
-    const double now = m_services.clock->nowDays();
-    const std::string date = m_services.dateText ? m_services.dateText(now) : std::string();
-    const std::string time = m_services.timeText ? m_services.timeText(now) : std::string();
     OverlaySpec overlay;
-    overlay.text = overlayText(corner, setting, overlayName(path, m_settings.showFolder),
-                               m_settings.showDate, m_settings.showTime, date, time);
-    // The box is measured one full stop wider than the text. The view falls
-    // back per glyph to a font that has it, so no character set is chosen.
-    const Size measured = m_view.measureText(overlay.text + ".", m_overlayFont);
+    overlay.text = overlayTextFor(path, corner);
+    const Size measured = measureOverlay(overlay.text);
     OverlayBounds bounds{};
     if (overlayBounds(corner, measured.width, measured.height, m_windowSize.width,
                       m_windowSize.height, m_screenSize.width, m_screenSize.height, bounds))
@@ -523,6 +518,38 @@ void SaverCore::showOverlay(const std::string& path, std::uint32_t background) {
     overlay.background = rgbOfColourRef(background);
     overlay.textColour = rgbOfColourRef(overlayTextColour(background));
     m_view.setOverlay(overlay);
+}
+
+std::string SaverCore::overlayTextFor(const std::string& path, int corner) const {
+    const double now = m_services.clock->nowDays();
+    const std::string date = m_services.dateText ? m_services.dateText(now) : std::string();
+    const std::string time = m_services.timeText ? m_services.timeText(now) : std::string();
+    return overlayText(corner, m_settings.fileNamePosition,
+                       overlayName(path, m_settings.showFolder), m_settings.showDate,
+                       m_settings.showTime, date, time);
+}
+
+Size SaverCore::measureOverlay(const std::string& text) {
+    // The box is measured one full stop wider than the text. The view falls
+    // back per glyph to a font that has it, so no character set is chosen.
+    const std::string measured = text + ".";
+    if (m_overlayMeasure && m_overlayMeasure->text == measured &&
+        m_overlayMeasure->font == m_overlayFont)
+        return m_overlayMeasure->size;
+    m_overlayMeasure =
+        OverlayMeasure{measured, m_overlayFont, m_view.measureText(measured, m_overlayFont)};
+    return m_overlayMeasure->size;
+}
+
+void SaverCore::measureOverlayAhead(const std::string& path) {
+    // The first measure of a caption loads its font on this thread; done
+    // here it runs while the worker prepares the picture, not after it. A
+    // corner drawn at random is drawn only when the picture shows, so that
+    // the random sequence stays as it is, and its caption is measured then.
+    // A caption whose text has changed by then (the time) is measured again.
+    const int setting = m_settings.fileNamePosition;
+    if (setting == kOverlayNone || setting == kOverlayRandom) return;
+    measureOverlay(overlayTextFor(path, setting));
 }
 
 Point SaverCore::MousePos() const {

@@ -124,6 +124,9 @@ class SaverCore {
     PictureLoad pictureFor(const std::string& path, std::optional<PreparedPicture>& picture);
     void prepareAhead();
     void showOverlay(const std::string& path, std::uint32_t background);
+    std::string overlayTextFor(const std::string& path, int corner) const;
+    Size measureOverlay(const std::string& text);
+    void measureOverlayAhead(const std::string& path);
     Point MousePos() const;
     void MouseChk();
     void FormMouseMove(Point at);
@@ -165,6 +168,14 @@ class SaverCore {
     Rgb m_windowColour{0, 128, 128};
     FontSpec m_canvasFont;
     FontSpec m_overlayFont;
+    // The last caption measured, with its font and size: the set-up measures
+    // the first picture's caption while that picture is being prepared.
+    struct OverlayMeasure {
+        std::string text;
+        FontSpec font;
+        Size size;
+    };
+    std::optional<OverlayMeasure> m_overlayMeasure;
     Rgb m_canvasFontColour{0, 0, 0};
     // The second message line, when message mode shows one.
     std::optional<MessageLine> m_secondLine;

@@ -105,6 +105,7 @@ class FakeView final : public SaverView {
     void setMessage(const MessageLine& line) override { message = line; }
     void setSecondLine(const MessageLine& line) override { secondLine = line; }
     Size measureText(const std::string& text, const FontSpec& font) const override {
+        measured.push_back(text);
         const int px = font.pixelSize > 0 ? font.pixelSize : 10;
         return {static_cast<int>(text.size()) * px, px * 9 / 8};
     }
@@ -141,6 +142,7 @@ class FakeView final : public SaverView {
     int bitmapsAtPresent = 0; // pictures shown when presentNow last came
     std::function<void()> atPresent;
     std::atomic<int> wakes{0};
+    mutable std::vector<std::string> measured; // every text measured, in order
 };
 
 // A temporary folder of files of chosen sizes, removed with the fixture.

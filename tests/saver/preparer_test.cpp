@@ -301,6 +301,40 @@ TEST(PreparedAhead, TheFirstPictureComesFromTheWorkerOnABlackWindowBeforeTheCloc
     EXPECT_EQ(rig.view.presents, 1) << "a tick's picture waits for the event loop";
 }
 
+TEST(PreparedAhead, TheFirstCaptionIsMeasuredWhileItsPictureIsPrepared) {
+    // Measured once in all: ahead when the corner is known and the text
+    // stays, at the show otherwise.
+    struct Case {
+        const char* name;
+        const char* text;
+        bool timeMoves; // the caption's time changes while the picture is prepared
+        std::size_t wantAhead;
+        std::size_t wantInAll;
+    };
+    const Case cases[] = {
+        {"fixed corner", "[Text]\nFileName=0\n", false, 1, 1},
+        {"fixed corner, time changed", "[Text]\nFileName=0\nTime=Yes\n", true, 1, 2},
+        {"random corner", "[Text]\nFileName=5\n", false, 0, 1},
+        {"no caption", "[Text]\nFileName=2\n", false, 0, 0},
+    };
+    for (const Case& c : cases) {
+        PreparingRig rig;
+        rig.pictureSettings(c.text);
+        const std::string a = rig.tree.file("pics/a.jpg", 20000);
+        std::string time = "12:34:56";
+        rig.services.timeText = [&time](double) { return time; };
+        auto saver = rig.makeWaiting();
+        EXPECT_EQ(rig.view.measured.size(), c.wantAhead) << c.name;
+        if (c.timeMoves) time = "12:35:00";
+        rig.serveWaitingStep();
+        ASSERT_EQ(rig.view.bitmaps, 1) << c.name;
+        EXPECT_EQ(rig.view.measured.size(), c.wantInAll) << c.name;
+        if (c.wantInAll == 0) continue;
+        EXPECT_EQ(rig.view.measured.back(), rig.view.overlay.text + ".")
+            << c.name << ": the box is the shown text's";
+    }
+}
+
 TEST(PreparedAhead, AnAbandonedPreparationLeavesTheFileInTheListAndIsPreparedAtTheTick) {
     PreparingRig rig;
     rig.pictureSettings();
