@@ -6,6 +6,7 @@
 #include <QString>
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <numeric>
 #include <optional>
@@ -121,14 +122,69 @@ class SortedPart {
     std::vector<std::size_t> m_sequence;
 };
 
-// In the C locale (LC_ALL=C, C.UTF-8) the collator's order of plain ASCII
-// texts is their byte order with the letters lowered, and only letter case
-// makes two of them equal. A list whose texts after `skip` are all ASCII is
-// sorted on those bytes here, without the collator's keys: several times
-// less work, which a large folder pays at the start of every show. False,
-// and `paths` untouched, when the locale or a text calls for the collator.
+// The collator's order of the printable ASCII characters in the common
+// collation, from the first to the last; a letter stands for both its cases,
+// which compare equal at the case-insensitive level.
+constexpr std::string_view kCommonAsciiOrder =
+    " _-,;:!?.'\"()[]{}@*/\\&#%`^+<=>|~$0123456789abcdefghijklmnopqrstuvwxyz";
+
+// Each byte's weight in a sort on bytes; 0 for a byte such a sort cannot
+// take (control characters and everything above ASCII).
+using ByteWeights = std::array<unsigned char, 128>;
+
+constexpr ByteWeights commonAsciiWeights() {
+    ByteWeights w{};
+    for (std::size_t i = 0; i < kCommonAsciiOrder.size(); ++i) {
+        const auto c = static_cast<unsigned char>(kCommonAsciiOrder[i]);
+        w[c] = static_cast<unsigned char>(i + 1);
+        if (c >= 'a' && c <= 'z') w[c - 'a' + 'A'] = w[c];
+    }
+    return w;
+}
+
+// In C (LC_ALL=C, C.UTF-8): the bytes themselves, the letters lowered.
+constexpr ByteWeights plainAsciiWeights() {
+    ByteWeights w{};
+    for (std::size_t c = 0; c < w.size(); ++c)
+        w[c] = static_cast<unsigned char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return w;
+}
+
+constexpr ByteWeights kCommonWeights = commonAsciiWeights();
+constexpr ByteWeights kPlainWeights = plainAsciiWeights();
+static_assert(kCommonAsciiOrder.size() == 0x7f - 0x20 - 26, "every printable character once");
+
+// Languages whose collation leaves the printable ASCII characters in the
+// common order: no letter moved (Estonian z, Lithuanian y), no pair that
+// sorts as one letter (Czech ch, Danish aa, Croatian lj, Hungarian cs), no
+// dotted and dotless i (Turkish). The tests hold each against the collator.
+constexpr QLocale::Language kCommonOrderLanguages[] = {
+    QLocale::English,    QLocale::German,   QLocale::French,    QLocale::Italian,
+    QLocale::Portuguese, QLocale::Spanish,  QLocale::Dutch,     QLocale::Japanese,
+    QLocale::Chinese,    QLocale::Korean,   QLocale::Russian,   QLocale::Ukrainian,
+    QLocale::Greek,      QLocale::Polish,   QLocale::Swedish,   QLocale::Finnish,
+    QLocale::Catalan,    QLocale::Romanian, QLocale::Indonesian};
+
+// The weights that order texts of printable ASCII as the locale's collator
+// does, or null where only the collator can.
+const ByteWeights* asciiWeightsOf(const QLocale& locale) {
+    if (locale.language() == QLocale::C) return &kPlainWeights;
+    for (const QLocale::Language language : kCommonOrderLanguages)
+        if (locale.language() == language) return &kCommonWeights;
+    return nullptr;
+}
+
+// For plain ASCII texts the collator's case-insensitive order is a
+// comparison of their characters one by one, in C by their bytes with the
+// letters lowered, elsewhere by the order above; only letter case makes two
+// texts equal, so the finer levels decide nothing. A list whose texts after
+// `skip` are all such is sorted on those weights here, without the
+// collator's keys: several times less work, and no collator to load, which
+// a large folder pays at the start of every show. False, and `paths`
+// untouched, when the locale or a text calls for the collator.
 bool sortPlainAscii(std::vector<std::string>& paths, std::size_t skip) {
-    if (QLocale().language() != QLocale::C) return false;
+    const ByteWeights* weights = asciiWeightsOf(QLocale());
+    if (weights == nullptr) return false;
     std::vector<std::string> keys;
     keys.reserve(paths.size());
     for (const std::string& p : paths) {
@@ -136,7 +192,9 @@ bool sortPlainAscii(std::vector<std::string>& paths, std::size_t skip) {
         for (char& c : key) {
             const auto byte = static_cast<unsigned char>(c);
             if (byte >= 0x80) return false;
-            if (byte >= 'A' && byte <= 'Z') c = static_cast<char>(byte - 'A' + 'a');
+            const unsigned char weight = (*weights)[byte];
+            if (weight == 0 && weights != &kPlainWeights) return false;
+            c = static_cast<char>(weight);
         }
         keys.push_back(std::move(key));
     }

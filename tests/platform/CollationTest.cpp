@@ -192,5 +192,46 @@ INSTANTIATE_TEST_SUITE_P(Locales, SortPathsForUser,
                                                      : std::string(p.param);
                          });
 
+// Every printable ASCII character alone and in every pair, in each language
+// sorted without the collator and in some that need it (Czech ch, Danish aa):
+// the order is the collator's, and only letter case makes two names equal.
+class AsciiOrder : public ::testing::TestWithParam<const char*> {
+  protected:
+    void SetUp() override {
+        m_saved = QLocale();
+        QLocale::setDefault(QLocale(QString::fromLatin1(GetParam())));
+    }
+    void TearDown() override { QLocale::setDefault(m_saved); }
+
+  private:
+    QLocale m_saved;
+};
+
+TEST_P(AsciiOrder, PrintableCharactersAndPairsSortAsTheCollatorOrdersThem) {
+    std::vector<std::string> paths;
+    std::vector<std::string> firstSeen;
+    std::set<std::string> seenLower;
+    const auto add = [&](std::string name) {
+        std::string path = "/p/" + name;
+        if (seenLower.insert(lowered(path)).second) firstSeen.push_back(path);
+        paths.push_back(std::move(path));
+    };
+    for (char a = 0x20; a < 0x7f; ++a) {
+        add(std::string(1, a));
+        for (char b = 0x20; b < 0x7f; ++b)
+            add(std::string{a, b});
+    }
+    expectSortedToFirstSpellings(paths, firstSeen);
+}
+
+INSTANTIATE_TEST_SUITE_P(Languages, AsciiOrder,
+                         ::testing::Values("en_US", "de_DE", "fr_FR", "it_IT", "pt_BR", "es_ES",
+                                           "nl_NL", "ja_JP", "zh_CN", "ko_KR", "ru_RU", "uk_UA",
+                                           "el_GR", "pl_PL", "sv_SE", "fi_FI", "ca_ES", "ro_RO",
+                                           "id_ID", "cs_CZ"),
+                         [](const ::testing::TestParamInfo<const char*>& p) {
+                             return std::string(p.param);
+                         });
+
 } // namespace
 } // namespace slidora
