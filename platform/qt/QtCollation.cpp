@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 #include <exception>
 #include <numeric>
 #include <optional>
@@ -198,18 +199,31 @@ bool sortPlainAscii(std::vector<std::string>& paths, std::size_t skip) {
         }
         keys.push_back(std::move(key));
     }
-    std::vector<std::size_t> sequence(paths.size());
-    std::iota(sequence.begin(), sequence.end(), std::size_t{0});
+    // Sorted on each key's first eight weights as one number, which orders
+    // as the key's start does (no weight is 0), and on the whole keys where
+    // those are equal: most comparisons then touch no key.
+    struct Entry {
+        std::uint64_t head;
+        std::size_t index;
+    };
+    std::vector<Entry> sequence(paths.size());
+    for (std::size_t i = 0; i < keys.size(); ++i) {
+        std::uint64_t head = 0;
+        for (std::size_t k = 0; k < 8; ++k)
+            head = (head << 8) | (k < keys[i].size() ? static_cast<unsigned char>(keys[i][k]) : 0U);
+        sequence[i] = {head, i};
+    }
     // Stable, so of the spellings of one name the first met is kept.
-    std::stable_sort(sequence.begin(), sequence.end(),
-                     [&keys](std::size_t a, std::size_t b) { return keys[a] < keys[b]; });
+    std::stable_sort(sequence.begin(), sequence.end(), [&keys](const Entry& a, const Entry& b) {
+        return a.head != b.head ? a.head < b.head : keys[a.index] < keys[b.index];
+    });
     std::vector<std::string> sorted;
     sorted.reserve(paths.size());
     const std::string* last = nullptr;
-    for (std::size_t idx : sequence) {
-        if (last != nullptr && *last == keys[idx]) continue;
-        sorted.push_back(std::move(paths[idx]));
-        last = &keys[idx];
+    for (const Entry& entry : sequence) {
+        if (last != nullptr && *last == keys[entry.index]) continue;
+        sorted.push_back(std::move(paths[entry.index]));
+        last = &keys[entry.index];
     }
     paths.swap(sorted);
     return true;
