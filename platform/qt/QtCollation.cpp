@@ -130,7 +130,8 @@ constexpr std::string_view kCommonAsciiOrder =
     " _-,;:!?.'\"()[]{}@*/\\&#%`^+<=>|~$0123456789abcdefghijklmnopqrstuvwxyz";
 
 // Each byte's weight in a sort on bytes; 0 for a byte such a sort cannot
-// take (control characters and everything above ASCII).
+// take (everything above ASCII, and in the common order the control
+// characters).
 using ByteWeights = std::array<unsigned char, 128>;
 
 constexpr ByteWeights commonAsciiWeights() {
@@ -194,7 +195,7 @@ bool sortPlainAscii(std::vector<std::string>& paths, std::size_t skip) {
             const auto byte = static_cast<unsigned char>(c);
             if (byte >= 0x80) return false;
             const unsigned char weight = (*weights)[byte];
-            if (weight == 0 && weights != &kPlainWeights) return false;
+            if (weight == 0) return false;
             c = static_cast<char>(weight);
         }
         keys.push_back(std::move(key));
