@@ -4,6 +4,7 @@
 #include "saver/resize/Resize.h"
 #include "saver/resize/ResizeHost.h"
 
+#include <optional>
 #include <utility>
 
 namespace slidora {
@@ -38,15 +39,26 @@ void prepareInto(const PreparationRequest& request, const PicLoadFn& picLoad,
         const Placement p = StretchSize(w, h, windowWidth, windowHeight, maxMagnification);
         return std::make_pair(p.width, p.height);
     };
+    int mode = 1;
     WorkingPicture picture;
+    // A decoder that can hands its rows straight to the module, which then
+    // never needs the whole decoded picture; otherwise the picture goes to
+    // the module whole once decoded.
+    std::optional<StreamedResize> streamed;
+    if (host != nullptr && !stopRequested()) {
+        streamed.emplace(*host, target, mode);
+        if (streamed->available()) picture.sink = &*streamed;
+    }
     if (!picLoad(request.path, picture, target)) return;
 
     const Placement place =
         StretchSize(picture.width, picture.height, windowWidth, windowHeight, maxMagnification);
-    int mode = 1;
     bool resampled = false;
-    if (host != nullptr && !stopRequested())
+    if (picture.streamed && !stopRequested())
+        resampled = streamed->finish(picture.bitmap, mode);
+    else if (host != nullptr && !picture.streamed && !stopRequested())
         resampled = ResizePic(place.width, place.height, picture.bitmap, mode, *host);
+    streamed.reset();
     if (stopRequested()) return;
     if (!resampled &&
         (picture.bitmap.width() != picture.width || picture.bitmap.height() != picture.height)) {

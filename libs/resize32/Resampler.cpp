@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
 #include <exception>
 #include <memory>
+#include <mutex>
+#include <stdexcept>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -131,6 +134,14 @@ constexpr std::size_t kChunk = 1536;
     }
 }
 
+// The source as the loops read it: one pointer per row, top row first, so
+// a whole picture and the few rows a stream holds are read alike.
+struct RowSource {
+    const std::uint8_t* const* rows = nullptr;
+    int width = 0;
+    int bytesPerPixel = 3;
+};
+
 // A target row's window of source rows, [first, end).
 struct RowWindow {
     int first = 0;
@@ -155,8 +166,8 @@ typedef float Float8 __attribute__((vector_size(32)));
 
 // The pair's line ends in zeros, which the vertical pass never writes, for
 // filterLines' windows that run past the last pixel.
-std::size_t pairLinePixels(const SourceImage& source, const FilterTable& horizontal) {
-    return static_cast<std::size_t>(source.width) + horizontal.stride;
+std::size_t pairLinePixels(int sourceWidth, const FilterTable& horizontal) {
+    return static_cast<std::size_t>(sourceWidth) + horizontal.stride;
 }
 
 Float4 pixelAt(const float* p) {
@@ -167,13 +178,13 @@ Float4 pixelAt(const float* p) {
 
 // Sums one chunk of the pair's source rows [lo, hi) into accA and accB, the
 // sums held in memory across the rows.
-[[gnu::always_inline]] inline void sumChunk(const std::uint8_t* chunkTop, std::ptrdiff_t rowStep,
+[[gnu::always_inline]] inline void sumChunk(const std::uint8_t* const* rows, std::size_t x0,
                                             std::size_t len, const RowWindow& a, const RowWindow& b,
                                             int lo, int hi, float* accA, float* accB) {
     std::fill(accA, accA + len, 0.0f);
     std::fill(accB, accB + len, 0.0f);
     for (int row = lo; row < hi; ++row) {
-        const std::uint8_t* src = chunkTop + row * rowStep;
+        const std::uint8_t* src = rows[row] + x0;
         if (a.holds(row) && b.holds(row))
             addRowTwice(accA, accB, src, a.weightOf(row), b.weightOf(row), len);
         else if (a.holds(row))
@@ -186,8 +197,8 @@ Float4 pixelAt(const float* p) {
 #if defined(__x86_64__)
 // The same with the sums held in registers across the rows, 32 bytes of
 // both target rows at a time: no sum goes through memory until its last row.
-__attribute__((target("avx2"))) void sumChunkAvx2(const std::uint8_t* chunkTop,
-                                                  std::ptrdiff_t rowStep, std::size_t len,
+__attribute__((target("avx2"))) void sumChunkAvx2(const std::uint8_t* const* rows,
+                                                  std::size_t x0, std::size_t len,
                                                   const RowWindow& a, const RowWindow& b, int lo,
                                                   int hi, float* accA, float* accB) {
     constexpr int kVectors = 4;
@@ -199,7 +210,7 @@ __attribute__((target("avx2"))) void sumChunkAvx2(const std::uint8_t* chunkTop,
         for (int e = 0; e < kVectors; ++e)
             sumA[e] = sumB[e] = _mm256_setzero_ps();
         for (int row = lo; row < hi; ++row) {
-            const std::uint8_t* src = chunkTop + row * rowStep + i;
+            const std::uint8_t* src = rows[row] + x0 + i;
             __m256 v[kVectors];
             for (int e = 0; e < kVectors; ++e) {
                 const __m128i bytes =
@@ -226,8 +237,7 @@ __attribute__((target("avx2"))) void sumChunkAvx2(const std::uint8_t* chunkTop,
         float sumA = 0.0f;
         float sumB = 0.0f;
         for (int row = lo; row < hi; ++row) {
-            const float v =
-                static_cast<float>(chunkTop[row * rowStep + static_cast<std::ptrdiff_t>(i)]);
+            const float v = static_cast<float>(rows[row][x0 + i]);
             if (a.holds(row)) sumA += a.weightOf(row) * v;
             if (b.holds(row)) sumB += b.weightOf(row) * v;
         }
@@ -241,7 +251,7 @@ __attribute__((target("avx2"))) void sumChunkAvx2(const std::uint8_t* chunkTop,
 // `line`. Neighbouring target rows share most of their source rows; each
 // shared row is read once for both. A lone row leaves the lower half zero.
 template <bool kAvx2>
-[[gnu::always_inline]] inline void filterColumns(const SourceImage& source,
+[[gnu::always_inline]] inline void filterColumns(const RowSource& source,
                                                  const FilterTable& vertical, int y, bool pair,
                                                  Float8* line) {
     const std::size_t bpp = static_cast<std::size_t>(source.bytesPerPixel);
@@ -256,13 +266,12 @@ template <bool kAvx2>
 
     for (std::size_t x0 = 0; x0 < lineBytes; x0 += kChunk) {
         const std::size_t len = std::min(kChunk, lineBytes - x0);
-        const std::uint8_t* chunkTop = source.top + x0;
 #if defined(__x86_64__)
         if constexpr (kAvx2)
-            sumChunkAvx2(chunkTop, source.rowStep, len, a, b, lo, hi, accA, accB);
+            sumChunkAvx2(source.rows, x0, len, a, b, lo, hi, accA, accB);
         else
 #endif
-            sumChunk(chunkTop, source.rowStep, len, a, b, lo, hi, accA, accB);
+            sumChunk(source.rows, x0, len, a, b, lo, hi, accA, accB);
         accA[len] = 0.0f;
         accB[len] = 0.0f;
         // Each pixel's bytes as four floats; the fourth (the next pixel's
@@ -342,17 +351,29 @@ typedef int Int8 __attribute__((vector_size(32)));
     }
 }
 
+// A pair's line, held as floats and aligned by hand: the allocator does not
+// promise a vector type's alignment. One per thread that filters.
+class PairLine {
+  public:
+    PairLine(int sourceWidth, const FilterTable& horizontal)
+        : m_storage((pairLinePixels(sourceWidth, horizontal) + 1) * 8) {
+        void* start = m_storage.data();
+        std::size_t space = m_storage.size() * sizeof(float);
+        m_line = static_cast<Float8*>(std::align(alignof(Float8), sizeof(Float8), start, space));
+    }
+    Float8* get() const { return m_line; }
+
+  private:
+    std::vector<float> m_storage;
+    Float8* m_line = nullptr;
+};
+
 // Filters rows [y0, y1) of the target two at a time.
 template <bool kAvx2>
 [[gnu::always_inline]] inline void
-resampleRowsInOrder(const SourceImage& source, const TargetImage& target,
-                    const FilterTable& horizontal, const FilterTable& vertical, int y0, int y1) {
-    // Held as floats and aligned by hand: the allocator does not promise a
-    // vector type's alignment.
-    std::vector<float> storage((pairLinePixels(source, horizontal) + 1) * 8);
-    void* start = storage.data();
-    std::size_t space = storage.size() * sizeof(float);
-    Float8* line = static_cast<Float8*>(std::align(alignof(Float8), sizeof(Float8), start, space));
+resampleRowsInOrder(const RowSource& source, const TargetImage& target,
+                    const FilterTable& horizontal, const FilterTable& vertical, int y0, int y1,
+                    Float8* line) {
     for (int y = y0; y < y1; y += 2) {
         const bool pair = y + 1 < y1;
         filterColumns<kAvx2>(source, vertical, y, pair, line);
@@ -361,25 +382,24 @@ resampleRowsInOrder(const SourceImage& source, const TargetImage& target,
     }
 }
 
-void resampleRowsBaseline(const SourceImage& source, const TargetImage& target,
+void resampleRowsBaseline(const RowSource& source, const TargetImage& target,
                           const FilterTable& horizontal, const FilterTable& vertical, int y0,
-                          int y1) {
-    resampleRowsInOrder<false>(source, target, horizontal, vertical, y0, y1);
+                          int y1, Float8* line) {
+    resampleRowsInOrder<false>(source, target, horizontal, vertical, y0, y1, line);
 }
 
 #if defined(__x86_64__)
 // The same loops with 256-bit vectors. AVX2 brings no fused multiply-add
 // (that is the separate FMA extension), so the results are the baseline's.
-__attribute__((target("avx2"))) void resampleRowsAvx2(const SourceImage& source,
-                                                      const TargetImage& target,
-                                                      const FilterTable& horizontal,
-                                                      const FilterTable& vertical, int y0, int y1) {
-    resampleRowsInOrder<true>(source, target, horizontal, vertical, y0, y1);
+__attribute__((target("avx2"))) void
+resampleRowsAvx2(const RowSource& source, const TargetImage& target, const FilterTable& horizontal,
+                 const FilterTable& vertical, int y0, int y1, Float8* line) {
+    resampleRowsInOrder<true>(source, target, horizontal, vertical, y0, y1, line);
 }
 #endif
 
-using RowsFunction = void (*)(const SourceImage&, const TargetImage&, const FilterTable&,
-                              const FilterTable&, int, int);
+using RowsFunction = void (*)(const RowSource&, const TargetImage&, const FilterTable&,
+                              const FilterTable&, int, int, Float8*);
 
 RowsFunction widestRows() {
 #if defined(__x86_64__)
@@ -443,30 +463,42 @@ void resampleRowsAsBefore(const SourceImage& source, const TargetImage& target,
     }
 }
 
-using RowsFunction = decltype(&resampleRowsAsBefore);
-
-RowsFunction rowsFor(RowLoops) {
-    return resampleRowsAsBefore;
-}
-
 #endif
 
 // Below this many filtered values per target row times rows, a second thread
 // costs more than it saves.
 constexpr std::uint64_t kParallelWork = 1'000'000;
 
+bool worthASecondThread(int sourceWidth, const TargetImage& target) {
+    const std::uint64_t work =
+        static_cast<std::uint64_t>(target.height) *
+        (static_cast<std::uint64_t>(sourceWidth) + static_cast<std::uint64_t>(target.width));
+    return work >= kParallelWork && target.height >= 2 && std::thread::hardware_concurrency() >= 2;
+}
+
 } // namespace
 
 void resample(const SourceImage& source, const TargetImage& target, RowLoops loops) {
-    const RowsFunction resampleRows = rowsFor(loops);
     const FilterTable horizontal = makeTable(source.width, target.width);
     const FilterTable vertical = makeTable(source.height, target.height);
-
-    const std::uint64_t work =
-        static_cast<std::uint64_t>(target.height) *
-        (static_cast<std::uint64_t>(source.width) + static_cast<std::uint64_t>(target.width));
-    if (work < kParallelWork || target.height < 2 || std::thread::hardware_concurrency() < 2) {
-        resampleRows(source, target, horizontal, vertical, 0, target.height);
+#if __FLT_EVAL_METHOD__ == 0
+    const RowsFunction resampleRows = rowsFor(loops);
+    std::vector<const std::uint8_t*> rows(static_cast<std::size_t>(source.height));
+    for (int y = 0; y < source.height; ++y)
+        rows[static_cast<std::size_t>(y)] = source.top + y * source.rowStep;
+    const RowSource rowSource{rows.data(), source.width, source.bytesPerPixel};
+    const auto resampleRowRange = [&](int y0, int y1) {
+        const PairLine line(source.width, horizontal);
+        resampleRows(rowSource, target, horizontal, vertical, y0, y1, line.get());
+    };
+#else
+    (void)loops;
+    const auto resampleRowRange = [&](int y0, int y1) {
+        resampleRowsAsBefore(source, target, horizontal, vertical, y0, y1);
+    };
+#endif
+    if (!worthASecondThread(source.width, target)) {
+        resampleRowRange(0, target.height);
         return;
     }
 
@@ -476,17 +508,17 @@ void resample(const SourceImage& source, const TargetImage& target, RowLoops loo
     try {
         helper = std::thread([&] {
             try {
-                resampleRows(source, target, horizontal, vertical, middle, target.height);
+                resampleRowRange(middle, target.height);
             } catch (...) {
                 helperError = std::current_exception();
             }
         });
     } catch (const std::system_error&) {
-        resampleRows(source, target, horizontal, vertical, 0, target.height);
+        resampleRowRange(0, target.height);
         return;
     }
     try {
-        resampleRows(source, target, horizontal, vertical, 0, middle);
+        resampleRowRange(0, middle);
     } catch (...) {
         helper.join();
         throw;
@@ -494,5 +526,204 @@ void resample(const SourceImage& source, const TargetImage& target, RowLoops loo
     helper.join();
     if (helperError) std::rethrow_exception(helperError);
 }
+
+#if __FLT_EVAL_METHOD__ == 0
+
+// The target is made in pairs of rows, pair p being rows 2p and 2p + 1. A
+// pair can be made once the source rows its windows reach are in; the rows
+// below the lowest pair not yet made are needed no more, and their slots
+// in the ring take the rows to come. Source row r always lives in slot
+// r % capacity. Pairs are claimed in order by whichever thread is free: the
+// helper, or the feeding thread while it waits for a slot or at the end.
+// Each pair is made by the same loops as in resample(), so every byte is
+// the same as there.
+struct RowStream::State {
+    State(int width, int height, const TargetImage& into, int ahead, RowLoops loops)
+        : resampleRows(rowsFor(loops)), horizontal(makeTable(width, into.width)),
+          vertical(makeTable(height, into.height)), target(into), sourceWidth(width),
+          sourceHeight(height), rowsAhead(ahead), pairs((into.height + 1) / 2) {
+        int widestPair = 1;
+        pairEnd.resize(static_cast<std::size_t>(pairs));
+        lowestFirst.resize(static_cast<std::size_t>(pairs));
+        for (int p = 0; p < pairs; ++p) {
+            const int y = 2 * p;
+            int end = windowOf(vertical, y).end;
+            if (y + 1 < into.height) end = std::max(end, windowOf(vertical, y + 1).end);
+            const int first = std::min(windowOf(vertical, y).first,
+                                       y + 1 < into.height ? windowOf(vertical, y + 1).first
+                                                           : height);
+            pairEnd[static_cast<std::size_t>(p)] = end;
+            lowestFirst[static_cast<std::size_t>(p)] = first;
+            widestPair = std::max(widestPair, end - first);
+        }
+        // From the last pair down, the lowest row any later pair reads.
+        for (int p = pairs - 2; p >= 0; --p)
+            lowestFirst[static_cast<std::size_t>(p)] =
+                std::min(lowestFirst[static_cast<std::size_t>(p)],
+                         lowestFirst[static_cast<std::size_t>(p) + 1]);
+        // Room for the widest pair and the rows written ahead, as the
+        // deadlock-free minimum, and as much again for the threads to run
+        // apart.
+        capacity = std::min(height, 2 * (widestPair + rowsAhead) + kSlackRows);
+        rowBytes = static_cast<std::size_t>(width) * 3;
+        ring.resize(rowBytes * static_cast<std::size_t>(capacity));
+        rows.resize(static_cast<std::size_t>(height));
+        for (int r = 0; r < height; ++r)
+            rows[static_cast<std::size_t>(r)] =
+                ring.data() + static_cast<std::size_t>(r % capacity) * rowBytes;
+        made.assign(static_cast<std::size_t>(pairs), false);
+    }
+
+    // Makes the next pair if its rows are in. Called and returns with the
+    // lock held; drops it while filtering.
+    bool makeNextPair(std::unique_lock<std::mutex>& lock, std::unique_ptr<PairLine>& line) {
+        if (stopping || error || nextPair >= pairs ||
+            pairEnd[static_cast<std::size_t>(nextPair)] > written)
+            return false;
+        const int p = nextPair++;
+        lock.unlock();
+        std::exception_ptr failure;
+        try {
+            if (!line) line = std::make_unique<PairLine>(sourceWidth, horizontal);
+            const RowSource source{rows.data(), sourceWidth, 3};
+            resampleRows(source, target, horizontal, vertical, 2 * p,
+                         std::min(2 * p + 2, target.height), line->get());
+        } catch (...) {
+            failure = std::current_exception();
+        }
+        lock.lock();
+        if (failure && !error) error = failure;
+        made[static_cast<std::size_t>(p)] = true;
+        while (lowestUnmade < pairs && made[static_cast<std::size_t>(lowestUnmade)])
+            ++lowestUnmade;
+        released = lowestUnmade < pairs ? lowestFirst[static_cast<std::size_t>(lowestUnmade)]
+                                        : sourceHeight;
+        changed.notify_all();
+        return true;
+    }
+
+    void helperLoop() {
+        std::unique_ptr<PairLine> line;
+        std::unique_lock<std::mutex> lock(mutex);
+        while (!stopping && !error && nextPair < pairs)
+            if (!makeNextPair(lock, line)) changed.wait(lock);
+    }
+
+    static constexpr int kSlackRows = 32;
+
+    const RowsFunction resampleRows;
+    const FilterTable horizontal;
+    const FilterTable vertical;
+    const TargetImage target;
+    const int sourceWidth;
+    const int sourceHeight;
+    const int rowsAhead;
+    const int pairs;
+    int capacity = 0;
+    std::size_t rowBytes = 0;
+    std::vector<int> pairEnd;
+    std::vector<int> lowestFirst;
+    std::vector<std::uint8_t> ring;
+    std::vector<std::uint8_t*> rows;
+
+    std::mutex mutex;
+    std::condition_variable changed;
+    // Guarded by the mutex:
+    int written = 0;    // source rows [0, written) are in
+    int nextPair = 0;   // the next pair to claim
+    int lowestUnmade = 0;
+    int released = 0;   // source rows below this are read no more
+    std::vector<bool> made;
+    bool stopping = false;
+    std::exception_ptr error;
+
+    std::unique_ptr<PairLine> callerLine; // the feeding thread's
+    std::thread helper;
+};
+
+bool RowStream::supported() {
+    return true;
+}
+
+RowStream::RowStream(int sourceWidth, int sourceHeight, const TargetImage& target, int rowsAhead,
+                     RowLoops loops)
+    : m_state(std::make_unique<State>(sourceWidth, sourceHeight, target,
+                                      std::max(1, rowsAhead), loops)) {
+    if (!worthASecondThread(sourceWidth, target)) return;
+    try {
+        m_state->helper = std::thread([state = m_state.get()] { state->helperLoop(); });
+    } catch (const std::system_error&) {
+        // The feeding thread then makes every pair itself.
+    }
+}
+
+RowStream::~RowStream() {
+    {
+        const std::lock_guard<std::mutex> lock(m_state->mutex);
+        m_state->stopping = true;
+    }
+    m_state->changed.notify_all();
+    if (m_state->helper.joinable()) m_state->helper.join();
+}
+
+std::uint8_t* RowStream::row(int y) {
+    State& s = *m_state;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    if (y < s.written || y >= s.sourceHeight || y >= s.written + s.rowsAhead)
+        throw std::out_of_range("resample stream: row out of turn");
+    while (y >= s.released + s.capacity) {
+        if (s.error) std::rethrow_exception(s.error);
+        if (!s.makeNextPair(lock, s.callerLine)) s.changed.wait(lock);
+    }
+    return s.rows[static_cast<std::size_t>(y)];
+}
+
+void RowStream::written(int rows) {
+    State& s = *m_state;
+    {
+        const std::lock_guard<std::mutex> lock(s.mutex);
+        if (rows < s.written || rows > s.sourceHeight)
+            throw std::out_of_range("resample stream: rows out of turn");
+        s.written = rows;
+    }
+    s.changed.notify_all();
+}
+
+void RowStream::finish() {
+    State& s = *m_state;
+    std::unique_lock<std::mutex> lock(s.mutex);
+    if (s.written < s.sourceHeight) throw std::logic_error("resample stream: rows missing");
+    while (s.lowestUnmade < s.pairs && !s.error)
+        if (!s.makeNextPair(lock, s.callerLine)) s.changed.wait(lock);
+    lock.unlock();
+    if (s.helper.joinable()) s.helper.join();
+    if (s.error) std::rethrow_exception(s.error);
+}
+
+#else
+
+// The x87 build keeps its loops as they were (see above); it does not
+// stream, and callers resample whole pictures.
+struct RowStream::State {};
+
+bool RowStream::supported() {
+    return false;
+}
+
+RowStream::RowStream(int, int, const TargetImage&, int, RowLoops) {
+    throw std::logic_error("resample stream: not in this build");
+}
+
+RowStream::~RowStream() = default;
+
+std::uint8_t* RowStream::row(int) {
+    return nullptr;
+}
+
+void RowStream::written(int) {}
+
+void RowStream::finish() {}
+
+#endif
 
 } // namespace slidora::resize32

@@ -6,6 +6,8 @@
 
 #include <array>
 #include <cstring>
+#include <memory>
+#include <optional>
 #include <vector>
 
 namespace {
@@ -159,6 +161,66 @@ bool Source::expand(const BitmapInfoHeader& h, const std::uint8_t* table,
     return true;
 }
 
+// The result: a 24-bit bottom-up packed DIB of width x height whose pixels
+// are still to be made. Freed unless handed over.
+class ResultDib {
+  public:
+    ResultDib(int width, int height)
+        : m_stride(dibStride(width, 24)),
+          m_header(sizeof(BitmapInfoHeader), slidora::BlockFill::Zeroed),
+          // The resampler writes every pixel; only the rows' padding is cleared.
+          m_bits(static_cast<std::size_t>(m_stride * static_cast<std::uint64_t>(height)),
+                 slidora::BlockFill::Unfilled) {
+        auto* head = static_cast<std::uint8_t*>(slidora::slidoraGlobalLock(m_header.get()));
+        auto* data = static_cast<std::uint8_t*>(slidora::slidoraGlobalLock(m_bits.get()));
+        if (head == nullptr || data == nullptr) return;
+        m_locked = true;
+        const std::size_t used = static_cast<std::size_t>(width) * 3;
+        if (used < m_stride)
+            for (int y = 0; y < height; ++y)
+                std::memset(data + static_cast<std::size_t>(y) * m_stride + used, 0,
+                            static_cast<std::size_t>(m_stride) - used);
+        BitmapInfoHeader h;
+        h.biWidth = width;
+        h.biHeight = height;
+        h.biBitCount = 24;
+        h.biCompression = slidora::kBiRgb;
+        h.biSizeImage = static_cast<std::uint32_t>(m_stride * static_cast<std::uint64_t>(height));
+        std::memcpy(head, &h, sizeof h);
+        m_target.width = width;
+        m_target.height = height;
+        m_target.top = data + (static_cast<std::ptrdiff_t>(height) - 1) *
+                                  static_cast<std::ptrdiff_t>(m_stride);
+        m_target.rowStep = -static_cast<std::ptrdiff_t>(m_stride);
+    }
+    ~ResultDib() { unlock(); }
+    ResultDib(const ResultDib&) = delete;
+    ResultDib& operator=(const ResultDib&) = delete;
+
+    bool ready() const { return m_locked; }
+    const r32::TargetImage& target() const { return m_target; }
+
+    void handOver(SlidoraHGlobal* header, SlidoraHGlobal* bits) {
+        unlock();
+        *header = m_header.release();
+        *bits = m_bits.release();
+    }
+
+  private:
+    void unlock() {
+        if (!m_locked) return;
+        slidora::slidoraGlobalUnlock(m_header.get());
+        slidora::slidoraGlobalUnlock(m_bits.get());
+        m_locked = false;
+    }
+
+    std::uint64_t m_stride;
+    OwnedBlock m_header;
+    OwnedBlock m_bits;
+    bool m_locked = false;
+    r32::TargetImage m_target;
+};
+
 bool resizeImage(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits, SlidoraHGlobal* dstHeader,
                  SlidoraHGlobal* dstBits, int width, int height) {
     if (!sizeAcceptable(width, height)) return false;
@@ -166,41 +228,10 @@ bool resizeImage(SlidoraHGlobal srcHeader, SlidoraHGlobal srcBits, SlidoraHGloba
     const LockedBlock bits(srcBits);
     Source source;
     if (!source.load(header, bits)) return false;
-
-    const std::uint64_t stride = dibStride(width, 24);
-    const std::uint64_t imageBytes = stride * static_cast<std::uint64_t>(height);
-    OwnedBlock outHeader(sizeof(BitmapInfoHeader), slidora::BlockFill::Zeroed);
-    // The resampler writes every pixel; only the rows' padding is cleared.
-    OwnedBlock outBits(static_cast<std::size_t>(imageBytes), slidora::BlockFill::Unfilled);
-    auto* outHead = static_cast<std::uint8_t*>(slidora::slidoraGlobalLock(outHeader.get()));
-    auto* outData = static_cast<std::uint8_t*>(slidora::slidoraGlobalLock(outBits.get()));
-    if (outHead == nullptr || outData == nullptr) return false;
-    const std::size_t used = static_cast<std::size_t>(width) * 3;
-    if (used < stride)
-        for (int y = 0; y < height; ++y)
-            std::memset(outData + static_cast<std::size_t>(y) * stride + used, 0,
-                        static_cast<std::size_t>(stride) - used);
-
-    BitmapInfoHeader h;
-    h.biWidth = width;
-    h.biHeight = height;
-    h.biBitCount = 24;
-    h.biCompression = slidora::kBiRgb;
-    h.biSizeImage = static_cast<std::uint32_t>(imageBytes);
-    std::memcpy(outHead, &h, sizeof h);
-
-    r32::TargetImage target;
-    target.width = width;
-    target.height = height;
-    target.top =
-        outData + (static_cast<std::ptrdiff_t>(height) - 1) * static_cast<std::ptrdiff_t>(stride);
-    target.rowStep = -static_cast<std::ptrdiff_t>(stride);
-    r32::resample(source.image(), target);
-
-    slidora::slidoraGlobalUnlock(outHeader.get());
-    slidora::slidoraGlobalUnlock(outBits.get());
-    *dstHeader = outHeader.release();
-    *dstBits = outBits.release();
+    ResultDib result(width, height);
+    if (!result.ready()) return false;
+    r32::resample(source.image(), result.target());
+    result.handOver(dstHeader, dstBits);
     return true;
 }
 
@@ -218,4 +249,75 @@ extern "C" int SLIDORA_STDCALL ResizeImg(SlidoraHGlobal srcHeader, SlidoraHGloba
         // No exception may leave the module: the caller is C.
         return 0;
     }
+}
+
+// A picture taken row by row: its result and the stream filling it. A
+// stream that failed once stays failed, and its end reports it.
+struct SlidoraResizeRows {
+    SlidoraResizeRows(int sourceWidth, int sourceHeight, int width, int height, int rowsAhead)
+        : result(width, height) {
+        if (result.ready())
+            stream.emplace(sourceWidth, sourceHeight, result.target(), rowsAhead);
+    }
+
+    ResultDib result;
+    std::optional<r32::RowStream> stream;
+    bool failed = false;
+};
+
+extern "C" SlidoraResizeRows* SLIDORA_STDCALL ResizeRowsBegin(int srcWidth, int srcHeight,
+                                                              int width, int height,
+                                                              int rowsAhead, int /*mode*/) {
+    if (!r32::RowStream::supported() || !sizeAcceptable(srcWidth, srcHeight) ||
+        !sizeAcceptable(width, height) || rowsAhead < 1)
+        return nullptr;
+    try {
+        auto rows = std::make_unique<SlidoraResizeRows>(srcWidth, srcHeight, width, height,
+                                                        rowsAhead);
+        return rows->stream ? rows.release() : nullptr;
+    } catch (...) {
+        return nullptr;
+    }
+}
+
+extern "C" unsigned char* SLIDORA_STDCALL ResizeRowsRow(SlidoraResizeRows* rows, int row) {
+    if (rows == nullptr || rows->failed) return nullptr;
+    try {
+        return rows->stream->row(row);
+    } catch (...) {
+        rows->failed = true;
+        return nullptr;
+    }
+}
+
+extern "C" int SLIDORA_STDCALL ResizeRowsWritten(SlidoraResizeRows* rows, int count) {
+    if (rows == nullptr || rows->failed) return 0;
+    try {
+        rows->stream->written(count);
+        return 1;
+    } catch (...) {
+        rows->failed = true;
+        return 0;
+    }
+}
+
+extern "C" int SLIDORA_STDCALL ResizeRowsEnd(SlidoraResizeRows* rows, SlidoraHGlobal* dstHeader,
+                                             SlidoraHGlobal* dstBits) {
+    const std::unique_ptr<SlidoraResizeRows> owned(rows);
+    if (dstHeader == nullptr || dstBits == nullptr || dstHeader == dstBits) return 0;
+    *dstHeader = nullptr;
+    *dstBits = nullptr;
+    if (rows == nullptr || rows->failed) return 0;
+    try {
+        rows->stream->finish();
+        rows->stream.reset();
+        rows->result.handOver(dstHeader, dstBits);
+        return 1;
+    } catch (...) {
+        return 0;
+    }
+}
+
+extern "C" void SLIDORA_STDCALL ResizeRowsAbandon(SlidoraResizeRows* rows) {
+    delete rows;
 }

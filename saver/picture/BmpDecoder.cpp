@@ -179,6 +179,40 @@ bool uncompressedDataFits(const BmpHeader& header, std::uint64_t dataOffset,
     return fileBytes - dataOffset >= needed;
 }
 
+// Uncompressed rows of 16, 24 or 32 bits, handed to the sink top row first:
+// a bottom-up file is read backwards, a run of rows at a time.
+DecodeResult readToSink(std::FILE* file, const std::string& path, const BmpHeader& header,
+                        std::uint64_t dataOffset, const std::array<Channel, 3>& channels,
+                        RowSink& sink) {
+    const int width = static_cast<int>(header.width);
+    const int height = static_cast<int>(header.height);
+    const std::size_t stride = Bitmap::strideFor(width, header.bitsPerPixel);
+    std::vector<std::uint8_t> run(stride * kRowsPerRead);
+    for (int top = 0; top < height; top += kRowsPerRead) {
+        if (stopRequested()) return DecodeResult::stopped();
+        const int count = std::min(kRowsPerRead, height - top);
+        // The file rows that hold rows [top, top + count) of the picture.
+        const int firstFileRow = header.topDown ? top : height - top - count;
+        const std::size_t bytes = stride * static_cast<std::size_t>(count - 1) +
+                                  (firstFileRow + count == height ? lastRowBytes(header) : stride);
+        if (!seekTo(file, dataOffset + static_cast<std::uint64_t>(firstFileRow) * stride) ||
+            !readExact(file, run.data(), bytes))
+            return DecodeResult::failed(path + ": read error in pixel data");
+        for (int y = top; y < top + count; ++y) {
+            const int fileRow = header.topDown ? y : height - 1 - y;
+            const std::uint8_t* in =
+                run.data() + static_cast<std::size_t>(fileRow - firstFileRow) * stride;
+            std::uint8_t* out = sink.row(y);
+            if (header.bitsPerPixel == 24)
+                std::memcpy(out, in, static_cast<std::size_t>(width) * 3);
+            else
+                convertMasked(in, header.bitsPerPixel, width, channels, out);
+            sink.written(y + 1);
+        }
+    }
+    return DecodeResult::decoded();
+}
+
 DecodeResult readUncompressed(std::FILE* file, const std::string& path, const BmpHeader& header,
                               std::uint64_t dataOffset, const std::array<Channel, 3>& channels,
                               Bitmap& bitmap) {
@@ -364,15 +398,19 @@ DecodeResult decodeBmp(const std::string& path, WorkingPicture& picture,
 
     const int width = static_cast<int>(header.width);
     const int height = static_cast<int>(header.height);
-    // A picture that will be resampled is read straight into the layout the
+    picture.width = width;
+    picture.height = height;
+    // A picture that will be resampled goes to the resampler row by row when
+    // its rows are plain colours, or is read straight into the layout the
     // resampler module reads. Run-length data may skip pixels, which stay 0.
+    if (!runLength && bits > 8)
+        if (RowSink* sink = acceptedSink(picture, target, width, height, width, height))
+            return readToSink(file, path, header, dataOffset, channels, *sink);
     if (!picture.bitmap.allocateUnfilled(width, height, bits <= 8 ? 8 : 24,
                                          target ? RowOrder::BottomUp : RowOrder::TopDown))
         return DecodeResult::invalid(path + ": bitmap size refused");
     if (runLength) std::memset(picture.bitmap.data(), 0, picture.bitmap.byteCount());
     picture.bitmap.palette() = std::move(palette);
-    picture.width = width;
-    picture.height = height;
 
     if (runLength) return readRunLength(file, path, header, dataOffset, picture.bitmap);
     return readUncompressed(file, path, header, dataOffset, channels, picture.bitmap);

@@ -5,6 +5,7 @@
 #include "saver/picture/StopRequest.h"
 
 // jpeglib.h needs size_t and FILE declared before it.
+#include <algorithm>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio>
@@ -174,10 +175,12 @@ void cmykToBgr(const std::uint8_t* cmyk, int width, bool inverted, std::uint8_t*
     }
 }
 
-// Where decoded rows go: straight into the bitmap's rows, or through a strip
-// (converted from CMYK, turned by the orientation) when they cannot.
+// Where decoded rows go: straight into the bitmap's rows or the sink's, or
+// through a strip (converted from CMYK, turned by the orientation) when they
+// cannot.
 struct RowTarget {
     Bitmap* bitmap;
+    RowSink* sink; // instead of the bitmap, for a picture as stored
     int orientation;
     bool cmyk;
     std::uint8_t* strip;     // kStripRows rows of storedWidth x 3 bytes, or null
@@ -229,20 +232,25 @@ bool fencedReadRows(jpeg_decompress_struct* info, JpegErrorManager* errors,
     const auto height = static_cast<int>(info->output_height);
     const auto stripStride = static_cast<std::size_t>(width) * (target->cmyk ? 4 : 3);
     JSAMPROW rows[kStripRows];
+    const int stripRows =
+        target->sink != nullptr ? std::clamp(target->sink->rowsAhead(), 1, kStripRows) : kStripRows;
+    // Converted CMYK rows go to the strip, the sink or the bitmap.
+    const auto outputRow = [target, width](int i, int y) {
+        if (target->strip != nullptr) return target->strip + static_cast<std::size_t>(i) * width * 3;
+        return target->sink != nullptr ? target->sink->row(y) : target->bitmap->row(y);
+    };
     while (info->output_scanline < info->output_height) {
         if (stopRequested()) {
             errors->stopped = true;
             return false;
         }
         const int first = static_cast<int>(info->output_scanline);
-        const int wanted = first + kStripRows > height ? height - first : kStripRows;
+        const int wanted = first + stripRows > height ? height - first : stripRows;
         for (int i = 0; i < wanted; ++i) {
             if (target->cmyk)
                 rows[i] = target->cmykStrip + static_cast<std::size_t>(i) * stripStride;
-            else if (target->strip != nullptr)
-                rows[i] = target->strip + static_cast<std::size_t>(i) * stripStride;
             else
-                rows[i] = target->bitmap->row(first + i);
+                rows[i] = outputRow(i, first + i);
         }
         // libjpeg hands back one row group per call (a few rows at a reduced
         // scale); the strip is filled whole so that a turn walks the bitmap's
@@ -259,13 +267,11 @@ bool fencedReadRows(jpeg_decompress_struct* info, JpegErrorManager* errors,
         }
         if (target->cmyk)
             for (int i = 0; i < got; ++i)
-                cmykToBgr(rows[i], width, info->saw_Adobe_marker,
-                          target->strip != nullptr
-                              ? target->strip + static_cast<std::size_t>(i) * width * 3
-                              : target->bitmap->row(first + i));
+                cmykToBgr(rows[i], width, info->saw_Adobe_marker, outputRow(i, first + i));
         if (target->strip != nullptr)
             placeStrip(target->strip, first, got, width, height, target->orientation,
                        *target->bitmap);
+        if (target->sink != nullptr) target->sink->written(first + got);
     }
     return true;
 }
@@ -347,26 +353,31 @@ DecodeResult decodeJpeg(const std::string& path, WorkingPicture& picture,
     if (info->output_components != components)
         return DecodeResult::invalid(path + ": unexpected JPEG colour layout");
 
-    // A picture that will be resampled is decoded straight into the layout
-    // the resampler module reads.
+    picture.width = static_cast<int>(swapped ? info->image_height : info->image_width);
+    picture.height = static_cast<int>(swapped ? info->image_width : info->image_height);
+    // A picture that will be resampled goes to the resampler row by row when
+    // it is shown as stored, or is decoded straight into the layout the
+    // resampler module reads.
     const auto storedWidth = static_cast<int>(info->output_width);
     const auto storedHeight = static_cast<int>(info->output_height);
+    const bool turned = orientation != kOrientationAsStored;
+    RowSink* const sink =
+        turned ? nullptr
+               : acceptedSink(picture, target, picture.width, picture.height, storedWidth,
+                              storedHeight);
     Bitmap& bitmap = picture.bitmap;
-    if (!bitmap.allocateUnfilled(swapped ? storedHeight : storedWidth,
+    if (sink == nullptr &&
+        !bitmap.allocateUnfilled(swapped ? storedHeight : storedWidth,
                                  swapped ? storedWidth : storedHeight, 24,
                                  target ? RowOrder::BottomUp : RowOrder::TopDown))
         return DecodeResult::invalid(path + ": JPEG size refused");
-    const bool turned = orientation != kOrientationAsStored;
     std::vector<std::uint8_t> strip(turned ? std::size_t{info->output_width} * 3 * kStripRows : 0);
     std::vector<std::uint8_t> cmykStrip(cmyk ? std::size_t{info->output_width} * 4 * kStripRows
                                              : 0);
-    const RowTarget rowTarget{&bitmap, orientation, cmyk, turned ? strip.data() : nullptr,
+    const RowTarget rowTarget{&bitmap, sink, orientation, cmyk, turned ? strip.data() : nullptr,
                               cmyk ? cmykStrip.data() : nullptr};
     if (!fencedReadRows(info, errors, &rowTarget))
         return unlessStopped(*errors, DecodeResult::invalid(path + ": " + errors->message));
-
-    picture.width = static_cast<int>(swapped ? info->image_height : info->image_width);
-    picture.height = static_cast<int>(swapped ? info->image_width : info->image_height);
     return DecodeResult::decoded();
 }
 

@@ -51,8 +51,19 @@ DecodeResult PngLoad(const std::string& path, WorkingPicture& picture) {
     return decodePng(path, picture, {});
 }
 
-bool PicLoad(const std::string& path, WorkingPicture& picture, const TargetSizeFn& target) {
+namespace {
+
+// Empties the picture but for the caller's sink.
+void clear(WorkingPicture& picture) {
+    RowSink* const sink = picture.sink;
     picture = WorkingPicture{};
+    picture.sink = sink;
+}
+
+} // namespace
+
+bool PicLoad(const std::string& path, WorkingPicture& picture, const TargetSizeFn& target) {
+    clear(picture);
     const DecodeFn decode = pictureDecoderFor(pictureExtension(path));
     if (decode == nullptr) return false;
     DecodeOutcome outcome = DecodeOutcome::Failed;
@@ -64,7 +75,7 @@ bool PicLoad(const std::string& path, WorkingPicture& picture, const TargetSizeF
         outcome = DecodeOutcome::Failed;
     }
     if (outcome != DecodeOutcome::Decoded) {
-        picture = WorkingPicture{};
+        clear(picture);
         return false;
     }
     return true;

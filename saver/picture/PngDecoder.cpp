@@ -102,16 +102,23 @@ bool fencedSetTransforms(png_structp png, png_infop info, int* passes) {
 }
 
 // With interlace handling each pass fills in its own pixels of the same rows.
-// A stop is looked for before every row of every pass.
-bool fencedReadRows(png_structp png, Bitmap* bitmap, int passes, PngContext* context) {
+// A stop is looked for before every row of every pass. A sink (never given
+// for an interlaced file) takes each row as it is read.
+bool fencedReadRows(png_structp png, Bitmap* bitmap, RowSink* sink, int height, int passes,
+                    PngContext* context) {
     if (setjmp(png_jmpbuf(png))) return false;
     for (int pass = 0; pass < passes; ++pass)
-        for (int y = 0; y < bitmap->height(); ++y) {
+        for (int y = 0; y < height; ++y) {
             if (stopRequested()) {
                 context->stopped = true;
                 return false;
             }
-            png_read_row(png, bitmap->row(y), nullptr);
+            if (sink == nullptr) {
+                png_read_row(png, bitmap->row(y), nullptr);
+                continue;
+            }
+            png_read_row(png, sink->row(y), nullptr);
+            sink->written(y + 1);
         }
     return true;
 }
@@ -157,17 +164,21 @@ DecodeResult decodePng(const std::string& path, WorkingPicture& picture,
         png_get_rowbytes(png, info) != std::size_t{width} * 3)
         return DecodeResult::invalid(path + ": unexpected PNG pixel layout");
 
-    Bitmap& bitmap = picture.bitmap;
-    // Every pixel is written, by the last pass at the latest. A picture that
-    // will be resampled is decoded straight into the layout the resampler
-    // module reads.
-    if (!bitmap.allocateUnfilled(static_cast<int>(width), static_cast<int>(height), 24,
-                                 target ? RowOrder::BottomUp : RowOrder::TopDown))
-        return DecodeResult::invalid(path + ": PNG size refused");
-    if (!fencedReadRows(png, &bitmap, passes, &context)) return broken(path, context);
-
     picture.width = static_cast<int>(width);
     picture.height = static_cast<int>(height);
+    // A picture that will be resampled goes to the resampler row by row, or,
+    // interlaced, is decoded straight into the layout the resampler module
+    // reads. Every pixel is written, by the last pass at the latest.
+    RowSink* const sink = passes == 1 ? acceptedSink(picture, target, picture.width,
+                                                     picture.height, picture.width, picture.height)
+                                      : nullptr;
+    Bitmap& bitmap = picture.bitmap;
+    if (sink == nullptr &&
+        !bitmap.allocateUnfilled(picture.width, picture.height, 24,
+                                 target ? RowOrder::BottomUp : RowOrder::TopDown))
+        return DecodeResult::invalid(path + ": PNG size refused");
+    if (!fencedReadRows(png, &bitmap, sink, picture.height, passes, &context))
+        return broken(path, context);
     return DecodeResult::decoded();
 }
 

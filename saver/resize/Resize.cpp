@@ -6,6 +6,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <tuple>
 #include <utility>
 
 namespace slidora {
@@ -65,6 +66,18 @@ bool sourceDibOf(const Bitmap& picture, SourceDib& source) {
            (source.copy.bits.handle() == nullptr || source.copy.bits.lock() != nullptr);
 }
 
+// Takes a result's handles, which are ours once the call succeeded, unless
+// they name each other or the source blocks (freeing them twice).
+bool takeResult(SlidoraHGlobal header, SlidoraHGlobal bits, const SourceDib* source, int width,
+                int height, Bitmap& converted) {
+    if (header == nullptr || bits == nullptr || header == bits) return false;
+    if (source != nullptr && (header == source->header || header == source->bits ||
+                              bits == source->header || bits == source->bits))
+        return false;
+    PackedDib delivered{GlobalBlock(header), GlobalBlock(bits)};
+    return usableResult(delivered, width, height, converted);
+}
+
 // Runs the module on `source`. On success `converted` holds the result.
 bool runModule(int width, int height, const SourceDib& source, int mode, ResizeHost& host,
                Bitmap& converted) {
@@ -82,20 +95,75 @@ bool runModule(int width, int height, const SourceDib& source, int mode, ResizeH
     SlidoraHGlobal bits = nullptr;
     const int result =
         resizeImg(source.header, source.bits, &header, &bits, width, height, 0, mode);
-    bool success = false;
-    // Result handles are only ours after a successful call, and never when
-    // they name the source blocks or each other (freeing them twice).
-    if (result != 0 && header != nullptr && bits != nullptr && header != bits &&
-        header != source.header && header != source.bits && bits != source.header &&
-        bits != source.bits) {
-        PackedDib delivered{GlobalBlock(header), GlobalBlock(bits)};
-        success = usableResult(delivered, width, height, converted);
-    }
+    // Result handles are only ours after a successful call.
+    const bool success =
+        result != 0 && takeResult(header, bits, &source, width, height, converted);
     host.NoResizeMsg = !success;
     return success;
 }
 
 } // namespace
+
+StreamedResize::StreamedResize(ResizeHost& host, TargetSizeFn displaySize, int mode)
+    : m_host(host), m_displaySize(std::move(displaySize)), m_mode(mode),
+      m_module(host.modulePath()) {
+    if (!m_module.loaded()) return;
+    m_begin = reinterpret_cast<ResizeRowsBeginFunction>(m_module.symbol("ResizeRowsBegin"));
+    m_row = reinterpret_cast<ResizeRowsRowFunction>(m_module.symbol("ResizeRowsRow"));
+    m_written = reinterpret_cast<ResizeRowsWrittenFunction>(m_module.symbol("ResizeRowsWritten"));
+    m_end = reinterpret_cast<ResizeRowsEndFunction>(m_module.symbol("ResizeRowsEnd"));
+    m_abandon = reinterpret_cast<ResizeRowsAbandonFunction>(m_module.symbol("ResizeRowsAbandon"));
+    m_available = m_begin != nullptr && m_row != nullptr && m_written != nullptr &&
+                  m_end != nullptr && m_abandon != nullptr && m_displaySize;
+}
+
+StreamedResize::~StreamedResize() {
+    if (m_rows != nullptr) m_abandon(m_rows);
+}
+
+bool StreamedResize::begin(int ownWidth, int ownHeight, int width, int height) {
+    if (!m_available || m_rows != nullptr || m_failed) return false;
+    std::tie(m_width, m_height) = m_displaySize(ownWidth, ownHeight);
+    m_rows = m_begin(width, height, m_width, m_height, kRowsAhead, m_mode);
+    if (m_rows == nullptr) return false;
+    m_scratch.resize(static_cast<std::size_t>(width) * 3);
+    return true;
+}
+
+std::uint8_t* StreamedResize::row(int y) noexcept {
+    if (!m_failed) {
+        if (unsigned char* place = m_row(m_rows, y)) return place;
+        m_failed = true;
+    }
+    return m_scratch.data();
+}
+
+bool StreamedResize::written(int count) noexcept {
+    if (!m_failed && m_written(m_rows, count) == 0) m_failed = true;
+    return !m_failed;
+}
+
+bool StreamedResize::finish(Bitmap& picture, int& mode) {
+    bool success = false;
+    if (m_rows != nullptr && !m_failed) {
+        SlidoraHGlobal header = nullptr;
+        SlidoraHGlobal bits = nullptr;
+        SlidoraResizeRows* rows = std::exchange(m_rows, nullptr);
+        try {
+            Bitmap converted;
+            if (m_end(rows, &header, &bits) != 0 &&
+                takeResult(header, bits, nullptr, m_width, m_height, converted)) {
+                picture = std::move(converted);
+                success = true;
+            }
+        } catch (...) {
+            success = false;
+        }
+    }
+    m_host.NoResizeMsg = !success;
+    if (!success) mode = -1;
+    return success;
+}
 
 bool ResizePic(int width, int height, Bitmap& picture, int& mode, ResizeHost& host) {
     SourceDib source;

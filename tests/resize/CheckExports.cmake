@@ -1,5 +1,5 @@
-# cmake -DMODULE=<path> -P CheckExports.cmake: fails unless ResizeImg is the
-# module's only defined dynamic symbol.
+# cmake -DMODULE=<path> -P CheckExports.cmake: fails unless the module's
+# defined dynamic symbols are exactly ResizeImg and the row-by-row entries.
 execute_process(COMMAND nm -D --defined-only ${MODULE}
   OUTPUT_VARIABLE symbols RESULT_VARIABLE status)
 if(NOT status EQUAL 0)
@@ -11,6 +11,9 @@ foreach(entry IN LISTS entries)
   string(REGEX REPLACE "^[0-9a-f]+ [A-Za-z] " "" name "${entry}")
   list(APPEND names ${name})
 endforeach()
-if(NOT names STREQUAL "ResizeImg")
+list(SORT names)
+set(expected ResizeImg ResizeRowsAbandon ResizeRowsBegin ResizeRowsEnd ResizeRowsRow
+  ResizeRowsWritten)
+if(NOT names STREQUAL expected)
   message(FATAL_ERROR "exported: ${names}")
 endif()
