@@ -8,8 +8,8 @@
 #include "platform/Random.h"
 #include "saver/Background.h"
 #include "saver/Layout.h"
+#include "saver/PreparedPicture.h"
 #include "saver/picture/PicLoad.h"
-#include "saver/resize/Resize.h"
 #include "saver/resize/ResizeHost.h"
 #include "tools/picwriter/Patterns.h"
 #include "tools/picwriter/PicWriter.h"
@@ -64,41 +64,41 @@ const PictureKind kKinds[] = {
 };
 
 struct StepTimes {
-    double loadMs = 0;
-    double resizeMs = 0;
+    double prepareMs = 0;
     double backgroundMs = 0;
     double totalMs = 0;
 };
 
-// One display step's picture work as the saver window does it, without
-// handing the result to the window. Ends the program when the picture does
-// not load or is not resampled to the wanted size.
+// One display step's picture work as the saver does it, without handing the
+// result to the window: the worker's preparation (the decode, handed row by
+// row to the module where the decoder can, or whole once decoded), then the
+// background colour. Ends the program when the picture does not load or is
+// not resampled to the wanted size.
 StepTimes displayStep(const std::string& path, ResizeHost& host, RandomSource& random) {
     StepTimes times;
     const BenchClock::time_point start = BenchClock::now();
-    const TargetSizeFn target = [](int w, int h) {
-        const Placement p = StretchSize(w, h, kWindowWidth, kWindowHeight, kMaxMagnification);
-        return std::make_pair(p.width, p.height);
-    };
-    WorkingPicture picture;
-    if (!PicLoad(path, picture, target)) {
+    PreparationRequest request;
+    request.path = path;
+    request.window = {kWindowWidth, kWindowHeight};
+    request.maxMagnification = kMaxMagnification;
+    request.modulePath = host.modulePath();
+    request.noResizeMsg = host.NoResizeMsg;
+    const Preparation prepared = preparePictureFile(
+        request, [](const std::string& file, WorkingPicture& picture, const TargetSizeFn& target) {
+            return PicLoad(file, picture, target);
+        });
+    times.prepareMs = millisecondsSince(start);
+    if (!prepared.picture) {
         std::fprintf(stderr, "slidora-bench: %s did not load\n", path.c_str());
         std::exit(2);
     }
-    times.loadMs = millisecondsSince(start);
-
-    const BenchClock::time_point resizeStart = BenchClock::now();
-    const Placement place =
-        StretchSize(picture.width, picture.height, kWindowWidth, kWindowHeight, kMaxMagnification);
-    int mode = 1;
-    const bool resampled = ResizePic(place.width, place.height, picture.bitmap, mode, host);
-    if (!resampled || picture.bitmap.width() != place.width ||
-        picture.bitmap.height() != place.height) {
+    const PreparedPicture& picture = *prepared.picture;
+    if (picture.bitmap.width() != picture.place.width ||
+        picture.bitmap.height() != picture.place.height) {
         std::fprintf(stderr, "slidora-bench: %s was not resampled to %dx%d\n", path.c_str(),
-                     place.width, place.height);
+                     picture.place.width, picture.place.height);
         std::exit(2);
     }
-    times.resizeMs = millisecondsSince(resizeStart);
 
     const BenchClock::time_point backgroundStart = BenchClock::now();
     const std::uint32_t colour =
@@ -197,8 +197,8 @@ ChildFigures measureInChild(const std::string& path, int runs) {
         if (std::sscanf(line.c_str(), "memory %ld %ld %ld %d", &baseline, &first, &all, &reset) ==
             4)
             continue;
-        if (std::sscanf(line.c_str(), "step %lf %lf %lf %lf", &t.totalMs, &t.loadMs, &t.resizeMs,
-                        &t.backgroundMs) == 4)
+        if (std::sscanf(line.c_str(), "step %lf %lf %lf", &t.totalMs, &t.prepareMs,
+                        &t.backgroundMs) == 3)
             figures.steps.push_back(t);
         double floor = 0;
         if (std::sscanf(line.c_str(), "floor %lf", &floor) == 1) figures.floorMs.push_back(floor);
@@ -286,7 +286,7 @@ int runStepChild(const std::string& path, int runs) {
     floorStepMs(job, host.modulePath());
     for (int i = 0; i < runs; ++i) {
         const StepTimes t = displayStep(path, host, random);
-        std::printf("step %.3f %.3f %.3f %.4f\n", t.totalMs, t.loadMs, t.resizeMs, t.backgroundMs);
+        std::printf("step %.3f %.3f %.4f\n", t.totalMs, t.prepareMs, t.backgroundMs);
         std::printf("floor %.3f\n", floorStepMs(job, host.modulePath()));
     }
     return baseline < 0 || first < 0 || all < 0 ? 1 : 0;
@@ -302,9 +302,10 @@ bool runPictureBench(const PictureBenchOptions& options) {
             python = candidate;
     const bool havePillow = !python.empty();
     const bool haveVips = onPath("vipsthumbnail");
-    std::printf("Display step for a %dx%d window (PicLoad with the window's target size, "
-                "StretchSize, ResizePic, chooseBackground), with the program's allocator "
-                "settings\n",
+    std::printf("Display step for a %dx%d window (the worker's preparation: PicLoad with the "
+                "window's target size, its rows handed to the module as they are decoded where "
+                "the decoder can, else ResizePic; then chooseBackground), with the program's "
+                "allocator settings\n",
                 kWindowWidth, kWindowHeight);
     std::printf("resampler module: %s\n", resizeModulePath(programDir()).c_str());
     std::printf("each kind in a fresh process: %d timed steps after one warm-up step, then as "
@@ -330,8 +331,8 @@ bool runPictureBench(const PictureBenchOptions& options) {
         }
     }
 
-    std::printf("\n%-13s %-10s %-10s %17s %17s %6s %7s %7s %7s %6s %9s %7s\n", "picture",
-                "shown as", "decoded", "step ms", "floor ms", "x flr", "load", "resize", "peak MB",
+    std::printf("\n%-13s %-10s %-10s %17s %17s %6s %7s %7s %6s %9s %7s\n", "picture",
+                "shown as", "decoded", "step ms", "floor ms", "x flr", "prepare", "peak MB",
                 "x RGB", "pillow ms", "x pil");
     bool allMet = true;
     for (const PictureKind& kind : kKinds) {
@@ -355,11 +356,10 @@ bool runPictureBench(const PictureBenchOptions& options) {
                          path.c_str());
             return false;
         }
-        std::vector<double> total, load, resize;
+        std::vector<double> total, prepare;
         for (const StepTimes& t : child.steps) {
             total.push_back(t.totalMs);
-            load.push_back(t.loadMs);
-            resize.push_back(t.resizeMs);
+            prepare.push_back(t.prepareMs);
         }
         const Timing step = summarise(total);
         const Timing floor = summarise(child.floorMs);
@@ -386,12 +386,11 @@ bool runPictureBench(const PictureBenchOptions& options) {
             if (run.exitCode == 0) pillowMs = std::atof(run.output.c_str());
         }
 
-        std::printf("%-13s %-10s %-10s %8s (%6s) %8s (%6s) %6s %7s %7s %7s %6s %9s %7s\n",
+        std::printf("%-13s %-10s %-10s %8s (%6s) %8s (%6s) %6s %7s %7s %6s %9s %7s\n",
                     kind.label, shownAs.c_str(), decoded.c_str(), fixed(step.medianMs, 1).c_str(),
                     fixed(step.minMs, 1).c_str(), fixed(floor.medianMs, 1).c_str(),
                     fixed(floor.minMs, 1).c_str(), fixed(floorRatio, 2).c_str(),
-                    fixed(summarise(load).medianMs, 1).c_str(),
-                    fixed(summarise(resize).medianMs, 1).c_str(),
+                    fixed(summarise(prepare).medianMs, 1).c_str(),
                     fixed(megabytes(child.allStepsPeakKb), 1).c_str(),
                     fixed(memoryRatio, 2).c_str(), pillowMs > 0 ? fixed(pillowMs, 1).c_str() : "-",
                     pillowMs > 0 ? fixed(step.medianMs / pillowMs, 2).c_str() : "-");

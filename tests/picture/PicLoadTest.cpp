@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <filesystem>
 #include <set>
 #include <stdexcept>
@@ -163,6 +165,127 @@ TEST(PicLoad, WithATargetRowsAreBottomUpAndThePixelsTheSame) {
         EXPECT_EQ(difference.largest, 0) << name;
     }
 }
+
+// Keeps every row a decoder hands on, checking they come in order.
+class RecordingSink final : public RowSink {
+  public:
+    explicit RecordingSink(bool accepts) : m_accepts(accepts) {}
+
+    bool begin(int ownWidth, int ownHeight, int width, int height) override {
+        offers.push_back({ownWidth, ownHeight, width, height});
+        if (!m_accepts) return false;
+        m_width = width;
+        rows.assign(static_cast<std::size_t>(height), {});
+        return true;
+    }
+    int rowsAhead() const override { return 3; }
+    std::uint8_t* row(int y) noexcept override {
+        if (y < m_written || y >= m_written + rowsAhead() ||
+            y >= static_cast<int>(rows.size())) {
+            outOfTurn = true;
+            return m_scratch.data();
+        }
+        rows[static_cast<std::size_t>(y)].resize(static_cast<std::size_t>(m_width) * 3);
+        return rows[static_cast<std::size_t>(y)].data();
+    }
+    bool written(int count) noexcept override {
+        if (count <= m_written || count > static_cast<int>(rows.size())) outOfTurn = true;
+        m_written = count;
+        return true;
+    }
+
+    std::vector<std::array<int, 4>> offers;
+    std::vector<std::vector<std::uint8_t>> rows;
+    bool outOfTurn = false;
+
+  private:
+    bool m_accepts;
+    int m_width = 0;
+    int m_written = 0;
+    std::array<std::uint8_t, 3 * 1024> m_scratch{};
+};
+
+struct SinkCase {
+    const char* name;
+    bool streams; // whether this kind of file can go row by row
+};
+
+class Sinks : public ::testing::TestWithParam<SinkCase> {};
+
+// Rows handed to a sink are the rows the decoder would have put in the
+// bitmap, top row first; a file that must be decoded whole, and any file
+// offered to a sink that declines, fills the bitmap as before.
+TEST_P(Sinks, TakeTheBitmapsRowsTopFirstOrLeaveTheBitmapAsItWas) {
+    ScratchFolder folder;
+    const Bitmap source = picwriter::makeGradient(61, 37);
+    const std::string name = GetParam().name;
+    const std::string path = folder.file(name);
+    picwriter::BmpOptions bmp;
+    bmp.topDown = name == "top_down.bmp";
+    bmp.bitsPerPixel = name == "bitfields_16.bmp" ? 16 : name == "indexed.bmp" ? 8 : 24;
+    bmp.bitfields = name == "bitfields_16.bmp";
+    picwriter::PngOptions png;
+    png.interlaced = name == "interlaced.png";
+    picwriter::JpegOptions jpeg;
+    if (name == "cmyk.jpg") jpeg.colour = picwriter::JpegColour::Cmyk;
+    if (name == "turned.jpg") jpeg.exif = picwriter::exifOrientationBlock(6, false);
+    const std::string extension = pictureExtension(name);
+    if (extension == ".bmp") {
+        const Bitmap indexed = picwriter::makeIndexedPattern(61, 37, 8);
+        ASSERT_TRUE(picwriter::writeBmp(path, bmp.bitsPerPixel == 8 ? indexed : source, bmp));
+    } else if (extension == ".png") {
+        ASSERT_TRUE(picwriter::writePng(path, source, png));
+    } else {
+        ASSERT_TRUE(picwriter::writeJpeg(path, source, jpeg));
+    }
+    const TargetSizeFn target = [](int w, int h) { return std::pair{w / 2, h / 2}; };
+    WorkingPicture whole;
+    ASSERT_TRUE(PicLoad(path, whole, target));
+
+    RecordingSink accepting(true);
+    WorkingPicture streamed;
+    streamed.sink = &accepting;
+    ASSERT_TRUE(PicLoad(path, streamed, target));
+    EXPECT_EQ(streamed.streamed, GetParam().streams);
+    EXPECT_EQ(streamed.width, whole.width);
+    EXPECT_EQ(streamed.height, whole.height);
+    if (GetParam().streams) {
+        ASSERT_EQ(accepting.offers.size(), 1u);
+        EXPECT_EQ(accepting.offers[0], (std::array<int, 4>{whole.width, whole.height,
+                                                            whole.bitmap.width(),
+                                                            whole.bitmap.height()}));
+        EXPECT_FALSE(accepting.outOfTurn);
+        EXPECT_TRUE(streamed.bitmap.empty());
+        ASSERT_EQ(accepting.rows.size(), static_cast<std::size_t>(whole.bitmap.height()));
+        for (int y = 0; y < whole.bitmap.height(); ++y)
+            ASSERT_TRUE(std::equal(accepting.rows[static_cast<std::size_t>(y)].begin(),
+                                   accepting.rows[static_cast<std::size_t>(y)].end(),
+                                   whole.bitmap.row(y)))
+                << "row " << y;
+    } else {
+        EXPECT_EQ(test::compareColours(whole.bitmap, streamed.bitmap).largest, 0);
+    }
+
+    RecordingSink declining(false);
+    WorkingPicture declined;
+    declined.sink = &declining;
+    ASSERT_TRUE(PicLoad(path, declined, target));
+    EXPECT_FALSE(declined.streamed);
+    EXPECT_EQ(declining.offers.size(), GetParam().streams ? 1u : 0u);
+    EXPECT_EQ(test::compareColours(whole.bitmap, declined.bitmap).largest, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Sinks,
+                         ::testing::Values(SinkCase{"bottom_up.bmp", true},
+                                           SinkCase{"top_down.bmp", true},
+                                           SinkCase{"bitfields_16.bmp", true},
+                                           SinkCase{"indexed.bmp", false},
+                                           SinkCase{"plain.png", true},
+                                           SinkCase{"interlaced.png", false},
+                                           SinkCase{"photo.jpg", true},
+                                           SinkCase{"cmyk.jpg", true},
+                                           SinkCase{"turned.jpg", false}),
+                         [](const auto& test) { return testName(test.param.name); });
 
 TEST(DemoPictures, WritesADozenVariedLoadablePicturesAndOverwritesOnTheSecondRun) {
     ScratchFolder folder;

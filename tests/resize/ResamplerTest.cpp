@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numeric>
+#include <stdexcept>
 #include <vector>
 
 namespace slidora::test {
@@ -132,6 +133,92 @@ INSTANTIATE_TEST_SUITE_P(
                           ResampleCase{"two_threads", 1200, 900, 3, true, 700, 800}),
         ::testing::Values(r32::RowLoops::Widest, r32::RowLoops::Baseline)),
     caseName);
+
+// A picture fed to a row stream, rowsAhead rows at a time, must come out as
+// resample() makes it from the whole picture, whichever thread makes which
+// rows and however often the ring of rows wraps.
+struct StreamCase {
+    const char* name;
+    int width, height;
+    int toWidth, toHeight;
+    int rowsAhead;
+};
+
+class RowStreamOutput : public ::testing::TestWithParam<std::tuple<StreamCase, r32::RowLoops>> {};
+
+std::vector<std::uint8_t> noise(std::size_t bytes, std::uint32_t seed) {
+    std::vector<std::uint8_t> pixels(bytes);
+    for (std::uint8_t& b : pixels)
+        b = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+    return pixels;
+}
+
+TEST_P(RowStreamOutput, GivesTheWholePicturesBytes) {
+    if (!r32::RowStream::supported()) GTEST_SKIP() << "this build resamples whole pictures only";
+    const auto& [c, loops] = GetParam();
+    const auto rowBytes = static_cast<std::size_t>(c.width) * 3;
+    const std::vector<std::uint8_t> pixels = noise(rowBytes * c.height, 777);
+    const r32::SourceImage whole{pixels.data(), static_cast<std::ptrdiff_t>(rowBytes), c.width,
+                                 c.height, 3};
+    const auto targetBytes = static_cast<std::size_t>(c.toWidth) * c.toHeight * 3;
+    std::vector<std::uint8_t> want(targetBytes);
+    r32::resample(whole, r32::TargetImage{want.data(), c.toWidth * 3, c.toWidth, c.toHeight},
+                  loops);
+
+    std::vector<std::uint8_t> got(targetBytes, 0xAB);
+    {
+        r32::RowStream stream(c.width, c.height,
+                              r32::TargetImage{got.data(), c.toWidth * 3, c.toWidth, c.toHeight},
+                              c.rowsAhead, loops);
+        for (int y0 = 0; y0 < c.height; y0 += c.rowsAhead) {
+            const int y1 = std::min(c.height, y0 + c.rowsAhead);
+            std::vector<std::uint8_t*> places;
+            for (int y = y0; y < y1; ++y)
+                places.push_back(stream.row(y));
+            for (int y = y0; y < y1; ++y)
+                std::copy_n(pixels.data() + static_cast<std::size_t>(y) * rowBytes, rowBytes,
+                            places[static_cast<std::size_t>(y - y0)]);
+            stream.written(y1);
+        }
+        stream.finish();
+    }
+    const auto diff = std::mismatch(got.begin(), got.end(), want.begin());
+    ASSERT_EQ(diff.first, got.end()) << "byte " << (diff.first - got.begin()) << " is "
+                                     << int(*diff.first) << ", not " << int(*diff.second);
+}
+
+std::string
+streamCaseName(const ::testing::TestParamInfo<std::tuple<StreamCase, r32::RowLoops>>& info) {
+    const StreamCase& c = std::get<0>(info.param);
+    return testName(c.name,
+                    std::get<1>(info.param) == r32::RowLoops::Widest ? "widest" : "baseline");
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, RowStreamOutput,
+    ::testing::Combine(
+        ::testing::Values(StreamCase{"one_pixel", 1, 1, 1, 1, 1},
+                          StreamCase{"reduced_tall", 300, 900, 70, 200, 16},
+                          StreamCase{"enlarged_row_by_row", 64, 48, 150, 113, 1},
+                          StreamCase{"same_size", 37, 29, 37, 29, 3},
+                          StreamCase{"one_target_row", 200, 50, 40, 1, 16},
+                          StreamCase{"rows_ahead_past_the_height", 10, 5, 3, 2, 64},
+                          StreamCase{"two_threads_ring_wraps", 1400, 1000, 700, 700, 16}),
+        ::testing::Values(r32::RowLoops::Widest, r32::RowLoops::Baseline)),
+    streamCaseName);
+
+TEST(RowStream, RowsOutOfTurnAndMissingRowsAreRefused) {
+    if (!r32::RowStream::supported()) GTEST_SKIP() << "this build resamples whole pictures only";
+    std::vector<std::uint8_t> target(20 * 10 * 3);
+    r32::RowStream stream(40, 30, r32::TargetImage{target.data(), 20 * 3, 20, 10}, 4);
+    EXPECT_THROW(stream.row(4), std::out_of_range) << "past the rows it may run ahead";
+    ASSERT_NE(stream.row(0), nullptr);
+    stream.written(2);
+    EXPECT_THROW(stream.row(1), std::out_of_range) << "a row already written";
+    EXPECT_THROW(stream.written(31), std::out_of_range) << "more rows than the picture has";
+    EXPECT_THROW(stream.finish(), std::logic_error) << "rows 2 to 29 never came";
+    // Left unfinished: the destructor stops it.
+}
 
 } // namespace
 } // namespace slidora::test

@@ -45,6 +45,64 @@ TEST(Resize32Module, ExportsTheEntry) {
     ASSERT_NE(resize32().entry(), nullptr);
 }
 
+// The row-by-row entries, fed a picture top row first, give ResizeImg's
+// result for the same picture in the same kind of blocks.
+TEST(Resize32Module, RowByRowGivesTheWholePicturesResult) {
+    const auto begin = reinterpret_cast<ResizeRowsBeginFunction>(resize32().symbol("ResizeRowsBegin"));
+    const auto row = reinterpret_cast<ResizeRowsRowFunction>(resize32().symbol("ResizeRowsRow"));
+    const auto written =
+        reinterpret_cast<ResizeRowsWrittenFunction>(resize32().symbol("ResizeRowsWritten"));
+    const auto end = reinterpret_cast<ResizeRowsEndFunction>(resize32().symbol("ResizeRowsEnd"));
+    const auto abandon =
+        reinterpret_cast<ResizeRowsAbandonFunction>(resize32().symbol("ResizeRowsAbandon"));
+    ASSERT_TRUE(begin && row && written && end && abandon);
+    const int width = 333;
+    const int height = 251;
+    const ColourAt colour = [](int x, int y) {
+        return Bgr{static_cast<std::uint8_t>(x * 7 + y), static_cast<std::uint8_t>(y * 3),
+                   static_cast<std::uint8_t>((x ^ y) * 5)};
+    };
+    DibBlocks source = makeTrueColourDib(width, height, 24, colour);
+    const Picture want = resizeOrFail(source, 120, 91);
+
+    SlidoraResizeRows* rows = begin(width, height, 120, 91, 4, 1);
+    ASSERT_NE(rows, nullptr);
+    for (int y = 0; y < height; ++y) {
+        unsigned char* place = row(rows, y);
+        ASSERT_NE(place, nullptr) << "row " << y;
+        for (int x = 0; x < width; ++x) {
+            const Bgr c = colour(x, y);
+            place[3 * x] = c.blue;
+            place[3 * x + 1] = c.green;
+            place[3 * x + 2] = c.red;
+        }
+        ASSERT_NE(written(rows, y + 1), 0);
+    }
+    DibBlocks result;
+    ASSERT_NE(end(rows, &result.header, &result.bits), 0);
+    Picture got;
+    ASSERT_EQ(readResult(result.header, result.bits, got), "");
+    ASSERT_EQ(got.width, want.width);
+    ASSERT_EQ(got.height, want.height);
+    for (std::size_t i = 0; i < want.pixels.size(); ++i)
+        ASSERT_TRUE(std::memcmp(&got.pixels[i], &want.pixels[i], sizeof(Bgr)) == 0) << "pixel " << i;
+
+    // Sizes it cannot take are refused at the start; a picture given up
+    // part way, or one whose rows came out of turn, ends without a result.
+    EXPECT_EQ(begin(0, 10, 5, 5, 4, 1), nullptr);
+    EXPECT_EQ(begin(10, 10, 5, 5, 0, 1), nullptr);
+    abandon(begin(10, 10, 5, 5, 4, 1));
+    abandon(nullptr);
+    SlidoraResizeRows* skipped = begin(10, 10, 5, 5, 4, 1);
+    ASSERT_NE(skipped, nullptr);
+    EXPECT_EQ(row(skipped, 6), nullptr) << "a row past those it may run ahead";
+    EXPECT_EQ(row(skipped, 0), nullptr) << "failed once, failed for good";
+    DibBlocks none;
+    EXPECT_EQ(end(skipped, &none.header, &none.bits), 0);
+    EXPECT_EQ(none.header, nullptr);
+    EXPECT_EQ(none.bits, nullptr);
+}
+
 struct SizeCase {
     const char* name;
     int srcWidth, srcHeight, bitCount, width, height;

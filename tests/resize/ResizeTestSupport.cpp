@@ -123,6 +123,10 @@ Module::Module(const std::string& path) : m_handle(dlopen(path.c_str(), RTLD_NOW
         m_entry = reinterpret_cast<ResizeImgFunction>(dlsym(m_handle, "ResizeImg"));
 }
 
+void* Module::symbol(const char* name) const {
+    return m_handle != nullptr ? dlsym(m_handle, name) : nullptr;
+}
+
 Module::~Module() {
     if (m_handle != nullptr) dlclose(m_handle);
 }

@@ -62,6 +62,8 @@ class Module {
     Module& operator=(const Module&) = delete;
 
     ResizeImgFunction entry() const { return m_entry; }
+    // Any other export by name; null when the module lacks it.
+    void* symbol(const char* name) const;
     // Runs ResizeImg; on success the result blocks are moved into `result`.
     int resize(DibBlocks& source, int width, int height, DibBlocks& result) const;
 

@@ -6,7 +6,10 @@
 #include "saver/picture/PicLoad.h"
 #include "saver/picture/StopRequest.h"
 #include "saver/resize/ResizeHost.h"
+#include "saver/PreparedPicture.h"
 #include "tests/saver/SaverFixture.h"
+#include "tests/support/TestNames.h"
+#include "tests/support/TestNames.h"
 #include "tools/picwriter/Patterns.h"
 #include "tools/picwriter/PicWriter.h"
 
@@ -629,6 +632,58 @@ TEST(ThreadedPreparer, AKeyDuringAPreparationEndsTheShowWithoutWaitingForItsLoad
         EXPECT_FALSE(rig.timer.tick()) << c.name;
     }
 }
+
+// A picture handed to the module row by row as it is decoded is shown with
+// exactly the pixels of the same picture handed over whole.
+class RowByRow : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(RowByRow, GivesThePixelsOfTheWholePicture) {
+    TempTree pictures;
+    const std::string name = GetParam();
+    const std::string path = pictures.root() + "/" + name;
+    const Bitmap meadow = picwriter::makeMeadow(1600, 1200);
+    picwriter::BmpOptions bmp;
+    bmp.topDown = name == "top_down_32.bmp";
+    bmp.bitsPerPixel = name == "top_down_32.bmp" ? 32 : 24;
+    picwriter::JpegOptions jpeg;
+    if (name == "cmyk.jpg") jpeg.colour = picwriter::JpegColour::Cmyk;
+    const std::string extension = pictureExtension(name);
+    ASSERT_TRUE(extension == ".bmp"   ? picwriter::writeBmp(path, meadow, bmp)
+                : extension == ".png" ? picwriter::writePng(path, meadow)
+                                      : picwriter::writeJpeg(path, meadow, jpeg));
+    PreparationRequest request;
+    request.path = path;
+    request.window = {640, 480};
+    request.modulePath = SLIDORA_RESIZE32_PATH;
+    bool streamed = false;
+    const Preparation byRows = preparePictureFile(
+        request, [&](const std::string& file, WorkingPicture& picture, const TargetSizeFn& target) {
+            const bool loaded = PicLoad(file, picture, target);
+            streamed = picture.streamed;
+            return loaded;
+        });
+    const Preparation whole = preparePictureFile(
+        request, [](const std::string& file, WorkingPicture& picture, const TargetSizeFn& target) {
+            picture.sink = nullptr;
+            return PicLoad(file, picture, target);
+        });
+    EXPECT_TRUE(streamed);
+    ASSERT_TRUE(byRows.picture && whole.picture);
+    EXPECT_FALSE(byRows.noResizeMsg);
+    const Bitmap& got = byRows.picture->bitmap;
+    const Bitmap& want = whole.picture->bitmap;
+    ASSERT_EQ(got.width(), 640);
+    ASSERT_EQ(got.height(), 480);
+    ASSERT_EQ(want.width(), 640);
+    ASSERT_EQ(want.height(), 480);
+    for (int y = 0; y < got.height(); ++y)
+        ASSERT_EQ(std::memcmp(got.row(y), want.row(y), 640 * 3), 0) << "row " << y;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, RowByRow,
+                         ::testing::Values("photo.jpg", "cmyk.jpg", "plain.png", "bottom_up.bmp",
+                                           "top_down_32.bmp"),
+                         [](const auto& test) { return testName(test.param); });
 
 } // namespace
 } // namespace slidora::test
