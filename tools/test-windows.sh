@@ -75,7 +75,8 @@ for arch in i686 x86_64; do
     nice -n 10 cmake --build "$dir" -j"$jobs" --target slidora_scr resize32 vbmp3 \
       vbmp3_waveout_test
   fi
-  tools/check-windows-exports.sh "$dir/RESIZE32.DLL" ResizeImg
+  tools/check-windows-exports.sh "$dir/RESIZE32.DLL" ResizeImg ResizeRowsBegin ResizeRowsRow \
+    ResizeRowsWritten ResizeRowsEnd ResizeRowsAbandon
   tools/check-windows-exports.sh "$dir/VBMP3.dll" vbmp3_init vbmp3_setVolume vbmp3_open \
     vbmp3_play vbmp3_getState vbmp3_close vbmp3_free
   tools/check-windows-exports.sh --allow VBMP3.dll "$dir/Slidora.scr"

@@ -197,10 +197,10 @@ Float4 pixelAt(const float* p) {
 #if defined(__x86_64__)
 // The same with the sums held in registers across the rows, 32 bytes of
 // both target rows at a time: no sum goes through memory until its last row.
-__attribute__((target("avx2"))) void sumChunkAvx2(const std::uint8_t* const* rows,
-                                                  std::size_t x0, std::size_t len,
-                                                  const RowWindow& a, const RowWindow& b, int lo,
-                                                  int hi, float* accA, float* accB) {
+__attribute__((target("avx2"))) void sumChunkAvx2(const std::uint8_t* const* rows, std::size_t x0,
+                                                  std::size_t len, const RowWindow& a,
+                                                  const RowWindow& b, int lo, int hi, float* accA,
+                                                  float* accB) {
     constexpr int kVectors = 4;
     constexpr std::size_t kBlock = kVectors * 8;
     std::size_t i = 0;
@@ -549,9 +549,9 @@ struct RowStream::State {
             const int y = 2 * p;
             int end = windowOf(vertical, y).end;
             if (y + 1 < into.height) end = std::max(end, windowOf(vertical, y + 1).end);
-            const int first = std::min(windowOf(vertical, y).first,
-                                       y + 1 < into.height ? windowOf(vertical, y + 1).first
-                                                           : height);
+            const int first =
+                std::min(windowOf(vertical, y).first,
+                         y + 1 < into.height ? windowOf(vertical, y + 1).first : height);
             pairEnd[static_cast<std::size_t>(p)] = end;
             lowestFirst[static_cast<std::size_t>(p)] = first;
             widestPair = std::max(widestPair, end - first);
@@ -561,10 +561,11 @@ struct RowStream::State {
             lowestFirst[static_cast<std::size_t>(p)] =
                 std::min(lowestFirst[static_cast<std::size_t>(p)],
                          lowestFirst[static_cast<std::size_t>(p) + 1]);
-        // Room for the widest pair and the rows written ahead, as the
-        // deadlock-free minimum, and as much again for the threads to run
-        // apart.
-        capacity = std::min(height, 2 * (widestPair + rowsAhead) + kSlackRows);
+        // Room for the widest pair and the rows written ahead: the least
+        // that never leaves the feeding thread waiting on a pair that waits
+        // for its rows. The few rows more let the threads run a little
+        // apart; more rows cost memory and gained nothing measurable.
+        capacity = std::min(height, widestPair + rowsAhead + kSlackRows);
         rowBytes = static_cast<std::size_t>(width) * 3;
         ring.resize(rowBytes * static_cast<std::size_t>(capacity));
         rows.resize(static_cast<std::size_t>(height));
@@ -609,7 +610,7 @@ struct RowStream::State {
             if (!makeNextPair(lock, line)) changed.wait(lock);
     }
 
-    static constexpr int kSlackRows = 32;
+    static constexpr int kSlackRows = 8;
 
     const RowsFunction resampleRows;
     const FilterTable horizontal;
@@ -629,10 +630,10 @@ struct RowStream::State {
     std::mutex mutex;
     std::condition_variable changed;
     // Guarded by the mutex:
-    int written = 0;    // source rows [0, written) are in
-    int nextPair = 0;   // the next pair to claim
+    int written = 0;  // source rows [0, written) are in
+    int nextPair = 0; // the next pair to claim
     int lowestUnmade = 0;
-    int released = 0;   // source rows below this are read no more
+    int released = 0; // source rows below this are read no more
     std::vector<bool> made;
     bool stopping = false;
     std::exception_ptr error;
@@ -647,8 +648,8 @@ bool RowStream::supported() {
 
 RowStream::RowStream(int sourceWidth, int sourceHeight, const TargetImage& target, int rowsAhead,
                      RowLoops loops)
-    : m_state(std::make_unique<State>(sourceWidth, sourceHeight, target,
-                                      std::max(1, rowsAhead), loops)) {
+    : m_state(std::make_unique<State>(sourceWidth, sourceHeight, target, std::max(1, rowsAhead),
+                                      loops)) {
     if (!worthASecondThread(sourceWidth, target)) return;
     try {
         m_state->helper = std::thread([state = m_state.get()] { state->helperLoop(); });

@@ -256,8 +256,7 @@ extern "C" int SLIDORA_STDCALL ResizeImg(SlidoraHGlobal srcHeader, SlidoraHGloba
 struct SlidoraResizeRows {
     SlidoraResizeRows(int sourceWidth, int sourceHeight, int width, int height, int rowsAhead)
         : result(width, height) {
-        if (result.ready())
-            stream.emplace(sourceWidth, sourceHeight, result.target(), rowsAhead);
+        if (result.ready()) stream.emplace(sourceWidth, sourceHeight, result.target(), rowsAhead);
     }
 
     ResultDib result;
@@ -266,14 +265,14 @@ struct SlidoraResizeRows {
 };
 
 extern "C" SlidoraResizeRows* SLIDORA_STDCALL ResizeRowsBegin(int srcWidth, int srcHeight,
-                                                              int width, int height,
-                                                              int rowsAhead, int /*mode*/) {
+                                                              int width, int height, int rowsAhead,
+                                                              int /*mode*/) {
     if (!r32::RowStream::supported() || !sizeAcceptable(srcWidth, srcHeight) ||
         !sizeAcceptable(width, height) || rowsAhead < 1)
         return nullptr;
     try {
-        auto rows = std::make_unique<SlidoraResizeRows>(srcWidth, srcHeight, width, height,
-                                                        rowsAhead);
+        auto rows =
+            std::make_unique<SlidoraResizeRows>(srcWidth, srcHeight, width, height, rowsAhead);
         return rows->stream ? rows.release() : nullptr;
     } catch (...) {
         return nullptr;

@@ -39,8 +39,8 @@ typedef struct SlidoraResizeRows SlidoraResizeRows;
 // short, a build that does not stream).
 SLIDORA_RESIZE_EXPORT SlidoraResizeRows* SLIDORA_STDCALL ResizeRowsBegin(int srcWidth,
                                                                          int srcHeight, int width,
-                                                                         int height,
-                                                                         int rowsAhead, int mode);
+                                                                         int height, int rowsAhead,
+                                                                         int mode);
 // Where source row `row` goes: srcWidth x 3 bytes, blue, green, red. Rows
 // are asked for top row first; `row` is at least the count written and less
 // than that plus rowsAhead. May wait for the module to free the place.

@@ -236,7 +236,8 @@ bool fencedReadRows(jpeg_decompress_struct* info, JpegErrorManager* errors,
         target->sink != nullptr ? std::clamp(target->sink->rowsAhead(), 1, kStripRows) : kStripRows;
     // Converted CMYK rows go to the strip, the sink or the bitmap.
     const auto outputRow = [target, width](int i, int y) {
-        if (target->strip != nullptr) return target->strip + static_cast<std::size_t>(i) * width * 3;
+        if (target->strip != nullptr)
+            return target->strip + static_cast<std::size_t>(i) * width * 3;
         return target->sink != nullptr ? target->sink->row(y) : target->bitmap->row(y);
     };
     while (info->output_scanline < info->output_height) {
@@ -361,10 +362,9 @@ DecodeResult decodeJpeg(const std::string& path, WorkingPicture& picture,
     const auto storedWidth = static_cast<int>(info->output_width);
     const auto storedHeight = static_cast<int>(info->output_height);
     const bool turned = orientation != kOrientationAsStored;
-    RowSink* const sink =
-        turned ? nullptr
-               : acceptedSink(picture, target, picture.width, picture.height, storedWidth,
-                              storedHeight);
+    RowSink* const sink = turned ? nullptr
+                                 : acceptedSink(picture, target, picture.width, picture.height,
+                                                storedWidth, storedHeight);
     Bitmap& bitmap = picture.bitmap;
     if (sink == nullptr &&
         !bitmap.allocateUnfilled(swapped ? storedHeight : storedWidth,
@@ -374,7 +374,11 @@ DecodeResult decodeJpeg(const std::string& path, WorkingPicture& picture,
     std::vector<std::uint8_t> strip(turned ? std::size_t{info->output_width} * 3 * kStripRows : 0);
     std::vector<std::uint8_t> cmykStrip(cmyk ? std::size_t{info->output_width} * 4 * kStripRows
                                              : 0);
-    const RowTarget rowTarget{&bitmap, sink, orientation, cmyk, turned ? strip.data() : nullptr,
+    const RowTarget rowTarget{&bitmap,
+                              sink,
+                              orientation,
+                              cmyk,
+                              turned ? strip.data() : nullptr,
                               cmyk ? cmykStrip.data() : nullptr};
     if (!fencedReadRows(info, errors, &rowTarget))
         return unlessStopped(*errors, DecodeResult::invalid(path + ": " + errors->message));

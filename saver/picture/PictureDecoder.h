@@ -34,7 +34,6 @@ class RowSink {
     virtual bool written(int count) noexcept = 0;
 };
 
-
 // One decoded picture, owned by the display step that loads it.
 struct WorkingPicture {
     int width = 0; // the file's own size in pixels, even when decoded smaller
@@ -46,7 +45,6 @@ struct WorkingPicture {
     RowSink* sink = nullptr;
     bool streamed = false;
 };
-
 
 // Given the file's own size, returns the size the caller will scale the
 // picture to. A decoder that can decode at a reduced size cheaply may do so,

@@ -169,8 +169,8 @@ DecodeResult decodePng(const std::string& path, WorkingPicture& picture,
     // A picture that will be resampled goes to the resampler row by row, or,
     // interlaced, is decoded straight into the layout the resampler module
     // reads. Every pixel is written, by the last pass at the latest.
-    RowSink* const sink = passes == 1 ? acceptedSink(picture, target, picture.width,
-                                                     picture.height, picture.width, picture.height)
+    RowSink* const sink = passes == 1 ? acceptedSink(picture, target, picture.width, picture.height,
+                                                     picture.width, picture.height)
                                       : nullptr;
     Bitmap& bitmap = picture.bitmap;
     if (sink == nullptr &&

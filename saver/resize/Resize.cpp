@@ -96,8 +96,7 @@ bool runModule(int width, int height, const SourceDib& source, int mode, ResizeH
     const int result =
         resizeImg(source.header, source.bits, &header, &bits, width, height, 0, mode);
     // Result handles are only ours after a successful call.
-    const bool success =
-        result != 0 && takeResult(header, bits, &source, width, height, converted);
+    const bool success = result != 0 && takeResult(header, bits, &source, width, height, converted);
     host.NoResizeMsg = !success;
     return success;
 }

@@ -180,8 +180,7 @@ class RecordingSink final : public RowSink {
     }
     int rowsAhead() const override { return 3; }
     std::uint8_t* row(int y) noexcept override {
-        if (y < m_written || y >= m_written + rowsAhead() ||
-            y >= static_cast<int>(rows.size())) {
+        if (y < m_written || y >= m_written + rowsAhead() || y >= static_cast<int>(rows.size())) {
             outOfTurn = true;
             return m_scratch.data();
         }
@@ -251,9 +250,9 @@ TEST_P(Sinks, TakeTheBitmapsRowsTopFirstOrLeaveTheBitmapAsItWas) {
     EXPECT_EQ(streamed.height, whole.height);
     if (GetParam().streams) {
         ASSERT_EQ(accepting.offers.size(), 1u);
-        EXPECT_EQ(accepting.offers[0], (std::array<int, 4>{whole.width, whole.height,
-                                                            whole.bitmap.width(),
-                                                            whole.bitmap.height()}));
+        EXPECT_EQ(accepting.offers[0],
+                  (std::array<int, 4>{whole.width, whole.height, whole.bitmap.width(),
+                                      whole.bitmap.height()}));
         EXPECT_FALSE(accepting.outOfTurn);
         EXPECT_TRUE(streamed.bitmap.empty());
         ASSERT_EQ(accepting.rows.size(), static_cast<std::size_t>(whole.bitmap.height()));
@@ -275,17 +274,14 @@ TEST_P(Sinks, TakeTheBitmapsRowsTopFirstOrLeaveTheBitmapAsItWas) {
     EXPECT_EQ(test::compareColours(whole.bitmap, declined.bitmap).largest, 0);
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, Sinks,
-                         ::testing::Values(SinkCase{"bottom_up.bmp", true},
-                                           SinkCase{"top_down.bmp", true},
-                                           SinkCase{"bitfields_16.bmp", true},
-                                           SinkCase{"indexed.bmp", false},
-                                           SinkCase{"plain.png", true},
-                                           SinkCase{"interlaced.png", false},
-                                           SinkCase{"photo.jpg", true},
-                                           SinkCase{"cmyk.jpg", true},
-                                           SinkCase{"turned.jpg", false}),
-                         [](const auto& test) { return testName(test.param.name); });
+INSTANTIATE_TEST_SUITE_P(
+    Files, Sinks,
+    ::testing::Values(SinkCase{"bottom_up.bmp", true}, SinkCase{"top_down.bmp", true},
+                      SinkCase{"bitfields_16.bmp", true}, SinkCase{"indexed.bmp", false},
+                      SinkCase{"plain.png", true}, SinkCase{"interlaced.png", false},
+                      SinkCase{"photo.jpg", true}, SinkCase{"cmyk.jpg", true},
+                      SinkCase{"turned.jpg", false}),
+    [](const auto& test) { return testName(test.param.name); });
 
 TEST(DemoPictures, WritesADozenVariedLoadablePicturesAndOverwritesOnTheSecondRun) {
     ScratchFolder folder;

@@ -196,15 +196,15 @@ streamCaseName(const ::testing::TestParamInfo<std::tuple<StreamCase, r32::RowLoo
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, RowStreamOutput,
-    ::testing::Combine(
-        ::testing::Values(StreamCase{"one_pixel", 1, 1, 1, 1, 1},
-                          StreamCase{"reduced_tall", 300, 900, 70, 200, 16},
-                          StreamCase{"enlarged_row_by_row", 64, 48, 150, 113, 1},
-                          StreamCase{"same_size", 37, 29, 37, 29, 3},
-                          StreamCase{"one_target_row", 200, 50, 40, 1, 16},
-                          StreamCase{"rows_ahead_past_the_height", 10, 5, 3, 2, 64},
-                          StreamCase{"two_threads_ring_wraps", 1400, 1000, 700, 700, 16}),
-        ::testing::Values(r32::RowLoops::Widest, r32::RowLoops::Baseline)),
+    ::testing::Combine(::testing::Values(StreamCase{"one_pixel", 1, 1, 1, 1, 1},
+                                         StreamCase{"reduced_tall", 300, 900, 70, 200, 16},
+                                         StreamCase{"enlarged_row_by_row", 64, 48, 150, 113, 1},
+                                         StreamCase{"same_size", 37, 29, 37, 29, 3},
+                                         StreamCase{"one_target_row", 200, 50, 40, 1, 16},
+                                         StreamCase{"rows_ahead_past_the_height", 10, 5, 3, 2, 64},
+                                         StreamCase{"two_threads_ring_wraps", 1400, 1000, 700, 700,
+                                                    16}),
+                       ::testing::Values(r32::RowLoops::Widest, r32::RowLoops::Baseline)),
     streamCaseName);
 
 TEST(RowStream, RowsOutOfTurnAndMissingRowsAreRefused) {

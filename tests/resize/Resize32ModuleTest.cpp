@@ -48,7 +48,8 @@ TEST(Resize32Module, ExportsTheEntry) {
 // The row-by-row entries, fed a picture top row first, give ResizeImg's
 // result for the same picture in the same kind of blocks.
 TEST(Resize32Module, RowByRowGivesTheWholePicturesResult) {
-    const auto begin = reinterpret_cast<ResizeRowsBeginFunction>(resize32().symbol("ResizeRowsBegin"));
+    const auto begin =
+        reinterpret_cast<ResizeRowsBeginFunction>(resize32().symbol("ResizeRowsBegin"));
     const auto row = reinterpret_cast<ResizeRowsRowFunction>(resize32().symbol("ResizeRowsRow"));
     const auto written =
         reinterpret_cast<ResizeRowsWrittenFunction>(resize32().symbol("ResizeRowsWritten"));
@@ -85,7 +86,8 @@ TEST(Resize32Module, RowByRowGivesTheWholePicturesResult) {
     ASSERT_EQ(got.width, want.width);
     ASSERT_EQ(got.height, want.height);
     for (std::size_t i = 0; i < want.pixels.size(); ++i)
-        ASSERT_TRUE(std::memcmp(&got.pixels[i], &want.pixels[i], sizeof(Bgr)) == 0) << "pixel " << i;
+        ASSERT_TRUE(std::memcmp(&got.pixels[i], &want.pixels[i], sizeof(Bgr)) == 0)
+            << "pixel " << i;
 
     // Sizes it cannot take are refused at the start; a picture given up
     // part way, or one whose rows came out of turn, ends without a result.

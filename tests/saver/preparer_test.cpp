@@ -3,12 +3,11 @@
 // files through the real resampler module.
 #include "platform/Paths.h"
 #include "saver/PicturePreparer.h"
+#include "saver/PreparedPicture.h"
 #include "saver/picture/PicLoad.h"
 #include "saver/picture/StopRequest.h"
 #include "saver/resize/ResizeHost.h"
-#include "saver/PreparedPicture.h"
 #include "tests/saver/SaverFixture.h"
-#include "tests/support/TestNames.h"
 #include "tests/support/TestNames.h"
 #include "tools/picwriter/Patterns.h"
 #include "tools/picwriter/PicWriter.h"
