@@ -63,11 +63,13 @@ using PicLoadFn = std::function<bool(const std::string&, WorkingPicture&, const 
 
 // Loads the file (at a reduced scale where the decoder can and the target
 // allows), places it with StretchSize and resamples it to its display size
-// through the module; without a resampled result a reduced decode is
-// replaced by the full one, which is then shown at its own size. Touches
-// nothing outside the result; never throws. A stop requested on the calling
-// thread ends the work at the next look and leaves it abandoned; the
-// resampler module's call itself runs to its end once begun.
+// through the module: row by row as it is decoded where the decoder and the
+// module can (the same pixels, without ever holding the whole decoded
+// picture), else whole once decoded. Without a resampled result a reduced
+// decode is replaced by the full one, which is then shown at its own size.
+// Touches nothing outside the result; never throws. A stop requested on the
+// calling thread ends the work at the next look and leaves it abandoned; the
+// resampler module's call on a whole picture runs to its end once begun.
 Preparation preparePictureFile(const PreparationRequest& request, const PicLoadFn& picLoad);
 
 } // namespace slidora

@@ -3,7 +3,8 @@
 // YCbCr, CMYK and YCCK files are all converted. When a target size is given
 // the decoder uses libjpeg's reduced DCT scaling, the smallest of 1/8, 2/8,
 // ..., 7/8 whose decoded size is still at least the target in both
-// directions.
+// directions, and hands the rows of a picture shown as stored to the
+// caller's sink when it takes them (see RowSink).
 //
 // A file whose Exif Orientation tag says the camera was turned (values 2 to
 // 8) is decoded turned as the camera meant it, as photo viewers show it: its
