@@ -82,6 +82,14 @@ std::vector<std::uint8_t> referenceResample(const r32::SourceImage& in, int toWi
     return out;
 }
 
+// Pseudo-random bytes, the same for a seed on every machine.
+std::vector<std::uint8_t> noise(std::size_t bytes, std::uint32_t seed) {
+    std::vector<std::uint8_t> pixels(bytes);
+    for (std::uint8_t& b : pixels)
+        b = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+    return pixels;
+}
+
 struct ResampleCase {
     const char* name;
     int width, height, bpp;
@@ -94,10 +102,8 @@ class ResamplerOutput : public ::testing::TestWithParam<std::tuple<ResampleCase,
 TEST_P(ResamplerOutput, MatchesThePlainArithmetic) {
     const auto& [c, loops] = GetParam();
     // Noise: full-range steps make the lobes overshoot, so clamping is met too.
-    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(c.width) * c.height * c.bpp);
-    std::uint32_t seed = 12345;
-    for (std::uint8_t& b : pixels)
-        b = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
+    const std::vector<std::uint8_t> pixels =
+        noise(static_cast<std::size_t>(c.width) * c.height * c.bpp, 12345);
     const std::ptrdiff_t rowBytes = static_cast<std::ptrdiff_t>(c.width) * c.bpp;
     const r32::SourceImage source{pixels.data() + (c.bottomUp ? (c.height - 1) * rowBytes : 0),
                                   c.bottomUp ? -rowBytes : rowBytes, c.width, c.height, c.bpp};
@@ -110,10 +116,10 @@ TEST_P(ResamplerOutput, MatchesThePlainArithmetic) {
                                      << int(*diff.first) << ", not " << int(*diff.second);
 }
 
-std::string
-caseName(const ::testing::TestParamInfo<std::tuple<ResampleCase, r32::RowLoops>>& info) {
-    const ResampleCase& c = std::get<0>(info.param);
-    return testName(c.name,
+// The case's name and which build of the loops ran it.
+template <class Case>
+std::string caseName(const ::testing::TestParamInfo<std::tuple<Case, r32::RowLoops>>& info) {
+    return testName(std::get<0>(info.param).name,
                     std::get<1>(info.param) == r32::RowLoops::Widest ? "widest" : "baseline");
 }
 
@@ -132,7 +138,7 @@ INSTANTIATE_TEST_SUITE_P(
                           ResampleCase{"rows_past_a_chunk_32bit", 1100, 40, 4, false, 1501, 9},
                           ResampleCase{"two_threads", 1200, 900, 3, true, 700, 800}),
         ::testing::Values(r32::RowLoops::Widest, r32::RowLoops::Baseline)),
-    caseName);
+    caseName<ResampleCase>);
 
 // A picture fed to a row stream, rowsAhead rows at a time, must come out as
 // resample() makes it from the whole picture, whichever thread makes which
@@ -145,13 +151,6 @@ struct StreamCase {
 };
 
 class RowStreamOutput : public ::testing::TestWithParam<std::tuple<StreamCase, r32::RowLoops>> {};
-
-std::vector<std::uint8_t> noise(std::size_t bytes, std::uint32_t seed) {
-    std::vector<std::uint8_t> pixels(bytes);
-    for (std::uint8_t& b : pixels)
-        b = static_cast<std::uint8_t>((seed = seed * 1664525u + 1013904223u) >> 24);
-    return pixels;
-}
 
 TEST_P(RowStreamOutput, GivesTheWholePicturesBytes) {
     if (!r32::RowStream::supported()) GTEST_SKIP() << "this build resamples whole pictures only";
@@ -187,13 +186,6 @@ TEST_P(RowStreamOutput, GivesTheWholePicturesBytes) {
                                      << int(*diff.first) << ", not " << int(*diff.second);
 }
 
-std::string
-streamCaseName(const ::testing::TestParamInfo<std::tuple<StreamCase, r32::RowLoops>>& info) {
-    const StreamCase& c = std::get<0>(info.param);
-    return testName(c.name,
-                    std::get<1>(info.param) == r32::RowLoops::Widest ? "widest" : "baseline");
-}
-
 INSTANTIATE_TEST_SUITE_P(
     Cases, RowStreamOutput,
     ::testing::Combine(::testing::Values(StreamCase{"one_pixel", 1, 1, 1, 1, 1},
@@ -205,7 +197,7 @@ INSTANTIATE_TEST_SUITE_P(
                                          StreamCase{"two_threads_ring_wraps", 1400, 1000, 700, 700,
                                                     16}),
                        ::testing::Values(r32::RowLoops::Widest, r32::RowLoops::Baseline)),
-    streamCaseName);
+    caseName<StreamCase>);
 
 TEST(RowStream, RowsOutOfTurnAndMissingRowsAreRefused) {
     if (!r32::RowStream::supported()) GTEST_SKIP() << "this build resamples whole pictures only";
