@@ -150,8 +150,9 @@ bool runStopBench(const StopBenchOptions& options) {
     }
     std::printf("landed in time: stops that came while the preparation still ran (the others found "
                 "it done).\nA stop is looked for between blocks of rows and before and after the "
-                "module call; the call itself runs to its end,\nso a stop landing in it waits up "
-                "to the module's time. Target: the worker joined within %.0f ms: %s\n",
+                "module's work; rows handed to the module as they are decoded\nare given up "
+                "between two target rows, and a whole-picture call (module ms, for comparison) "
+                "would run to its end.\nTarget: the worker joined within %.0f ms: %s\n",
                 kStopTargetMs, met ? "met" : "MISSED");
     return ok;
 }
