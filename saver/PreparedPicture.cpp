@@ -56,7 +56,7 @@ void prepareInto(const PreparationRequest& request, const PicLoadFn& picLoad,
     bool resampled = false;
     if (picture.streamed && !stopRequested())
         resampled = streamed->finish(picture.bitmap, mode);
-    else if (host != nullptr && !picture.streamed && !stopRequested())
+    else if (!picture.streamed && host != nullptr && !stopRequested())
         resampled = ResizePic(place.width, place.height, picture.bitmap, mode, *host);
     streamed.reset();
     if (stopRequested()) return;

@@ -566,7 +566,7 @@ struct RowStream::State {
         // for its rows. The few rows more let the threads run a little
         // apart; more rows cost memory and gained nothing measurable.
         capacity = std::min(height, widestPair + rowsAhead + kSlackRows);
-        rowBytes = static_cast<std::size_t>(width) * 3;
+        const std::size_t rowBytes = static_cast<std::size_t>(width) * 3;
         ring.resize(rowBytes * static_cast<std::size_t>(capacity));
         rows.resize(static_cast<std::size_t>(height));
         for (int r = 0; r < height; ++r)
@@ -597,10 +597,14 @@ struct RowStream::State {
         made[static_cast<std::size_t>(p)] = true;
         while (lowestUnmade < pairs && made[static_cast<std::size_t>(lowestUnmade)])
             ++lowestUnmade;
-        released = lowestUnmade < pairs ? lowestFirst[static_cast<std::size_t>(lowestUnmade)]
-                                        : sourceHeight;
         changed.notify_all();
         return true;
+    }
+
+    // Source rows below this are read no more.
+    int released() const {
+        return lowestUnmade < pairs ? lowestFirst[static_cast<std::size_t>(lowestUnmade)]
+                                    : sourceHeight;
     }
 
     void helperLoop() {
@@ -621,7 +625,6 @@ struct RowStream::State {
     const int rowsAhead;
     const int pairs;
     int capacity = 0;
-    std::size_t rowBytes = 0;
     std::vector<int> pairEnd;
     std::vector<int> lowestFirst;
     std::vector<std::uint8_t> ring;
@@ -633,7 +636,6 @@ struct RowStream::State {
     int written = 0;  // source rows [0, written) are in
     int nextPair = 0; // the next pair to claim
     int lowestUnmade = 0;
-    int released = 0; // source rows below this are read no more
     std::vector<bool> made;
     bool stopping = false;
     std::exception_ptr error;
@@ -672,7 +674,7 @@ std::uint8_t* RowStream::row(int y) {
     std::unique_lock<std::mutex> lock(s.mutex);
     if (y < s.written || y >= s.sourceHeight || y >= s.written + s.rowsAhead)
         throw std::out_of_range("resample stream: row out of turn");
-    while (y >= s.released + s.capacity) {
+    while (y >= s.released() + s.capacity) {
         if (s.error) std::rethrow_exception(s.error);
         if (!s.makeNextPair(lock, s.callerLine)) s.changed.wait(lock);
     }

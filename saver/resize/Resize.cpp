@@ -121,7 +121,7 @@ StreamedResize::~StreamedResize() {
 }
 
 bool StreamedResize::begin(int ownWidth, int ownHeight, int width, int height) {
-    if (!m_available || m_rows != nullptr || m_failed) return false;
+    if (!m_available || m_rows != nullptr) return false;
     std::tie(m_width, m_height) = m_displaySize(ownWidth, ownHeight);
     m_rows = m_begin(width, height, m_width, m_height, kRowsAhead, m_mode);
     if (m_rows == nullptr) return false;
