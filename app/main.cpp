@@ -164,6 +164,8 @@ int runSaver(QApplication& app, unsigned long parentWnd, unsigned long guestWnd,
         watch = std::make_unique<HostWatch>(hostWnd, [&saver] { saver.endRequested(); });
         saver.show();
     } else {
+        // The full show went up black during the set-up; this shows a
+        // window the set-up left hidden.
         saver.show();
         saver.raise();
         saver.activateWindow();

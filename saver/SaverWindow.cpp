@@ -306,24 +306,36 @@ void TSlidoraSaver::createComponents() {
 void TSlidoraSaver::setWindowRect(const Rect& rect) {
     move(rect.left, rect.top);
     resize(rect.width, rect.height);
-    if (!isVisible() && !m_core.previewMode() && !m_core.guestMode()) backStoreAhead();
+    if (!isVisible() && !m_core.previewMode() && !m_core.guestMode()) putUpBlackAhead();
 }
 
-void TSlidoraSaver::backStoreAhead() {
-    // The first frame covers the whole window. Left to the first paint, each
-    // page of the window's backing store (8 MB on a 1920 x 1080 screen) is
-    // faulted in on its own, on this thread, between the show and the first
-    // frame: about 8 ms. Backed in one call here, during the set-up, it takes
-    // about half that, and the first paint only writes. The store is sized
-    // as the toolkit sizes it for that paint, which then keeps it.
+void TSlidoraSaver::putUpBlackAhead() {
+    // The full show's window goes up black as soon as its size is known,
+    // before the set-up waits for the picture folder's walk. The display
+    // server's first read of the window's backing store (8 MB on a
+    // 1920 x 1080 screen, shared memory it has just mapped, one fault per
+    // page) took 25 to 45 ms of its time on our machines, and the first
+    // picture's frame waited behind it; it now runs while the folder is
+    // still being walked. The frame is black whatever the set-up paints
+    // later (the set-up's own colour is black, the message's comes with its
+    // first paint), and holds none of the children. Under a window manager
+    // the window may not be mapped yet: the frame is then clipped away, and
+    // the first paint puts it up as before.
     (void)winId(); // the store belongs to the native window
     QBackingStore* store = backingStore();
     if (store == nullptr) return;
+    // The store is sized as the toolkit sizes it for the first paint, which
+    // then keeps it. Backed in one call, not one fault per page as it is
+    // first written.
     store->resize(size());
     store->beginPaint(QRegion(rect()));
-    if (const auto* image = dynamic_cast<const QImage*>(store->paintDevice()))
+    QPaintDevice* device = store->paintDevice();
+    if (const auto* image = dynamic_cast<const QImage*>(device))
         backMemoryNow(image->constBits(), static_cast<std::size_t>(image->sizeInBytes()));
+    QPainter(device).fillRect(rect(), Qt::black);
     store->endPaint();
+    show();
+    store->flush(QRegion(rect()));
 }
 
 void TSlidoraSaver::showBitmap(Bitmap bitmap, Point at) {

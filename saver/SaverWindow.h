@@ -93,7 +93,7 @@ class TSlidoraSaver : public QWidget, public SaverView {
   private:
     friend class MirrorWindow;
     void createComponents();
-    void backStoreAhead();
+    void putUpBlackAhead();
     void addMirror(QScreen* screen);
     void removeMirror(QScreen* screen);
     void updateMirrors();

@@ -1,5 +1,6 @@
 // The Qt face of the saver: what the core tells it appears in the widgets,
 // and the window's input reaches the core.
+#include "saver/Catalogue.h"
 #include "saver/PicturePreparer.h"
 #include "saver/SaverWindow.h"
 #include "tests/saver/SaverFixture.h"
@@ -16,6 +17,7 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdint>
+#include <optional>
 
 namespace slidora::test {
 namespace {
@@ -42,6 +44,35 @@ TEST(SaverWindow, FullScreenCoversTheScreenPlusTwoAndHidesTheCursor) {
     EXPECT_EQ(saver->image1()->geometry(), QRect(place.x, place.y, 640, 480));
     saver->endRequested();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr) << "closing shows the cursor again";
+}
+
+// The full show is on screen while its folder is still being walked; the
+// preview waits to be placed inside its host.
+TEST(SaverWindow, FullShowIsUpWhileItsFolderIsWalkedThePreviewIsNot) {
+    for (const unsigned long parentWnd : {0ul, 0x2a00007ul}) {
+        SCOPED_TRACE(parentWnd == 0 ? "full show" : "preview");
+        SaverRig rig;
+        rig.pictureSettings();
+        rig.tree.file("pics/a.jpg", 20000);
+        ensureApplication();
+        const TSlidoraSaver* window = nullptr;
+        std::optional<bool> upDuringWalk;
+        rig.services.picRead = [&](const std::string& folder, int minimumSizeKb,
+                                   std::vector<std::string>& list) {
+            upDuringWalk = window->isVisible();
+            PicRead(folder, minimumSizeKb, list);
+        };
+        auto saver = std::make_unique<TSlidoraSaver>(parentWnd, rig.services);
+        window = saver.get();
+        saver->start();
+        if (parentWnd == 0) {
+            EXPECT_EQ(upDuringWalk, std::optional<bool>(true));
+        } else {
+            EXPECT_FALSE(upDuringWalk.has_value()) << "the preview reads no folder";
+            EXPECT_FALSE(saver->isVisible());
+        }
+        saver->endRequested();
+    }
 }
 
 TEST(SaverWindow, FolderRequestShowsTheSecondLineAndHidesTheOverlay) {
