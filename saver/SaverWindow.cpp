@@ -313,10 +313,10 @@ void TSlidoraSaver::putUpBlackAhead() {
     // The full show's window goes up black as soon as its size is known,
     // before the set-up waits for the picture folder's walk. The display
     // server's first read of the window's backing store (8 MB on a
-    // 1920 x 1080 screen, shared memory it has just mapped, one fault per
-    // page) took 25 to 45 ms of its time on our machines, and the first
-    // picture's frame waited behind it; it now runs while the folder is
-    // still being walked. The frame is black whatever the set-up paints
+    // 1920 x 1080 screen, shared memory it has just mapped) took 23 to
+    // 55 ms of its time on our machines, against about 1 ms for every later
+    // frame, and the first picture's frame waited behind it; it now runs
+    // while the folder is still being walked. The frame is black whatever the set-up paints
     // later (the set-up's own colour is black, the message's comes with its
     // first paint), and holds none of the children. Under a window manager
     // the window may not be mapped yet: the frame is then clipped away, and
