@@ -174,6 +174,16 @@ std::string installProgram(const std::string& program, const std::string& binDir
     return installed;
 }
 
+// The bare toolkit program built beside this bench; empty when it is not
+// there.
+std::string toolkitFloorProgram() {
+    std::error_code error;
+    const std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe", error);
+    if (error) return {};
+    const std::filesystem::path floor = self.parent_path() / "slidora-toolkit-floor";
+    return access(floor.c_str(), X_OK) == 0 ? floor.string() : std::string();
+}
+
 void printTimes(const char* who, const std::vector<double>& samples, int runs) {
     const Timing t = summarise(samples);
     const double worst = samples.empty() ? 0 : *std::max_element(samples.begin(), samples.end());
@@ -217,6 +227,7 @@ bool runStartupBench(const StartupOptions& options) {
     std::filesystem::create_directories(runtimeDir);
     std::filesystem::permissions(runtimeDir, std::filesystem::perms::owner_all);
     const bool haveFeh = onPath("feh");
+    const std::string floorProgramFound = toolkitFloorProgram();
 
     bool ok = true;
     bool met = true;
@@ -224,10 +235,14 @@ bool runStartupBench(const StartupOptions& options) {
         const char* label;
         std::string folder;
         bool hasTarget;
+        // The bare toolkit program shows its pictures at their own size: a
+        // 24 MP one would not fit the screen, so it is timed on the small
+        // ones only.
+        bool timesFloor;
     };
     const Case cases[] = {
-        {"folder of small pictures", smallFolder, false},
-        {"one 24 MP JPEG", bigFolder, true},
+        {"folder of small pictures", smallFolder, false, true},
+        {"one 24 MP JPEG", bigFolder, true, false},
     };
     std::printf("  %-24s %8s %8s %8s\n", "", "median", "min", "max");
     for (const Case& c : cases) {
@@ -241,11 +256,23 @@ bool runStartupBench(const StartupOptions& options) {
         // feh's window is black from the display server's own fill and it
         // puts up a smaller picture at its own size; the saver's first frame
         // is the whole window. The zoomed feh, which puts up a picture the
-        // size of the screen's height, is shown beside it for information.
-        std::vector<double> ours, feh, fehZoomed;
+        // size of the screen's height, is shown beside it for information,
+        // and so is the bare toolkit program (slidora-toolkit-floor), once
+        // with a widget for its window, as the saver has, and once with a
+        // window whose only frame is the picture, as feh's.
+        const std::string floorProgram = c.timesFloor ? floorProgramFound : std::string();
+        std::vector<double> ours, feh, fehZoomed, floorWidget, floorWindow;
         for (int i = 0; i < options.runs; ++i) {
             if (const std::optional<double> ms = timeToMark(*screen, {program, "/s"}, runtimeDir))
                 ours.push_back(*ms);
+            if (!floorProgram.empty()) {
+                if (const std::optional<double> ms =
+                        timeToMark(*screen, {floorProgram, c.folder}, runtimeDir))
+                    floorWidget.push_back(*ms);
+                if (const std::optional<double> ms =
+                        timeToMark(*screen, {floorProgram, "--window", c.folder}, runtimeDir))
+                    floorWindow.push_back(*ms);
+            }
             if (!haveFeh) continue;
             if (const std::optional<double> ms =
                     timeToMark(*screen, {"feh", "--fullscreen", c.folder}, runtimeDir))
@@ -255,6 +282,10 @@ bool runStartupBench(const StartupOptions& options) {
                 fehZoomed.push_back(*ms);
         }
         printTimes("slidora /s", ours, options.runs);
+        if (!floorProgram.empty()) {
+            printTimes("bare Qt widget (info)", floorWidget, options.runs);
+            printTimes("bare Qt window (info)", floorWindow, options.runs);
+        }
         if (haveFeh) {
             printTimes("feh --fullscreen", feh, options.runs);
             printTimes("feh ... --zoom max (info)", fehZoomed, options.runs);
